@@ -1,0 +1,5 @@
+#include "app/version.h"
+
+namespace qv::app {
+std::string_view version() { return QV_VERSION; }
+}  // namespace qv::app

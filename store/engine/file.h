@@ -1,0 +1,100 @@
+#pragma once
+// A table handle: one declared table as one session of work sees it, with its
+// current-record buffer (and memo) and its file name.
+//
+// Every operation leaves an error code and text, readable from the handle and
+// from its session (the last operation of the session). Operations return the
+// code: Err::Ok on success.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "store/engine/declaration.h"
+#include "store/engine/driver.h"
+#include "store/engine/errors.h"
+
+namespace qv::engine {
+
+class Session;
+
+class File {
+ public:
+  // `record` must be decl.recordSize bytes (the packed record struct) and
+  // outlive the handle; `memo` is required exactly when the table has one.
+  File(Session& session, const TableDecl& decl, void* record, std::string* memo = nullptr);
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  const TableDecl& decl() const { return binding_.decl; }
+  Session& session() { return binding_.session; }
+  void setName(std::filesystem::path name) { binding_.name = std::move(name); }
+  const std::filesystem::path& name() const { return binding_.name; }
+  void setOptions(std::string options) { binding_.options = std::move(options); }
+
+  // Opening an open handle answers FileAlreadyOpen and leaves it open.
+  // BadKeys leaves the file open so that build() can repair it.
+  Err open(OpenMode mode = OpenMode::ReadWriteShared);
+  // Creates the file empty with all its keys, replacing a file of that name.
+  Err create();
+  void close();
+  bool isOpen() const;
+
+  Err get(KeyRef key);           // the first record whose key equals the buffer's; RecordNotFound otherwise
+  Err getPosition(Position pos);  // RecordNotFound when no record is there
+  Err set();                      // walk in file order from the start
+  Err set(KeyRef key);            // walk in key order from the start
+  Err setFrom(KeyRef key);        // walk in key order from the key value in the buffer
+  Err setPosition(Position pos);  // walk in file order from that record
+  Err setPosition(KeyRef key, Position pos);  // walk in key order from that record
+  // The next or previous record of the walk; RecordNotAvailable at the end.
+  // Records added, changed or deleted between calls are seen correctly.
+  Err next();
+  Err previous();
+
+  Err add();                    // stores the buffer, keeping every key
+  Err add(std::size_t length);  // raw drivers: writes `length` bytes of the buffer
+  Err append();                 // stores without key upkeep; build() restores the keys
+  Err append(std::size_t length);
+  Err put();    // rewrites the record last read
+  Err erase();  // deletes the record last read
+
+  // Arms a hold: the next read also holds the record it reads, waiting up to
+  // `seconds` while another session or process holds it (then
+  // RecordNotAvailable). put, erase, release, commit and rollback end a hold.
+  void hold(int seconds);
+  void release();
+  Err lock(int seconds);  // locks the whole file against other locks and holds
+  void unlock();
+
+  Err stream();  // groups the following writes for speed until flush()
+  Err flush();
+
+  std::int64_t records();  // -1 on error
+  Err empty();
+  Err build();
+  Err build(KeyRef key);
+  Err pack();
+  Err remove();
+
+  Position position() const;   // of the record last read or written
+  std::size_t bytes() const;   // bytes read or written by the last operation
+  std::uint64_t storedDataBytes();
+
+  Err error() const { return status_.err; }
+  const std::string& errorText() const { return status_.text; }
+
+  DriverFile& driver() { return *driver_; }
+
+ private:
+  Err note(Status s);
+  const KeyDecl* keyOf(KeyRef k);
+
+  FileBinding binding_;
+  std::unique_ptr<DriverFile> driver_;
+  Status status_;
+};
+
+}  // namespace qv::engine

@@ -1,0 +1,15 @@
+#pragma once
+// A full consistency check of a SQLite-kept table file (SQLite's integrity
+// check with this engine's collation), for tests and repair tools.
+
+#include <filesystem>
+#include <string>
+
+#include "store/engine/errors.h"
+
+namespace qv::engine {
+
+// Ok when the file passes; otherwise FileSystemError with SQLite's findings.
+Status checkIntegrity(const std::filesystem::path& path, const std::string& ownerPassword);
+
+}  // namespace qv::engine

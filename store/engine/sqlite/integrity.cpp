@@ -1,0 +1,25 @@
+#include "store/engine/integrity.h"
+
+#include "store/engine/engine.h"
+#include "store/engine/sqlite/conn.h"
+
+namespace qv::engine {
+
+Status checkIntegrity(const std::filesystem::path& path, const std::string& ownerPassword) {
+  sql::Conn c;
+  Tuning t;
+  if (Status s = c.open(path, true, false, ownerPassword, t); !s.ok()) return s;
+  sql::Stmt st;
+  if (Status s = c.prepare("PRAGMA integrity_check", st); !s.ok()) return s;
+  std::string findings;
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    const char* line = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
+    if (std::string(line) != "ok") findings += std::string(line) + "\n";
+  }
+  if (rc != SQLITE_DONE) return sql::fromSqlite(rc, c.db());
+  if (!findings.empty()) return {Err::FileSystemError, findings};
+  return {};
+}
+
+}  // namespace qv::engine
