@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "store/engine/declaration.h"
@@ -21,8 +22,9 @@ struct Tuning {
   int pageSize = 4096;       // bytes per page
   int cacheKiB = 8192;       // page cache per connection
   int synchronous = 1;       // 0 off, 1 normal, 2 full
+  std::string journalMode = "DELETE";  // SQLite rollback-journal mode: DELETE, TRUNCATE or PERSIST
   int busyMs = 10000;        // how long an ordinary operation waits for a lock held elsewhere
-  int walkBatch = 64;        // records a walk reads ahead (memo tables: walkBatch / 8)
+  int walkBatch = 256;       // records a walk reads ahead at most (memo tables: walkBatch / 16)
 };
 
 // What all sessions of the process share about one file on disk.

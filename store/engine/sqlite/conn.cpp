@@ -113,7 +113,8 @@ Status Conn::tune(const std::string& schema, const Tuning& tuning) {
   const std::string q = "PRAGMA \"" + schema + "\".";
   // cache_size in negative numbers is KiB.
   return exec(q + "cache_size = -" + std::to_string(tuning.cacheKiB) + "; " + q +
-              "synchronous = " + std::to_string(tuning.synchronous) + "; " + q + "secure_delete = OFF;");
+              "synchronous = " + std::to_string(tuning.synchronous) + "; " + q + "secure_delete = OFF; " + q +
+              "journal_mode = " + tuning.journalMode + ";");
 }
 
 void Conn::setBusyMs(int ms) { sqlite3_busy_timeout(db_, ms); }

@@ -209,7 +209,7 @@ Status SqliteFile::remove() {
 Status SqliteFile::records(std::int64_t& n) {
   Route r = route();
   sqlite3_stmt* st = nullptr;
-  if (Status s = prepared(r, 5, "SELECT count(*) FROM " + quoted(*r.schema) + ".rec", st); !s.ok()) return s;
+  if (Status s = prepared(r, 5, [&] { return "SELECT count(*) FROM " + quoted(*r.schema) + ".rec"; }, st); !s.ok()) return s;
   ResetOnExit reset(st);
   const int rc = sqlite3_step(st);
   if (rc != SQLITE_ROW) return fromSqlite(rc, r.conn->db());
@@ -316,17 +316,6 @@ void SqliteFile::noteChange() {
 SqliteFile::Route SqliteFile::route() {
   if (hub != nullptr && (!hub->own_.txn || inTxn)) return Route{&hub->own_, &hubSchema, &hubCache_};
   return Route{&own_, &mainSchema_, &ownCache_};
-}
-
-Status SqliteFile::prepared(Route& r, int id, const std::string& sql, sqlite3_stmt*& st) {
-  auto it = r.cache->find(id);
-  if (it == r.cache->end()) {
-    Stmt s;
-    if (Status status = r.conn->prepare(sql, s); !status.ok()) return status;
-    it = r.cache->emplace(id, std::move(s)).first;
-  }
-  st = it->second.get();
-  return {};
 }
 
 }  // namespace qv::engine::sql

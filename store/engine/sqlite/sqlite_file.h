@@ -81,26 +81,42 @@ class SqliteFile final : public DriverFile {
     const std::string* schema;
     std::unordered_map<int, Stmt>* cache;
   };
-  struct Row {
-    std::vector<unsigned char> record;
-    std::string memo;
-    Position pos = 0;
-  };
   enum class Anchor { Start, Value, After, At };
+  // Records read ahead by a walk, kept in buffers that are reused from batch
+  // to batch so a long walk allocates nothing per record.
+  struct ReadAhead {
+    std::vector<unsigned char> records;  // count × record size
+    std::vector<std::string> memos;
+    std::vector<Position> positions;
+    std::size_t next = 0;  // index of the first record not yet returned
+    std::size_t count = 0;
+    bool empty() const { return next >= count; }
+  };
   struct Walk {
     bool active = false;
     int key = -1;  // -1: file order
     Anchor anchor = Anchor::Start;
     std::vector<unsigned char> values;  // record bytes holding the anchor's key values
     Position pos = 0;
-    std::deque<Row> ahead;
+    ReadAhead ahead;
     Direction aheadDir = Direction::Forward;
     std::uint64_t aheadStamp = 0;
     std::size_t batch = 1;
   };
 
   Route route();
-  Status prepared(Route& r, int id, const std::string& sql, sqlite3_stmt*& st);
+  // The statement `id` of the route, prepared from makeSql() the first time.
+  template <class MakeSql>
+  Status prepared(Route& r, int id, MakeSql&& makeSql, sqlite3_stmt*& st) {
+    auto it = r.cache->find(id);
+    if (it == r.cache->end()) {
+      Stmt made;
+      if (Status s = r.conn->prepare(makeSql(), made); !s.ok()) return s;
+      it = r.cache->emplace(id, std::move(made)).first;
+    }
+    st = it->second.get();
+    return {};
+  }
   Status prepareKeyQuery(Route& r, const KeyDecl* k, Direction dir, int branch, sqlite3_stmt*& st);
   Status step(Direction dir);
   Status fetch(Direction dir, std::size_t limit);

@@ -24,7 +24,7 @@ Status notFound() { return {Err::RecordNotFound, defaultText(Err::RecordNotFound
 Status SqliteFile::prepareKeyQuery(Route& r, const KeyDecl* k, Direction dir, int branch, sqlite3_stmt*& st) {
   const int keyIndex = k != nullptr ? static_cast<int>(k - b_.decl.keys.data()) : -1;
   const int id = 1000 * (keyIndex + 2) + 100 * (dir == Direction::Forward ? 0 : 1) + (branch + 2);
-  return prepared(r, id, keyQuery(b_.decl, k, *r.schema, dir, branch), st);
+  return prepared(r, id, [&] { return keyQuery(b_.decl, k, *r.schema, dir, branch); }, st);
 }
 
 Status SqliteFile::get(const KeyDecl& k) {
@@ -48,7 +48,7 @@ Status SqliteFile::get(const KeyDecl& k) {
 Status SqliteFile::getPosition(Position pos) {
   Route r = route();
   sqlite3_stmt* st = nullptr;
-  const std::string sql = "SELECT " + selectColumns(b_.decl) + " FROM " + quoted(*r.schema) + ".rec WHERE pos = ?1";
+  auto sql = [&] { return "SELECT " + selectColumns(b_.decl) + " FROM " + quoted(*r.schema) + ".rec WHERE pos = ?1"; };
   if (Status s = prepared(r, 4, sql, st); !s.ok()) return s;
   ResetOnExit reset(st);
   sqlite3_bind_int64(st, 1, pos);
@@ -110,30 +110,43 @@ Status SqliteFile::fetch(Direction dir, std::size_t limit) {
     case Anchor::At: bound = fwd ? walk_.pos - 1 : walk_.pos + 1; break;
   }
 
+  ReadAhead& ahead = walk_.ahead;
+  const std::size_t size = b_.decl.recordSize;
+  if (ahead.records.size() < limit * size) ahead.records.resize(limit * size);
+  if (ahead.positions.size() < limit) ahead.positions.resize(limit);
+  if (b_.memo != nullptr && ahead.memos.size() < limit) ahead.memos.resize(limit);
+  ahead.next = 0;
+  ahead.count = 0;
+
   auto run = [&](int branch) -> Status {
     sqlite3_stmt* st = nullptr;
     if (Status s = prepareKeyQuery(r, k, dir, branch, st); !s.ok()) return s;
     ResetOnExit reset(st);
     if (k != nullptr && branch >= 0) bindKey(st, b_.decl, *k, walk_.values.data());
     sqlite3_bind_int64(st, n + 1, bound);
-    sqlite3_bind_int64(st, n + 2, static_cast<sqlite3_int64>(limit - walk_.ahead.size()));
+    sqlite3_bind_int64(st, n + 2, static_cast<sqlite3_int64>(limit - ahead.count));
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-      Row row;
-      row.record.resize(b_.decl.recordSize);
-      row.pos = loadRow(st, b_.decl, row.record.data(), b_.memo != nullptr ? &row.memo : nullptr);
-      walk_.ahead.push_back(std::move(row));
+      const std::size_t i = ahead.count++;
+      ahead.positions[i] = loadRow(st, b_.decl, ahead.records.data() + i * size,
+                                   b_.memo != nullptr ? &ahead.memos[i] : nullptr);
     }
     return rc == SQLITE_DONE ? Status{} : fromSqlite(rc, r.conn->db());
   };
 
-  walk_.ahead.clear();
   walk_.aheadDir = dir;
   walk_.aheadStamp = shared_ ? shared_->changes.load(std::memory_order_relaxed) : 0;
   if (walk_.anchor == Anchor::Start) return run(-1);
-  for (int branch = n; branch >= 0 && walk_.ahead.size() < limit; --branch)
-    if (Status s = run(branch); !s.ok()) return s;
-  return {};
+  // The queries of one batch share one read transaction: one lock and one
+  // check for a journal to play back, instead of one per query.
+  const bool own = sqlite3_get_autocommit(r.conn->db()) != 0;
+  if (own) {
+    if (Status s = r.conn->exec("BEGIN"); !s.ok()) return s;
+  }
+  Status s;
+  for (int branch = n; branch >= 0 && ahead.count < limit && s.ok(); --branch) s = run(branch);
+  if (own) r.conn->exec("COMMIT");
+  return s;
 }
 
 Status SqliteFile::step(Direction dir) {
@@ -141,7 +154,7 @@ Status SqliteFile::step(Direction dir) {
   const std::uint64_t stamp = shared_ ? shared_->changes.load(std::memory_order_relaxed) : 0;
   const bool usable = !walk_.ahead.empty() && walk_.aheadDir == dir && walk_.aheadStamp == stamp;
   if (!usable) {
-    const std::size_t most = static_cast<std::size_t>(b_.engine.tuning().walkBatch) / (b_.decl.hasMemo() ? 8 : 1);
+    const std::size_t most = static_cast<std::size_t>(b_.engine.tuning().walkBatch) / (b_.decl.hasMemo() ? 16 : 1);
     // Grow the read-ahead only while batches are used up without a write between.
     const bool interrupted = !walk_.ahead.empty() || walk_.aheadStamp != stamp;
     walk_.batch = interrupted ? 1 : std::min(walk_.batch * 2, std::max<std::size_t>(most, 1));
@@ -151,16 +164,20 @@ Status SqliteFile::step(Direction dir) {
       return notAvailable();
     }
   }
-  Row& row = walk_.ahead.front();
-  if (Status s = takeHold(row.pos); !s.ok()) return s;
-  std::memcpy(b_.record, row.record.data(), row.record.size());
-  if (b_.memo != nullptr) *b_.memo = std::move(row.memo);
-  current_ = row.pos;
+  ReadAhead& ahead = walk_.ahead;
+  const std::size_t i = ahead.next;
+  const Position pos = ahead.positions[i];
+  if (Status s = takeHold(pos); !s.ok()) return s;
+  const std::size_t size = b_.decl.recordSize;
+  const unsigned char* rec = ahead.records.data() + i * size;
+  std::memcpy(b_.record, rec, size);
+  if (b_.memo != nullptr) b_.memo->swap(ahead.memos[i]);
+  current_ = pos;
   haveCurrent_ = true;
   walk_.anchor = Anchor::After;
-  walk_.values = std::move(row.record);
-  walk_.pos = row.pos;
-  walk_.ahead.pop_front();
+  walk_.values.assign(rec, rec + size);
+  walk_.pos = pos;
+  ++ahead.next;
   return {};
 }
 

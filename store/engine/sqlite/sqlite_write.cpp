@@ -17,7 +17,7 @@ Status SqliteFile::insert(bool keepKeys) {
     if (Status s = dropKeysForAppend(r); !s.ok()) return s;
   }
   sqlite3_stmt* st = nullptr;
-  if (Status s = prepared(r, 1, insertSql(b_.decl, *r.schema), st); !s.ok()) return s;
+  if (Status s = prepared(r, 1, [&] { return insertSql(b_.decl, *r.schema); }, st); !s.ok()) return s;
   ResetOnExit reset(st);
   bindRecord(st, b_.decl, b_.record, b_.memo);
   const int rc = sqlite3_step(st);
@@ -36,7 +36,7 @@ Status SqliteFile::put() {
   if (mode_ == OpenMode::ReadOnlyShared) return {Err::AccessDenied, "The file is open read-only"};
   Route r = route();
   sqlite3_stmt* st = nullptr;
-  if (Status s = prepared(r, 2, updateSql(b_.decl, *r.schema), st); !s.ok()) return s;
+  if (Status s = prepared(r, 2, [&] { return updateSql(b_.decl, *r.schema); }, st); !s.ok()) return s;
   ResetOnExit reset(st);
   bindRecord(st, b_.decl, b_.record, b_.memo);
   sqlite3_bind_int64(st, static_cast<int>(b_.decl.fields.size()) + (b_.decl.hasMemo() ? 2 : 1), current_);
@@ -53,7 +53,7 @@ Status SqliteFile::erase() {
   if (mode_ == OpenMode::ReadOnlyShared) return {Err::AccessDenied, "The file is open read-only"};
   Route r = route();
   sqlite3_stmt* st = nullptr;
-  if (Status s = prepared(r, 3, "DELETE FROM " + quoted(*r.schema) + ".rec WHERE pos = ?1", st); !s.ok())
+  if (Status s = prepared(r, 3, [&] { return "DELETE FROM " + quoted(*r.schema) + ".rec WHERE pos = ?1"; }, st); !s.ok())
     return s;
   ResetOnExit reset(st);
   sqlite3_bind_int64(st, 1, current_);
