@@ -83,6 +83,10 @@ struct TableDecl {
   std::string memoName;        // empty: no memo
   std::size_t memoMax = 0;     // bytes
   std::string ownerPassword;   // empty: stored unencrypted
+  // Scratch tables (the import's temporary files) are rebuilt by every run
+  // that uses them, so their writes are not synced to disk: a crash of the
+  // process still leaves them consistent, a power failure may lose them.
+  bool scratch = false;
 
   bool hasMemo() const { return !memoName.empty(); }
   // Index of a field by name; throws std::logic_error when there is none.

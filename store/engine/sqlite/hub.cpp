@@ -38,7 +38,7 @@ Status HubManager::attach(SqliteFile* hub, SqliteFile* f) {
   const int rc = sqlite3_step(st.get());
   if (rc != SQLITE_DONE) return fromSqlite(rc, c.db(), Err::AccessDenied);
   st = Stmt();
-  if (Status s = c.tune(schema, session_.engine().tuning()); !s.ok()) {
+  if (Status s = c.tune(schema, f->tuning()); !s.ok()) {
     c.exec("DETACH DATABASE \"" + schema + "\"");
     return s;
   }

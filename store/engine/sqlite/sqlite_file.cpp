@@ -71,7 +71,7 @@ Status SqliteFile::open(OpenMode mode) {
     return err(Err::AccessDenied, mode == OpenMode::Exclusive ? p.string() + " is in use elsewhere"
                                                               : p.string() + " is opened exclusively elsewhere");
   }
-  Status s = own_.open(p, readOnly, false, b_.decl.ownerPassword, b_.engine.tuning());
+  Status s = own_.open(p, readOnly, false, b_.decl.ownerPassword, tuning());
   if (s.ok()) s = loadMeta();
   if (s.ok() && metaValue("layout") != b_.decl.layoutSignature()) s = err(Err::LayoutDiffers, p.string());
   if (!s.ok()) {
@@ -145,7 +145,7 @@ Status SqliteFile::create() {
   removeQuietly(tmpJournal);
   {
     Conn c;
-    Status s = c.open(tmp, false, true, b_.decl.ownerPassword, b_.engine.tuning());
+    Status s = c.open(tmp, false, true, b_.decl.ownerPassword, tuning());
     std::string sql = "BEGIN; " + createTableSql(b_.decl) + "; " + createMetaSql() + "; ";
     for (const KeyDecl& k : b_.decl.keys)
       if (!k.onDemand()) sql += createIndexSql(b_.decl, k, "main") + "; ";
@@ -307,6 +307,12 @@ std::uint64_t SqliteFile::storedDataBytes() {
   if (c.prepare("SELECT count(*) FROM rec", cnt).ok() && sqlite3_step(cnt.get()) == SQLITE_ROW)
     count = static_cast<std::uint64_t>(sqlite3_column_int64(cnt.get(), 0));
   return size * count;
+}
+
+Tuning SqliteFile::tuning() const {
+  Tuning t = b_.engine.tuning();
+  if (b_.decl.scratch) t.synchronous = 0;
+  return t;
 }
 
 void SqliteFile::noteChange() {

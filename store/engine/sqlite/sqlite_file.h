@@ -74,6 +74,8 @@ class SqliteFile final : public DriverFile {
   Status endStream();
   // Raises the shared change count: walks of every session re-read.
   void noteChange();
+  // The engine's settings as they apply to this table.
+  Tuning tuning() const;
 
  private:
   struct Route {

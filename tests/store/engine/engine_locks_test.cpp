@@ -1,6 +1,8 @@
 // Holds, whole-file locks and transactions, between sessions and processes.
 #include <chrono>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "tests/store/engine/engine_fixture.h"
 #include "tests/support/child_process.h"
@@ -208,6 +210,60 @@ TEST_F(TransactionTest, StreamingGroupsWritesUntilFlush) {
   EXPECT_EQ(fa.records(), 100);
   a.NUMBER = 50;
   EXPECT_EQ(fa.get(HeaderKeys::IdKey), Err::Ok);
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// Sessions on several threads, each with its own handles, write the same
+// table in transactions at the same time; every record arrives.
+TEST_F(EngineTest, SessionsOnSeveralThreadsShareATable) {
+  {
+    HeaderRec r{};
+    File f(session, headerDecl(), &r);
+    f.setName(dir / "IDX003.TPS");
+    ASSERT_EQ(f.create(), Err::Ok);
+  }
+  constexpr int kThreads = 4, kEach = 150;
+  std::vector<std::thread> threads;
+  std::atomic<int> failures{0};
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      engine::Session s(engine);
+      HeaderRec r{};
+      File f(s, headerDecl(), &r);
+      f.setName(dir / "IDX003.TPS");
+      if (f.open() != Err::Ok) {
+        ++failures;
+        return;
+      }
+      for (int i = 0; i < kEach; i += 10) {
+        if (s.logout(30, {&f}) != Err::Ok) {
+          ++failures;
+          return;
+        }
+        for (int j = i; j < i + 10; ++j) {
+          fillHeader(r, static_cast<std::uint32_t>(t * 1000 + j + 1));
+          if (f.add() != Err::Ok) ++failures;
+        }
+        if (s.commit() != Err::Ok) ++failures;
+        // Read back through a walk while the others write.
+        f.set(HeaderKeys::IdKey);
+        while (f.next() == Err::Ok) {
+        }
+      }
+    });
+  }
+  for (std::thread& th : threads) th.join();
+  EXPECT_EQ(failures.load(), 0);
+  HeaderRec r{};
+  File f(session, headerDecl(), &r);
+  f.setName(dir / "IDX003.TPS");
+  ASSERT_EQ(f.open(), Err::Ok);
+  EXPECT_EQ(f.records(), kThreads * kEach);
 }
 
 }  // namespace
