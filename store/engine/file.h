@@ -80,6 +80,7 @@ class File {
   Err remove();
 
   Position position() const;   // of the record last read or written
+  bool inTransaction() const { return driver_->inTransaction(); }
   std::size_t bytes() const;   // bytes read or written by the last operation
   std::uint64_t storedDataBytes();
 

@@ -56,6 +56,7 @@ class SqliteFile final : public DriverFile {
   Status buildKey(const KeyDecl& k) override;
   Status pack() override;
   Position position() const override { return current_; }
+  bool inTransaction() const override { return inTxn; }
   std::uint64_t storedDataBytes() override;
 
   // --- for the session's transaction manager ---

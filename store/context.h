@@ -1,0 +1,172 @@
+#pragma once
+// The library's state: what the whole process shares (Library) and what one
+// thread of work — a window, a job, a command — has for itself (Context):
+// the shared globals of the documents (Mem:ForumNumber → ctx.mem.ForumNumber,
+// MasIdxPath, FileName, FileTmpName …), one current-record buffer and one
+// table handle per table, and the dispatcher's use counts.
+//
+// A Context belongs to one thread. The active database a new Context starts
+// with is the one the program last published (Library::publish).
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "store/engine/engine.h"
+#include "store/engine/file.h"
+#include "store/engine/session.h"
+#include "store/settings.h"
+#include "store/tables.h"
+#include "store/ui_port.h"
+
+namespace qv {
+
+// The Mem: group of shared globals.
+struct MemGroup {
+  std::filesystem::path Net;      // the data home
+  std::filesystem::path FileDir;  // below it lie the database directories F<n>
+  std::filesystem::path TempDir;
+  std::string Dirnamn = "CFG";    // the active database's directory name, "F" + number
+  FixedString<100> Description;
+  std::uint32_t ForumNumber = 0;  // 0: no active database
+  std::uint8_t ForumType = 0;     // 1 forum, 2 mail, 3 newsgroup
+  std::uint8_t TargetNG = 0;
+  std::uint8_t ForumCheck = 0;
+  std::uint32_t PersonID = 0;
+  std::int32_t WordListIndexNeedsUpdate = 0;
+  std::uint8_t DoTask = 0;  // 2 while a scheduled task runs, 6 when it is asked to stop
+};
+
+class Context;
+
+class Library {
+ public:
+  explicit Library(UiPort& port) : ui(port) {}
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+
+  UiPort& ui;
+  engine::Engine engine;
+  Settings settings;
+  // Word indexing runs: the program may not end, and the index tables are busy.
+  std::atomic<int> IndexingInProgress{0};
+
+  // The globals new contexts start with.
+  void publish(const MemGroup& mem, const std::filesystem::path& masIdxPath);
+  MemGroup published(std::filesystem::path* masIdxPath = nullptr) const;
+
+  // Procedures started by code through SemaFore; codes whose windows belong
+  // to the program are registered by it.
+  using Procedure = std::function<std::uint8_t(Context&)>;
+  void registerProcedure(int code, Procedure p);
+  Procedure procedure(int code) const;
+
+ private:
+  mutable std::mutex mutex_;
+  MemGroup published_;
+  std::filesystem::path publishedMasIdxPath_;
+  std::map<int, Procedure> procedures_;
+};
+
+class Context {
+ public:
+  explicit Context(Library& lib);
+  ~Context();
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+
+  Library& lib;
+  UiPort& ui;
+  MemGroup mem;
+  std::filesystem::path MasIdxPath;
+  std::filesystem::path FileName;     // the name of the table being opened
+  std::filesystem::path FileTmpName;  // the name of tables whose name the caller chooses
+  std::uint8_t GlobalRequest = 0;     // 1 insert, 2 change, 3 delete
+  std::uint8_t GlobalResponse = 0;    // 1 done, 2 cancelled
+  engine::Session session;
+
+  // Unattended: a scheduled task runs; information and warnings are not
+  // shown and questions take their safe answer.
+  bool unattended() const { return mem.DoTask == 2 || mem.DoTask == 6; }
+
+  // Record buffers, named after each table's prefix.
+  Codes cod{};
+  Forums for_{};
+  MsgNmbr msg{};
+  MsgText txt{};
+  std::string txtMemo;  // TXT:MsgText
+  Person per{};
+  Sections sec{};
+  Threads thr{};
+  Control ctl{};
+  SIndex sin{};
+  NewHR nhr{};
+  std::string nhrMemo;  // NHR:MSGTEXT
+  HRE hre{};
+  DOS dos{};
+  Mail mai{};
+  CCR ccr{};
+  SaveFile imp{};
+  CCT cct{};
+  CCO cco{};
+  CMA cma{};
+  REF ref{};
+  PLINK pli{};
+  TempID tid{};
+  MsgString mst{};
+  TAS tas{};
+  FLI fli{};
+  WordList wor{};
+  MasIdx mas{};
+  STO sto{};
+  TOC toc{};
+  Search sea{};
+  PUR pur{};
+  BAT bat{};
+  TIM tim{};
+  WD wd{};
+  OUI oui{};
+  TLO tlo{};
+  TLI tli{};
+  Neo neo{};
+  DBM dbm{};
+  DBA dba{};
+  DBF dbf{};
+  DBN dbn{};
+  AOL aol{};
+
+  // The handle of a table by file number; null for a number that names none.
+  engine::File* findFile(int fileNo);
+  engine::File& file(int fileNo);
+  template <class T>
+  engine::File& fileOf() {
+    return file(T::FileNo);
+  }
+
+  // Use counts of the table dispatcher, by file number.
+  std::array<std::uint32_t, kHighestFileNo + 1> useCount{};
+
+  // Stopwatch slots (StartStop).
+  struct Stopwatch {
+    std::int32_t startClock = 0, startDate = 0, stopClock = 0, stopDate = 0;
+  };
+  std::array<Stopwatch, 20> stopwatch{};
+
+  // The typed-ahead locator (IncrementStep).
+  struct Locator {
+    std::string text;
+    std::int64_t lastKeyMs = 0;  // steady clock, milliseconds
+    int delayTenths = 15;
+  } locator;
+
+ private:
+  std::array<std::unique_ptr<engine::File>, kHighestFileNo + 1> files_;
+};
+
+}  // namespace qv

@@ -1,0 +1,135 @@
+#include "store/records.h"
+
+#include <string>
+
+#include "store/dispatcher.h"
+#include "store/report.h"
+
+namespace qv {
+
+using engine::Err;
+
+namespace {
+
+std::string titleOf(const engine::File& f) { return std::string(clip(f.name().string())); }
+
+// Takes the counter from an open Control handle whose writes nobody else can
+// interleave with (the caller holds Control's write lock).
+std::uint32_t advanceCounter(engine::File& f, Control& ctl, Err& failure) {
+  ctl = Control{};
+  ctl.ID = 1;
+  Err e = f.get(Control::IdKey);
+  if (e == Err::RecordNotFound) {
+    ctl = Control{};
+    ctl.ID = 1;
+    ctl.NEXTNUMBER = 1;
+    if ((e = f.add()) != Err::Ok) {
+      failure = e;
+      return 0;
+    }
+  } else if (e != Err::Ok) {
+    failure = e;
+    return 0;
+  }
+  const std::uint32_t n = ctl.NEXTNUMBER;
+  ++ctl.NEXTNUMBER;
+  if ((e = f.put()) != Err::Ok) {
+    failure = e;
+    return 0;
+  }
+  return n;
+}
+
+}  // namespace
+
+std::uint32_t NextNr(Context& ctx) {
+  engine::File& control = ctx.fileOf<Control>();
+  std::uint32_t n = 0;
+  Err failure = Err::Ok;
+  std::string failureText;
+  if (control.isOpen() && control.inTransaction()) {
+    n = advanceCounter(control, ctx.ctl, failure);
+    failureText = control.errorText();
+  } else {
+    // A short transaction of its own, on a handle of its own, so that it
+    // neither disturbs nor joins what the caller has running.
+    engine::Session own(ctx.lib.engine);
+    Control rec{};
+    engine::File f(own, Control::decl(), &rec);
+    f.setName(BuildFileName(ctx, Control::FileNo));
+    Err e = f.open();
+    if (e == Err::FileNotFound && f.create() == Err::Ok) e = f.open();
+    if (e == Err::Ok) e = own.logout(5, {&f});
+    if (e == Err::Ok) {
+      n = advanceCounter(f, rec, failure);
+      if (n != 0 && own.commit() != Err::Ok) {
+        n = 0;
+        failure = own.error();
+      }
+      if (n == 0) {
+        failureText = f.error() != Err::Ok ? f.errorText() : own.errorText();
+        if (own.inTransaction()) own.rollback();
+      }
+    } else {
+      failure = e;
+      failureText = f.error() != Err::Ok ? f.errorText() : own.errorText();
+    }
+    if (n != 0) ctx.ctl = rec;
+  }
+  if (n == 0) {
+    if (failure == Err::Ok) failure = Err::FileSystemError;
+    inform(ctx, "Control File Error", failureText + "\r\n" + "Next ID cannot be generated!", MessageKind::Error);
+  }
+  return n;
+}
+
+std::uint8_t UppDat(Context& ctx, engine::File& file, int op, int mode) {
+  Err e = Err::Ok;
+  switch (op) {
+    case kUppAdd: e = file.add(); break;
+    case kUppPut: e = file.put(); break;
+    case kUppDelete: e = file.erase(); break;
+    case kUppAppend: e = file.append(); break;
+    default: e = Err::NotSupported; break;
+  }
+  if (e == Err::Ok) return 1;
+  const std::string first = op == kUppPut      ? "Record update error!"
+                            : op == kUppDelete ? "Record delete error!"
+                                               : "Record add error!";
+  std::string second;
+  if (e == Err::AccessDenied || e == Err::RecordNotAvailable || e == Err::RecordNotFound)
+    second = "Record not available!";
+  else if (e == Err::DuplicateKey)
+    second = "A record with identical key already exists!";
+  else
+    second = file.errorText();
+  if (mode == kRollback) {
+    if (ctx.session.inTransaction()) ctx.session.rollback();
+    inform(ctx, titleOf(file), first + "\r\n" + second + "\r\n" + "The last transaction is rolled back.",
+           MessageKind::Error);
+  } else {
+    if (op == kUppPut || op == kUppDelete) file.release();
+    inform(ctx, titleOf(file), first + "\r\n" + second, MessageKind::Error);
+  }
+  return 0;
+}
+
+std::uint8_t HoldRec(Context& ctx, engine::File& file, engine::KeyRef key, bool byKey, engine::Position position) {
+  file.hold(1);
+  const Err e = byKey ? file.get(key) : file.getPosition(position);
+  if (e == Err::Ok) return 1;
+  if (e == Err::RecordNotFound)
+    inform(ctx, titleOf(file),
+           "The record has been deleted by another user!\r\n                   Update is cancelled!",
+           MessageKind::Warning);
+  else if (e == Err::RecordNotAvailable)
+    inform(ctx, "The record is not accessible!",
+           "The record is locked by another user!\r\nUpdate is cancelled, try again later!", MessageKind::Warning);
+  else
+    inform(ctx, "The record is not accessible!",
+           "               The record cannot be read!\r\nUpdate is cancelled, try again later!",
+           MessageKind::Warning);
+  return 0;
+}
+
+}  // namespace qv
