@@ -7,6 +7,7 @@
 // a front end shows whatever it is given.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,12 @@ class UiPort {
   virtual void message(std::string_view title, std::string_view text, MessageKind kind) = 0;
   // Returns the button chosen; a front end that cannot ask returns `safe`.
   virtual Button ask(std::string_view title, std::string_view text, unsigned buttons, Button safe) = 0;
+  // Asks for a line of text (a dialog with one field): returns the text, or
+  // nothing when the user gives up. A front end that cannot ask gives up.
+  virtual std::optional<std::string> askText(std::string_view /*title*/, std::string_view /*prompt*/,
+                                             std::string_view /*explanation*/, std::string_view /*initial*/) {
+    return std::nullopt;
+  }
   virtual void progress(const ProgressReport& report) = 0;
   virtual void beep() = 0;
 };

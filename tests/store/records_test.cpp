@@ -1,6 +1,8 @@
 // The identifier counter, the write wrapper's reports and the locking read.
 #include "store/records.h"
 
+#include <set>
+
 #include "store/dispatcher.h"
 #include "tests/store/store_fixture.h"
 #include "tests/support/child_process.h"
@@ -82,6 +84,42 @@ TEST_F(StoreTest, HoldRecTellsWhyARecordCannotBeHeld) {
   EXPECT_EQ(HoldRec(*ctx, ctx->fileOf<Forums>(), Forums::ForumKey, false, pos), 0);
   EXPECT_EQ(ui.last().title, ctx->fileOf<Forums>().name().string());
   EXPECT_EQ(ui.last().text, "The record has been deleted by another user!\r\n                   Update is cancelled!");
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// Two processes drawing identifiers at the same time never get the same one.
+TEST_F(StoreTest, NextNrFromTwoProcessesNeverRepeats) {
+  std::set<std::uint32_t> seen;
+  std::size_t total = 0;
+  {
+    ChildProcess a({QV_STORE_CHILD, "nextnr", home.path().string(), "150"});
+    ChildProcess b({QV_STORE_CHILD, "nextnr", home.path().string(), "150"});
+    // Draw in this process too, meanwhile, inside transactions over Control.
+    OP_CLOSE(*ctx, kOpOpen, {Control::FileNo});
+    for (int i = 0; i < 20; ++i) {
+      ASSERT_EQ(ctx->session.logout(10, {&ctx->fileOf<Control>()}), engine::Err::Ok);
+      const std::uint32_t id = NextNr(*ctx);
+      ASSERT_NE(id, 0u);
+      ASSERT_EQ(ctx->session.commit(), engine::Err::Ok);
+      seen.insert(id);
+      ++total;
+    }
+    for (ChildProcess* child : {&a, &b}) {
+      for (std::string line = child->readLine(); line != "done"; line = child->readLine()) {
+        ASSERT_FALSE(line.empty()) << "the child process failed";
+        seen.insert(static_cast<std::uint32_t>(std::stoul(line)));
+        ++total;
+      }
+      EXPECT_EQ(child->wait(), 0);
+    }
+  }
+  EXPECT_EQ(total, 320u);
+  EXPECT_EQ(seen.size(), total);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // and answers questions from a script (or with their safe choice).
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,14 @@ class RecordingUi : public UiPort {
     answers.pop_front();
     return b;
   }
+  std::optional<std::string> askText(std::string_view title, std::string_view prompt, std::string_view,
+                                     std::string_view) override {
+    shown.push_back({std::string(title), std::string(prompt), MessageKind::Information, true});
+    if (texts.empty()) return std::nullopt;
+    std::optional<std::string> t = texts.front();
+    texts.pop_front();
+    return t;
+  }
   void progress(const ProgressReport& r) override { reports.push_back(r); }
   void beep() override { ++beeps; }
 
@@ -42,6 +51,7 @@ class RecordingUi : public UiPort {
   std::vector<Shown> shown;
   std::vector<ProgressReport> reports;
   std::deque<Button> answers;
+  std::deque<std::optional<std::string>> texts;  // answers to askText; nothing = give up
   int beeps = 0;
 };
 

@@ -1,0 +1,70 @@
+#pragma once
+// The program's frame without its windows: start-up in the documented order,
+// the active database and the globals it publishes, the register of open
+// windows, and shutdown. The command line and the GUI both drive it.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/window_register.h"
+#include "store/context.h"
+
+namespace qv::app {
+
+class Application {
+ public:
+  explicit Application(UiPort& ui);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Start-up, in this order: the globals from the data home; the
+  // configuration directory; the stored paths (the temporary directory made
+  // anew when gone, the database directory asked for through the data-path
+  // dialog when gone); the settings; the upgrade reset of window layouts
+  // when the stored version is below 430 (with a message on an existing
+  // installation); the scheduler's count of work windows lowered once; the
+  // database the configuration names activated. Throws Halt when it cannot
+  // go on (the failing step has shown why).
+  void start(const std::filesystem::path& home);
+
+  // Whether the configuration file existed before this start.
+  bool existingInstallation() const { return existing_; }
+
+  Library& lib() { return *lib_; }
+  // The frame's own thread of work.
+  Context& ctx() { return *ctx_; }
+  WindowRegister& windows() { return windows_; }
+
+  // Makes database `id` the active one and publishes it to new threads of
+  // work. False — and the globals unchanged — when it is not in the list or
+  // its directory is missing.
+  bool activate(std::uint32_t id);
+
+  // "Quorvel - <database>" or "Quorvel - [No Active Database]".
+  std::string frameTitle();
+  // The persons menu entries of the active database's type.
+  std::vector<std::string> personsMenu() const;
+
+  // Shutdown: refused with "Exit Not Allowed" while word indexing runs;
+  // otherwise every window is asked to close, the tables are closed, and
+  // true is returned.
+  bool requestShutdown();
+
+  // Open work windows, as the scheduler counts them (never below 0).
+  int workWindows() const { return workWindows_.load(); }
+  void lowerWorkWindows();
+
+ private:
+  std::unique_ptr<Library> lib_;
+  std::unique_ptr<Context> ctx_;
+  WindowRegister windows_;
+  bool existing_ = false;
+  std::atomic<int> workWindows_{0};
+};
+
+}  // namespace qv::app

@@ -1,0 +1,18 @@
+#pragma once
+// The data-path dialog: asks for the directory below which the database
+// directories lie when the saved one is gone.
+
+#include <cstdint>
+
+#include "store/context.h"
+
+namespace qv {
+
+// Mode 1: the dialog " Path to database files", starting with the saved
+// database directory. The answer must be an existing directory (otherwise
+// "This path does not exist!" and the dialog asks again); it is then saved
+// as the database directory and becomes ctx.mem.FileDir: 1. Giving up
+// ("Exit Quorvel") changes nothing and answers 0; the program then ends.
+std::uint8_t NewPath(Context& ctx, int mode);
+
+}  // namespace qv

@@ -1,0 +1,270 @@
+#include "store/database_list.h"
+
+#include <cstring>
+#include <system_error>
+
+#include "store/dates.h"
+#include "store/dispatcher.h"
+#include "store/persons.h"
+#include "store/records.h"
+#include "store/report.h"
+#include "store/utilities.h"
+
+namespace qv {
+
+using engine::Err;
+
+namespace {
+
+std::string dirName(std::uint32_t n) { return "F" + std::to_string(n); }
+
+// Restores a global when the scope ends.
+template <class T>
+class Restore {
+ public:
+  explicit Restore(T& var) : var_(var), saved_(var) {}
+  ~Restore() { var_ = saved_; }
+  Restore(const Restore&) = delete;
+  Restore& operator=(const Restore&) = delete;
+
+ private:
+  T& var_;
+  T saved_;
+};
+
+REF refFrom(const Forums& f) {
+  REF r{};
+  r.TYPE = f.TYPE;
+  r.DESCRIPTION = f.DESCRIPTION;
+  r.TARGETNG = f.TARGETNG;
+  if (f.TYPE == 2) {
+    r.PERSONID = static_cast<std::int32_t>(f.PERSONID);
+    r.MAILADDRESS = f.MAILADDRESS;
+    for (std::size_t i = 0; i < 10 && !f.ALTADDRESS[i].blank(); ++i) r.ALTADDRESS[i] = f.ALTADDRESS[i];
+  }
+  return r;
+}
+
+bool sameRef(const REF& a, const REF& b) { return std::memcmp(&a, &b, sizeof(REF)) == 0; }
+
+bool findForum(Context& ctx, std::uint32_t id) {
+  ctx.for_ = Forums{};
+  ctx.for_.ID = id;
+  return ctx.fileOf<Forums>().get(Forums::ForumKey) == Err::Ok;
+}
+
+}  // namespace
+
+std::uint8_t UpdREF(Context& ctx, int mode) {
+  const REF wanted = refFrom(ctx.for_);
+  OP_CLOSE(ctx, kOpOpen, {REF::FileNo});
+  engine::File& f = ctx.fileOf<REF>();
+  std::uint8_t ok = 1;
+  f.set();
+  if (f.next() == Err::Ok) {
+    if (!sameRef(ctx.ref, wanted)) {
+      ctx.ref = wanted;
+      ok = UppDat(ctx, f, kUppPut, mode);
+    }
+  } else {
+    ctx.ref = wanted;
+    ok = UppDat(ctx, f, kUppAdd, mode);
+  }
+  OP_CLOSE(ctx, kOpRelease, {REF::FileNo});
+  return ok;
+}
+
+std::uint32_t NextDirNumber(Context& ctx) {
+  OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
+  engine::File& f = ctx.fileOf<Forums>();
+  const Forums keep = ctx.for_;
+  std::uint32_t next = 1;
+  f.set(Forums::DirKey);
+  if (f.previous() == Err::Ok) next = ctx.for_.DIRNUMBER + 1;
+  ctx.for_ = keep;
+  OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
+  return next;
+}
+
+bool AddForumDatabase(Context& ctx, std::string_view name) {
+  const std::uint32_t dir = NextDirNumber(ctx);
+  OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
+  ctx.for_ = Forums{};
+  ctx.for_.DESCRIPTION = name;
+  ctx.for_.ID = NextNr(ctx);
+  bool ok = ctx.for_.ID != 0;
+  if (ok) {
+    ctx.for_.DIRNUMBER = dir;
+    ctx.for_.TYPE = 1;
+    ctx.for_.CREATED = dates::today();
+    ctx.for_.WORDLISTINDEXNEEDSUPDATE = 1;
+    ctx.for_.INDEXTYPE = 1;
+    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kReport) == 1;
+  }
+  if (ok) {
+    ExistPath(ctx, kPathCreate, ctx.mem.FileDir / dirName(dir), {}, true);
+    // The description is written into the new directory; the globals go
+    // back to the active database afterwards.
+    Restore<std::string> keepDir(ctx.mem.Dirnamn);
+    ctx.mem.Dirnamn = dirName(dir);
+    UpdREF(ctx, kReport);
+  }
+  OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
+  return ok;
+}
+
+bool AddMailDatabase(Context& ctx, const MailDatabaseForm& form, std::uint32_t& dirNumber) {
+  ctx.for_ = Forums{};
+  ctx.for_.DESCRIPTION = form.name;
+  ctx.for_.MAILADDRESS = form.address;
+  for (std::size_t i = 0; i < 10; ++i) ctx.for_.ALTADDRESS[i] = form.alternatives[i];
+
+  ExistPath(ctx, kPathCreate, ctx.mem.FileDir / dirName(dirNumber), {}, true);
+  Restore<std::string> keepDir(ctx.mem.Dirnamn);
+  ctx.mem.Dirnamn = dirName(dirNumber);
+  OP_CLOSE(ctx, kOpOpen, {Forums::FileNo, Control::FileNo, Person::FileNo, PLINK::FileNo, REF::FileNo});
+  auto closeAll = [&] {
+    OP_CLOSE(ctx, kOpRelease, {Person::FileNo, PLINK::FileNo, REF::FileNo, Forums::FileNo, Control::FileNo});
+  };
+
+  // REF is rewritten inside UpdREF through its own open, which only counts.
+  ctx.session.logout(5, {&ctx.fileOf<Forums>(), &ctx.fileOf<REF>(), &ctx.fileOf<Person>(),
+                         &ctx.fileOf<PLINK>(), &ctx.fileOf<Control>()});
+  if (TransactionCheck(ctx) != 0) {
+    closeAll();
+    return false;
+  }
+  bool ok = AddPers(ctx, form.address, form.name) == 0;
+  if (ok) {
+    ctx.for_.MSGCOUNT = 0;
+    ctx.for_.DUMMY = 0;
+    ctx.for_.ID = NextNr(ctx);
+    ok = ctx.for_.ID != 0;
+  }
+  if (ok) {
+    ctx.for_.DIRNUMBER = dirNumber;
+    ctx.for_.CREATED = dates::today();
+    ctx.for_.TYPE = 2;
+    ctx.for_.PERSONID = ctx.per.PERSONID;
+    ctx.for_.WORDLISTINDEXNEEDSUPDATE = 1;
+    ctx.for_.INDEXTYPE = 1;
+    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kRollback) == 1 && UpdREF(ctx, kRollback) == 1;
+  }
+  if (ok && ctx.session.commit() != Err::Ok) {
+    inform(ctx, "Warning!", "Transaction Frame Error!\r\n" + ctx.session.errorText(), MessageKind::Warning);
+    ok = false;
+  }
+  if (!ok && ctx.session.inTransaction()) ctx.session.rollback();
+  if (ok) ++dirNumber;
+  closeAll();
+  return ok;
+}
+
+bool UpdateMailDatabase(Context& ctx, std::uint32_t id, const MailDatabaseForm& form) {
+  OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
+  bool ok = findForum(ctx, id) && ctx.for_.TYPE == 2;
+  if (!ok) {
+    OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
+    return false;
+  }
+  Restore<std::string> keepDir(ctx.mem.Dirnamn);
+  ctx.mem.Dirnamn = dirName(ctx.for_.DIRNUMBER);
+  OP_CLOSE(ctx, kOpOpen, {REF::FileNo});
+  ctx.session.logout(5, {&ctx.fileOf<Forums>(), &ctx.fileOf<REF>()});
+  ok = TransactionCheck(ctx) == 0;
+  if (ok) {
+    // Re-read inside the transaction, so a change made meanwhile is not lost.
+    ok = findForum(ctx, id);
+    if (ok) {
+      ctx.for_.DESCRIPTION = form.name;
+      for (std::size_t i = 0; i < 10; ++i) ctx.for_.ALTADDRESS[i] = form.alternatives[i];
+      ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppPut, kRollback) == 1 && UpdREF(ctx, kRollback) == 1;
+    }
+    if (ok && ctx.session.commit() != Err::Ok) ok = false;
+    if (!ok && ctx.session.inTransaction()) ctx.session.rollback();
+  }
+  OP_CLOSE(ctx, kOpRelease, {REF::FileNo, Forums::FileNo});
+  return ok;
+}
+
+bool SetImportAllowed(Context& ctx, std::uint32_t id, bool allowed) {
+  OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
+  ctx.for_ = Forums{};
+  ctx.for_.ID = id;
+  bool ok = HoldRec(ctx, ctx.fileOf<Forums>(), Forums::ForumKey, true, 0) == 1;
+  if (ok) {
+    ctx.for_.NOIMPORT = allowed ? 0 : 1;
+    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppPut, kReport) == 1;
+  }
+  OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
+  return ok;
+}
+
+namespace {
+
+// Removes the files of one database directory and the directory itself.
+bool removeDirectory(Context& ctx, const std::filesystem::path& dir, bool clearDefinitions) {
+  std::error_code ec;
+  if (!std::filesystem::exists(dir, ec)) return true;
+  bool ok = DOSFunc(ctx, kDosRemoveMask, "*.TPS", dir) == 1;
+  if (ok && clearDefinitions) SemaFore(ctx, 209);
+  for (const char* mask : {"*.DAT", "*.K*", "*.I*"})
+    if (ok) ok = DOSFunc(ctx, kDosRemoveMask, mask, dir) == 1;
+  // What the record-file engine keeps beside its files: lock companions and
+  // journals left by an interrupted process.
+  for (const char* mask : {"*.lck", "*-journal", "*-mj*", "*.new"})
+    if (ok) ok = DOSFunc(ctx, kDosRemoveMask, mask, dir) == 1;
+  if (ok) {
+    std::filesystem::remove(dir, ec);
+    if (ec) {
+      inform(ctx, "File Deletion Error!",
+             "One or more files have not been \r\nremoved in subdirectory " + dir.string(), MessageKind::Warning);
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+}  // namespace
+
+bool RemoveDatabaseFiles(Context& ctx) {
+  OP_CLOSE(ctx, kOpForceClose, {9, 1, 17, 13, 7, 6, 5, 4, 3});
+  OP_CLOSE(ctx, kOpForceClose, {22, 23, 33});
+  // The word index's own tables are not the dispatcher's to close.
+  for (int no : {32, 29, 28, 30}) {
+    ctx.useCount[static_cast<std::size_t>(no)] = 0;
+    ctx.file(no).close();
+  }
+  OP_CLOSE(ctx, kOpForceClose, {8, 2, 35, 26, 34});
+  bool ok = removeDirectory(ctx, ctx.mem.FileDir / ctx.mem.Dirnamn, true);
+  if (ok && !ctx.MasIdxPath.empty() && !samePath(ctx.MasIdxPath, ctx.mem.FileDir))
+    ok = removeDirectory(ctx, ctx.MasIdxPath / ctx.mem.Dirnamn, false);
+  ctx.mem.ForumNumber = 0;
+  return ok;
+}
+
+bool RemoveDatabase(Context& ctx, std::uint32_t id) {
+  OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
+  const bool found = findForum(ctx, id);
+  OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
+  if (!found) return false;
+  const Forums record = ctx.for_;
+  const std::uint32_t active = ctx.mem.ForumNumber;
+  bool filesGone = false;
+  {
+    Restore<std::string> keepDir(ctx.mem.Dirnamn);
+    ctx.mem.Dirnamn = dirName(record.DIRNUMBER);
+    ctx.mem.ForumNumber = record.ID;
+    filesGone = RemoveDatabaseFiles(ctx);
+  }
+  // Another database stays active; the removed one does not.
+  ctx.mem.ForumNumber = active == id ? 0 : active;
+  if (!filesGone) return false;
+  // The list forgets the database only when its files are gone.
+  OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
+  bool ok = findForum(ctx, id) && UppDat(ctx, ctx.fileOf<Forums>(), kUppDelete, kReport) == 1;
+  OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
+  return ok;
+}
+
+}  // namespace qv

@@ -1,0 +1,62 @@
+#pragma once
+// The database list (Forums) and what keeps each database directory in
+// step with it: creating forum and mail databases, changing a mail
+// database's addresses, allowing or refusing imports, the database's own
+// description (REF) and removing a database with its files.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "store/context.h"
+
+namespace qv {
+
+// Writes the database description of the record in ctx.for_ into REF of the
+// directory ctx.mem.Dirnamn (adding it, or rewriting it when it differs).
+// `mode` is the write error mode (kReport 7, kRollback 8). 1 on success.
+std::uint8_t UpdREF(Context& ctx, int mode);
+
+// The highest directory number in the list plus 1, or 1 for an empty list.
+std::uint32_t NextDirNumber(Context& ctx);
+
+// The quick form " Add New Forum": adds a forum database named `name` with a
+// new identifier and the next free directory, creates the directory and its
+// description. False when the record cannot be added (the user was told
+// why, e.g. a name that exists already); ctx.for_ then still holds the
+// entered values, as the form does.
+bool AddForumDatabase(Context& ctx, std::string_view name);
+
+struct MailDatabaseForm {
+  std::string name;     // "Mail database name"
+  std::string address;  // "Default mail address"
+  std::array<std::string, 10> alternatives;  // "Alternative mail address"
+};
+
+// The form "Add New Mail Database": creates the directory F<dirNumber>,
+// and in one transaction adds the owner as a person, the database record and
+// its description. On success `dirNumber` is raised by 1 and ctx.for_ holds
+// the new record (its identifier and name are what a caller asking for the
+// new database gets); on failure everything is rolled back.
+bool AddMailDatabase(Context& ctx, const MailDatabaseForm& form, std::uint32_t& dirNumber);
+
+// The form "Update alternative addresses": rewrites the name and the
+// alternative addresses of mail database `id` (its default address stays)
+// together with its description, in one transaction.
+bool UpdateMailDatabase(Context& ctx, std::uint32_t id, const MailDatabaseForm& form);
+
+// "Allow import" / "Disallow import" from the database selection list.
+bool SetImportAllowed(Context& ctx, std::uint32_t id, bool allowed);
+
+// Removes the active database's files and directories (also the word-index
+// directory when it lies apart), clears it from the import definitions, and
+// sets ctx.mem.ForumNumber to 0. The caller makes sure no other window uses
+// the database. False when files could not be removed (the user was told).
+bool RemoveDatabaseFiles(Context& ctx);
+
+// Removes database `id` altogether: its files as above and its record in the
+// database list. False when it does not exist or its files stay.
+bool RemoveDatabase(Context& ctx, std::uint32_t id);
+
+}  // namespace qv
