@@ -9,4 +9,8 @@ cmake --build build/release -j2
 home=build/release/demo-home
 rm -rf "$home"
 quorvel=build/release/quorvel
-"$quorvel" --version
+# A fresh installation: the first command creates the data home's
+# configuration tables; then show what the installation holds.
+"$quorvel" --home "$home" info
+echo
+"$quorvel" --home "$home" db list

@@ -132,6 +132,25 @@ void CliUi::showTitled(std::string_view title, std::string_view text) {
 
 void CliUi::message(std::string_view title, std::string_view text, MessageKind) { showTitled(title, text); }
 
+std::optional<std::string> CliUi::askText(std::string_view title, std::string_view prompt,
+                                          std::string_view explanation, std::string_view initial) {
+  showTitled(title, explanation);
+  std::ostream& err = *console_.err;
+  if (policy_ != AnswerPolicy::Ask || !console_.inIsTerminal || !console_.errIsTerminal) {
+    err << "Answer: none (no terminal to ask)\n";
+    return std::nullopt;
+  }
+  err << displayText(prompt, LineBreaks::AsSpace) << " [" << displayText(initial, LineBreaks::AsSpace) << "]: ";
+  err.flush();
+  std::string line;
+  if (!std::getline(*console_.in, line)) {
+    err << '\n';
+    return std::nullopt;
+  }
+  if (trimmed(line).empty()) return std::string(initial);
+  return cp1252FromUtf8(trimmed(line));
+}
+
 Button CliUi::prompt(unsigned buttons, Button safe, std::string& reason) {
   std::ostream& err = *console_.err;
   std::string choices;

@@ -61,6 +61,12 @@ class CliUi : public UiPort {
 
   void message(std::string_view title, std::string_view text, MessageKind kind) override;
   Button ask(std::string_view title, std::string_view text, unsigned buttons, Button safe) override;
+  // askText(): prints the title and the explanation; on a terminal (stdin
+  // and stderr) prompts with the initial text as default and returns the
+  // line typed (UTF-8 converted to the stored form), an empty line taking
+  // the default; without a terminal, or at the end of input, gives up.
+  std::optional<std::string> askText(std::string_view title, std::string_view prompt, std::string_view explanation,
+                                     std::string_view initial) override;
   void progress(const ProgressReport& report) override;
   void beep() override;
 

@@ -44,6 +44,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   app.add_flag("--json", env.json, "Print listings as JSON");
   app.require_subcommand(0, 1);
   app.footer("Examples:\n  quorvel db add-forum \"Computer Club\"\n  quorvel --json db list");
+  addInfoCommand(app, env);
   addDbCommands(app, env);
   addConfigCommands(app, env);
   try {

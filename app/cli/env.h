@@ -59,6 +59,7 @@ CLI::App* addCommand(CLI::App& parent, const std::string& name, const std::strin
 // Every command of the program, registered with the parser.
 void addDbCommands(CLI::App& app, Env& env);
 void addConfigCommands(CLI::App& app, Env& env);
+void addInfoCommand(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);

@@ -1,0 +1,122 @@
+// The command line end to end: commands, their output, errors and exit
+// statuses, as a user or a script sees them.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+#include "app/cli/env.h"
+#include "tests/support/temp_dir.h"
+
+namespace qv::test {
+namespace {
+
+using app::cli::Env;
+
+class CliTest : public ::testing::Test {
+ protected:
+  struct Run {
+    int status;
+    std::string out;
+    std::string err;
+  };
+  Run run(std::vector<std::string> args, const std::string& input = {}) {
+    args.insert(args.begin(), {"quorvel", "--home", home.path().string()});
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    std::ostringstream out, err;
+    std::istringstream in(input);
+    Env env(out);
+    app::cli::Console console;
+    console.in = &in;
+    console.err = &err;
+    env.useConsole(console);
+    const int status = app::cli::runCommandLine(static_cast<int>(argv.size()), argv.data(), env);
+    return {status, out.str(), err.str()};
+  }
+  // A "Key: value" line of a record printed as text.
+  static bool hasField(const std::string& out, const std::string& key, const std::string& value) {
+    return std::regex_search(out, std::regex("(^|\n)" + key + ": +" + value + "\n"));
+  }
+  TempDir home;
+};
+
+TEST_F(CliTest, AddListActivateAndRemoveDatabases) {
+  Run r = run({"db", "add-forum", "Computer Club"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("name:      Computer Club"), std::string::npos) << r.out;
+  r = run({"db", "add-mail", "Jane Sm\xC3\xAFth", "jane@example.org", "--alt", "76543,210"});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  r = run({"--json", "db", "list"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"name\": \"Computer Club\", \"type\": \"forum\", \"directory\": \"F1\""), std::string::npos)
+      << r.out;
+  // Typed UTF-8 is stored as Windows-1252 and comes back as UTF-8.
+  EXPECT_NE(r.out.find("\"name\": \"Jane Sm\xC3\xAFth\", \"type\": \"mail\""), std::string::npos) << r.out;
+  const std::size_t at = r.out.find("\"id\": ");
+  ASSERT_NE(at, std::string::npos);
+  const std::string id = r.out.substr(at + 6, 6);
+
+  r = run({"db", "activate", id});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Quorvel - Computer Club\n");
+  r = run({"db", "list"});
+  EXPECT_NE(r.out.find("Computer Club  forum  F1                0  yes      yes     Normal  yes"), std::string::npos)
+      << r.out;
+
+  // Removing asks first; without a terminal the safe answer keeps it.
+  r = run({"db", "remove", id});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Database marked for deletion!"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(home.path() / "F1"));
+  r = run({"--yes", "db", "remove", id});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "F1"));
+  r = run({"--json", "db", "list"});
+  EXPECT_EQ(r.out.find("Computer Club"), std::string::npos);
+}
+
+TEST_F(CliTest, ErrorsUseTheSystemsTextsAndStatuses) {
+  ASSERT_EQ(run({"db", "add-forum", "Computer Club"}).status, 0);
+  Run r = run({"db", "add-forum", "COMPUTER CLUB"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Record add error!\nA record with identical key already exists!"), std::string::npos) << r.err;
+  r = run({"db", "activate", "999"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("There is no database with the identifier 999."), std::string::npos) << r.err;
+  // A database whose directory has gone stays inactive.
+  std::filesystem::remove_all(home.path() / "F1");
+  r = run({"--json", "db", "list"});
+  const std::size_t at = r.out.find("\"id\": ");
+  r = run({"db", "activate", r.out.substr(at + 6, 6)});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("is missing; it stays inactive."), std::string::npos) << r.err;
+  // Usage errors.
+  EXPECT_EQ(run({"db", "frobnicate"}).status, 2);
+  EXPECT_EQ(run({"db", "add-forum"}).status, 2);
+  EXPECT_EQ(run({"--yes", "--no", "db", "list"}).status, 2);
+}
+
+TEST_F(CliTest, ConfigurationAndInfo) {
+  Run r = run({"--json", "config", "list"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"item\": \"locator-delay\", \"value\": \"15\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Delay after last keypress until locator string is reset"), std::string::npos);
+  ASSERT_EQ(run({"config", "set", "locator-delay", "20"}).status, 0);
+  r = run({"config", "get", "locator-delay"});
+  EXPECT_TRUE(hasField(r.out, "value", "20")) << r.out;
+  r = run({"config", "set", "locator-delay", "fast"});
+  EXPECT_EQ(r.status, 1);
+  r = run({"config", "get", "no-such-item"});
+  EXPECT_EQ(r.status, 2);
+  r = run({"--json", "config", "paths"});
+  EXPECT_NE(r.out.find("\"databases\": \"" + home.path().string() + "\""), std::string::npos) << r.out;
+  r = run({"info"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(hasField(r.out, "stored version", "470")) << r.out;
+  EXPECT_TRUE(hasField(r.out, "next identifier", "250000")) << r.out;
+}
+
+}  // namespace
+}  // namespace qv::test
