@@ -159,8 +159,9 @@ bool Application::requestShutdown() {
 }
 
 void Application::lowerWorkWindows() {
-  int n = workWindows_.load();
-  while (n > 0 && !workWindows_.compare_exchange_weak(n, n - 1)) {
+  std::atomic<int>& count = lib_->workWindows;
+  int n = count.load();
+  while (n > 0 && !count.compare_exchange_weak(n, n - 1)) {
   }
 }
 

@@ -3,7 +3,6 @@
 // the active database and the globals it publishes, the register of open
 // windows, and shutdown. The command line and the GUI both drive it.
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -55,8 +54,7 @@ class Application {
   // true is returned.
   bool requestShutdown();
 
-  // Open work windows, as the scheduler counts them (never below 0).
-  int workWindows() const { return workWindows_.load(); }
+  // Lowers the scheduler's count of open work windows by one (never below 0).
   void lowerWorkWindows();
 
  private:
@@ -64,7 +62,6 @@ class Application {
   std::unique_ptr<Context> ctx_;
   WindowRegister windows_;
   bool existing_ = false;
-  std::atomic<int> workWindows_{0};
 };
 
 }  // namespace qv::app

@@ -56,6 +56,9 @@ class Library {
   Settings settings;
   // Word indexing runs: the program may not end, and the index tables are busy.
   std::atomic<int> IndexingInProgress{0};
+  // Open work windows as the scheduler counts them: a due task starts only
+  // when none is open. Never below 0.
+  std::atomic<int> workWindows{0};
 
   // The globals new contexts start with.
   void publish(const MemGroup& mem, const std::filesystem::path& masIdxPath);

@@ -48,6 +48,11 @@ TEST_F(StartupTest, FirstStartCreatesTheInstallationWithoutUpgradeMessage) {
   EXPECT_EQ(a->ctx().MasIdxPath, home.path());
   EXPECT_EQ(a->ctx().mem.ForumNumber, 0u);
   EXPECT_EQ(a->frameTitle(), "Quorvel - [No Active Database]");
+  // The scheduler's count of work windows is lowered once, never below 0.
+  EXPECT_EQ(a->lib().workWindows.load(), 0);
+  a->lib().workWindows = 2;
+  a->lowerWorkWindows();
+  EXPECT_EQ(a->lib().workWindows.load(), 1);
   a.reset();
   // The next start is an existing installation of the current version.
   ui.clear();

@@ -126,6 +126,26 @@ TEST_F(DispatcherTest, MissingDirectoryAndBlankNamesStop) {
             "\r\nQuorvel will terminate.");
 }
 
+TEST_F(DispatcherTest, FilesInUseOrImpossibleToCreateStop) {
+  // Held exclusively by another thread of work.
+  auto other = newContext();
+  OP_CLOSE(*other, kOpOpenExclusive, {Threads::FileNo});
+  EXPECT_EQ(stops([&] { OP_CLOSE(*ctx, kOpOpen, {Threads::FileNo}); }),
+            "Check your network access rights or the possible need for SHARE or VSHARE");
+  EXPECT_EQ(ui.last().title, " File Open Error - Access denied");
+  EXPECT_EQ(ui.last().text, "The file " + dbFile("IDX007.TPS").string() + " cannot be opened!\r\nQuorvel will terminate.");
+  OP_CLOSE(*other, kOpRelease, {Threads::FileNo});
+  OP_CLOSE(*ctx, kOpOpen, {Threads::FileNo});
+  EXPECT_TRUE(ctx->fileOf<Threads>().isOpen());
+
+  // A missing file that cannot be made (something of the name it is built
+  // under stands in the way).
+  std::filesystem::create_directories(dbFile("IDX006.TPS.new") / "in-the-way");
+  EXPECT_EQ(stops([&] { OP_CLOSE(*ctx, kOpOpen, {Sections::FileNo}); }), "File Open Error");
+  EXPECT_EQ(ui.last().text, "The file " + dbFile("IDX006.TPS").string() +
+                                " is missing!\r\nThis file cannot be created by the program\r\nand Quorvel will terminate.");
+}
+
 TEST_F(DispatcherTest, DamagedKeysAreRebuiltWithANoticeUnlessUnattended) {
   for (int round = 0; round < 2; ++round) {
     OP_CLOSE(*ctx, kOpOpen, {SIndex::FileNo});
