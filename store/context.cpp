@@ -27,6 +27,17 @@ Library::Procedure Library::procedure(int code) const {
   return it == procedures_.end() ? Procedure() : it->second;
 }
 
+void Library::registerReaderFactory(const std::string& format, ReaderFactory factory) {
+  std::lock_guard lock(mutex_);
+  readers_[format] = std::move(factory);
+}
+
+ReaderFactory Library::readerFactory(const std::string& format) const {
+  std::lock_guard lock(mutex_);
+  auto it = readers_.find(format);
+  return it == readers_.end() ? ReaderFactory() : it->second;
+}
+
 Context::Context(Library& library) : lib(library), ui(library.ui), session(library.engine) {
   mem = lib.published(&MasIdxPath);
   auto bind = [this](int no, void* record, std::string* memo = nullptr) {

@@ -27,6 +27,10 @@
 
 namespace qv {
 
+class Reader;
+// Makes a reader for one source file of a format (import/reader.h).
+using ReaderFactory = std::function<std::unique_ptr<Reader>()>;
+
 // The Mem: group of shared globals.
 struct MemGroup {
   std::filesystem::path Net;      // the data home
@@ -70,11 +74,16 @@ class Library {
   void registerProcedure(int code, Procedure p);
   Procedure procedure(int code) const;
 
+  // The format readers of the import, by format name (import/reader.h).
+  void registerReaderFactory(const std::string& format, ReaderFactory factory);
+  ReaderFactory readerFactory(const std::string& format) const;
+
  private:
   mutable std::mutex mutex_;
   MemGroup published_;
   std::filesystem::path publishedMasIdxPath_;
   std::map<int, Procedure> procedures_;
+  std::map<std::string, ReaderFactory> readers_;
 };
 
 class Context {

@@ -35,7 +35,7 @@ struct FixedString {
   // Copies s, cut to N bytes, and blank-pads the rest.
   void assign(std::string_view s) {
     const std::size_t n = std::min(s.size(), N);
-    std::memmove(data, s.data(), n);
+    if (n > 0) std::memmove(data, s.data(), n);
     std::memset(data + n, ' ', N - n);
   }
   void clear() { std::memset(data, ' ', N); }

@@ -11,6 +11,9 @@ using engine::Err;
 
 namespace {
 
+// How long a taker of identifiers waits for an import's hold on the counter.
+constexpr int kCounterLockWait = 10;
+
 std::string titleOf(const engine::File& f) { return std::string(clip(f.name().string())); }
 
 // Takes the counter from an open Control handle whose writes nobody else can
@@ -47,9 +50,18 @@ std::uint32_t NextNr(Context& ctx) {
   std::uint32_t n = 0;
   Err failure = Err::Ok;
   std::string failureText;
-  if (control.isOpen() && control.inTransaction()) {
-    n = advanceCounter(control, ctx.ctl, failure);
-    failureText = control.errorText();
+  // An import locks the whole Control file while it hands out numbers from
+  // a range of its own; every other taker waits for the lock, so nobody
+  // draws from that range.
+  const bool ownLock = control.isOpen() && control.isLocked();
+  if (control.isOpen() && (control.inTransaction() || ownLock)) {
+    if (!ownLock && (failure = control.lock(kCounterLockWait)) != Err::Ok) {
+      failureText = control.errorText();
+    } else {
+      n = advanceCounter(control, ctx.ctl, failure);
+      if (n == 0) failureText = control.errorText();
+      if (!ownLock) control.unlock();
+    }
   } else {
     // A short transaction of its own, on a handle of its own, so that it
     // neither disturbs nor joins what the caller has running.
@@ -59,6 +71,7 @@ std::uint32_t NextNr(Context& ctx) {
     f.setName(BuildFileName(ctx, Control::FileNo));
     Err e = f.open();
     if (e == Err::FileNotFound && f.create() == Err::Ok) e = f.open();
+    if (e == Err::Ok) e = f.lock(kCounterLockWait);
     if (e == Err::Ok) e = own.logout(5, {&f});
     if (e == Err::Ok) {
       n = advanceCounter(f, rec, failure);
@@ -74,6 +87,7 @@ std::uint32_t NextNr(Context& ctx) {
       failure = e;
       failureText = f.error() != Err::Ok ? f.errorText() : own.errorText();
     }
+    f.unlock();
     if (n != 0) ctx.ctl = rec;
   }
   if (n == 0) {

@@ -47,6 +47,8 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addInfoCommand(app, env);
   addDbCommands(app, env);
   addConfigCommands(app, env);
+  addImportCommand(app, env);
+  addDumpCommand(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

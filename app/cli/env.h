@@ -60,6 +60,8 @@ CLI::App* addCommand(CLI::App& parent, const std::string& name, const std::strin
 void addDbCommands(CLI::App& app, Env& env);
 void addConfigCommands(CLI::App& app, Env& env);
 void addInfoCommand(CLI::App& app, Env& env);
+void addImportCommand(CLI::App& app, Env& env);
+void addDumpCommand(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);

@@ -81,6 +81,8 @@ class DriverFile {
   virtual Position position() const { return 0; }
   // Whether the file takes part in its session's running transaction.
   virtual bool inTransaction() const { return false; }
+  // Whether this handle holds the whole-file lock.
+  virtual bool isLocked() const { return false; }
   // Bytes read or written by the last operation (raw and text drivers).
   virtual std::size_t bytes() const { return b_.decl.recordSize; }
   // Record bytes the file holds as the stored layout counts them

@@ -81,6 +81,7 @@ class File {
 
   Position position() const;   // of the record last read or written
   bool inTransaction() const { return driver_->inTransaction(); }
+  bool isLocked() const { return driver_->isLocked(); }
   std::size_t bytes() const;   // bytes read or written by the last operation
   std::uint64_t storedDataBytes();
 

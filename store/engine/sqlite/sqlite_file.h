@@ -57,6 +57,7 @@ class SqliteFile final : public DriverFile {
   Status pack() override;
   Position position() const override { return current_; }
   bool inTransaction() const override { return inTxn; }
+  bool isLocked() const override { return fileLocked_; }
   std::uint64_t storedDataBytes() override;
 
   // --- for the session's transaction manager ---

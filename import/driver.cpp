@@ -1,0 +1,327 @@
+// The import driver's state machine: start, conversion and the end of a run.
+#include "import/driver.h"
+
+#include <system_error>
+
+#include "import/formats.h"
+#include "import/source_selection.h"
+#include "store/charset.h"
+#include "store/config.h"
+#include "store/dates.h"
+#include "store/dispatcher.h"
+#include "store/records.h"
+#include "store/report.h"
+
+namespace qv {
+
+using engine::Err;
+
+namespace {
+constexpr std::uint64_t kLowDisk = 5000000;
+const char* const kTempDiskText =
+    "This may be too little for the temporary importfile. Running out of diskspace may corrupt the currently "
+    "accessed data file(s).Press OK if you want to continue and Cancel if you want to abort the import!";
+}  // namespace
+
+ImportJob::ImportJob(Context& ctx, ImportSettings settings)
+    : ctx_(ctx),
+      settings_(std::move(settings)),
+      scheduled_(ctx.mem.DoTask == 2 || ctx.mem.DoTask == 6),
+      run_(ctx_, settings_, targets_) {
+  savedMem_ = ctx_.mem;
+}
+
+ImportJob::~ImportJob() {
+  if (state_ != State::Ended) end(false);
+}
+
+bool ImportJob::step() {
+  if (state_ == State::Ended) return true;
+  if (cancelRequested()) {
+    if (cancelHere()) {
+      end(false);
+      return true;
+    }
+  }
+  switch (state_) {
+    case State::Start: start(); break;
+    case State::NextFile: nextFile(); break;
+    case State::Convert: convert(); break;
+    case State::ConversionDone: conversionDone(); break;
+    case State::NextDatabase: nextDatabase(); break;
+    case State::Merge: mergeSlice(); break;
+    case State::CarbonCopies: carbonCopies(); break;
+    case State::CountPersons:
+      countStep(ctx_.mem.ForumType == 2 ? State::DatabaseDone : State::CountThreads, &DatabaseMerge::addPersonCounts,
+                ctx_.mem.ForumType == 2 ? "Importing messages" : "Counting messages per thread");
+      break;
+    case State::CountThreads:
+      countStep(ctx_.mem.ForumType == 1 ? State::CountSections : State::DatabaseDone, &DatabaseMerge::addThreadCounts,
+                ctx_.mem.ForumType == 1 ? "Counting messages per section" : "Importing messages");
+      break;
+    case State::CountSections: countStep(State::DatabaseDone, &DatabaseMerge::addSectionCounts, "Importing messages"); break;
+    case State::DatabaseDone: databaseDone(); break;
+    case State::SaveFileIndex: saveFileIndex(); break;
+    case State::Finished: finish(); break;
+    case State::Ended: break;
+  }
+  return state_ == State::Ended;
+}
+
+void ImportJob::say(const std::string& title, const std::string& text, MessageKind kind) {
+  inform(ctx_, title, text, kind);
+}
+
+void ImportJob::setText(const std::string& text) {
+  stepText_ = text;
+  const bool merging = state_ >= State::NextDatabase;
+  report(ctx_.ui, merging ? merged_ : static_cast<std::int64_t>(perFileProgress_ ? nextFile_ : run_.progress),
+         merging ? tempRecords_ : range_, text);
+}
+
+bool ImportJob::cancelHere() {
+  clearCancel();
+  // Converting writes nothing to a database: stop at once. While merging,
+  // the counts of the database would be left incomplete: ask first.
+  if (state_ < State::NextDatabase || scheduled_) return true;
+  return ask(ctx_, "Import process interrupted",
+             "Stopping at this stage will cause message counts \r\nper section, thread and person to be incorrect.\r\n"
+             "If you do quit, please run the Count Messages process to correct the numbers! Are you sure you want to "
+             "quit?",
+             kYes | kNo, kNo) == kYes;
+}
+
+bool ImportJob::enoughSpace(const std::filesystem::path& dir, std::uint64_t need, const std::string& why) {
+  const std::optional<FreeSpace> free = freeSpace(dir);
+  if (!free || free->bytes >= need) return true;
+  if (scheduled_) return false;  // a warning that would ask ends a scheduled run
+  std::string bytes = formatFreeBytes(free->bytes);
+  bytes.erase(0, bytes.find_first_not_of(' '));
+  beep(ctx_);
+  return ask(ctx_, "Warning",
+             "You have only " + bytes + " bytes free on disk " + free->mountPoint.string() + " " + why,
+             kOk | kCancel, kCancel) == kOk;
+}
+
+void ImportJob::start() {
+  started_ = std::chrono::steady_clock::now();
+  run_.runDate = dates::today();
+  run_.runTime = dates::clockNow();
+  run_.budget = std::max(1, SpeedVal(ctx_, 3, kItemSpeedReading));
+  batch_ = std::max(1, SpeedVal(ctx_, 3, kItemSpeedImport));
+  settings_.formatNumber = settings_.formatNumber != 0 ? settings_.formatNumber : formatNumber(settings_.format);
+  if (settings_.format.empty()) settings_.format = formatName(settings_.formatNumber);
+
+  // The run counter: the counter's value now, held for the whole conversion.
+  OP_CLOSE(ctx_, kOpOpen, {Control::FileNo, SaveFile::FileNo});
+  engine::File& control = ctx_.fileOf<Control>();
+  ctx_.ctl = Control{};
+  ctx_.ctl.ID = 1;
+  if (control.lock(10) != Err::Ok || control.get(Control::IdKey) != Err::Ok || ctx_.ctl.NEXTNUMBER == 0) {
+    control.unlock();
+    say("Warning!", "No access to Control File!\r\nImport will not proceed!\r\n");
+    end(false);
+    return;
+  }
+  controlLocked_ = true;
+  run_.runCounter = ctx_.ctl.NEXTNUMBER;
+
+  targets_.load(ctx_);
+
+  // Fresh temporary files, written behind.
+  OP_CLOSE(ctx_, kOpRemove, {NewHR::FileNo, CCT::FileNo, TempID::FileNo});
+  OP_CLOSE(ctx_, kOpOpen, {NewHR::FileNo, CCT::FileNo, TempID::FileNo});
+  tempOpen_ = true;
+  ctx_.fileOf<NewHR>().lock(1);
+  for (int no : {NewHR::FileNo, CCT::FileNo, TempID::FileNo}) ctx_.file(no).stream();
+
+  if (settings_.formatNumber == formatNumber("Outlook Mail")) {
+    say("Warning!", "Fatal error. Outlook cannot be initialized.", MessageKind::Error);
+    end(false);
+    return;
+  }
+  SourceList sources = buildSourceList(settings_);
+  if (sources.status != SourceStatus::Ok) {
+    say(" Import Error ", "The directory " + settings_.path.string() + " does not exist!", MessageKind::Error);
+    end(false);
+    return;
+  }
+  files_ = std::move(sources.files);
+  perFileProgress_ = progressPerFile(settings_.formatNumber);
+  range_ = perFileProgress_ ? static_cast<std::int64_t>(files_.size()) : static_cast<std::int64_t>(sources.totalBytes);
+  state_ = State::NextFile;
+}
+
+void ImportJob::nextFile() {
+  if (nextFile_ >= files_.size()) {
+    state_ = State::ConversionDone;
+    return;
+  }
+  run_.file = files_[nextFile_++];
+  const std::string name = run_.file.name.string();
+  setText(name);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(run_.file.name, ec)) {
+    say(" Import Error ", "The file " + name + " does not exist and will be skipped!");
+    return;
+  }
+  reader_ = makeReader(ctx_.lib, settings_.format);
+  if (!reader_) {
+    say("Warning!", "Files of the format \"" + settings_.format + "\" cannot be imported by this version.",
+        MessageKind::Error);
+    end(false);
+    return;
+  }
+  ++summary_.files;
+  const bool finished = reader_->call(kPhaseOpen, run_);
+  if (run_.failed) {
+    end(false);
+    return;
+  }
+  const bool cabinet = settings_.format == "CompuServe 3 and 4";
+  if (cabinet && finished) {
+    say("Warning!", name + " is not a CompuServe 3 or 4 file!\r\nThis file will be skipped!");
+    reader_.reset();
+    return;
+  }
+  if (reader_->reportsContent() && reader_->contentKind() == ContentKind::None) {
+    say("Warning!", "Not a Forum message or mail file!\r\nMessages will not be imported!");
+    reader_.reset();
+    return;
+  }
+  if (finished) {
+    reader_.reset();
+    return;
+  }
+  phase_ = cabinet ? kPhaseFirstPass : kPhaseConvert;
+  if (cabinet) setText("Pre-import first pass");
+  state_ = State::Convert;
+}
+
+void ImportJob::convert() {
+  const bool finished = reader_->call(phase_, run_);
+  if (run_.failed) {
+    end(false);
+    return;
+  }
+  setText(stepText_);
+  if (!finished) {
+    if (!enoughSpace(ctx_.mem.TempDir, kLowDisk, kTempDiskText)) end(false);
+    return;
+  }
+  if (phase_ == kPhaseFirstPass) {
+    phase_ = kPhaseConvert;
+    setText("Pre-import message conversion");
+    return;
+  }
+  reader_.reset();
+  state_ = State::NextFile;
+}
+
+void ImportJob::conversionDone() {
+  setText("Building Temporary File Index!");
+  summary_.converted = run_.converted;
+  summary_.unreadable = run_.skipped;
+  summary_.skipped += run_.skipped.size();
+  // The numbers handed out in this run are taken: the counter goes on after them.
+  engine::File& control = ctx_.fileOf<Control>();
+  ctx_.ctl.ID = 1;
+  control.hold(5);
+  if (control.get(Control::IdKey) == Err::Ok) {
+    if (ctx_.ctl.NEXTNUMBER < run_.runCounter) {
+      ctx_.ctl.NEXTNUMBER = run_.runCounter;
+      UppDat(ctx_, control, kUppPut, kReport);
+    }
+    control.release();
+  }
+  control.unlock();
+  controlLocked_ = false;
+  ctx_.fileOf<NewHR>().unlock();
+
+  for (int no : {NewHR::FileNo, CCT::FileNo, TempID::FileNo}) ctx_.file(no).flush();
+  for (int no : {NewHR::FileNo, TempID::FileNo}) {
+    engine::File& f = ctx_.file(no);
+    const Err e = f.build();
+    if (e != Err::Ok && e != Err::DuplicateKey) {
+      say(no == NewHR::FileNo ? "NewHR Key Build Error!" : "TempID Key Build Error!",
+          f.errorText() + "\r\nMessages will not be imported!", MessageKind::Error);
+      end(false);
+      return;
+    }
+  }
+  std::error_code ec;
+  const auto tempSize = std::filesystem::file_size(ctx_.file(NewHR::FileNo).name(), ec);
+  if (CheckSpace(ctx_, ec ? 0 : tempSize, ctx_.mem.FileDir) != 0) {
+    end(false);
+    return;
+  }
+  // "Create only": the databases the files name are made, nothing is imported.
+  if (settings_.filter == 2) {
+    for (TargetDatabase* db : targets_.met())
+      if (!targets_.createOnDisk(ctx_, *db)) {
+        end(false);
+        return;
+      }
+  }
+  databases_ = targets_.touched();
+  if (databases_.empty()) {
+    if (settings_.filter != 2) say("Warning!", "No messages found in selected file(s)!\r\nImport unsuccessful!");
+    summary_.outcome = settings_.filter == 2 ? "No messages to import!" : "No messages found in selected file(s)!";
+    end(settings_.filter == 2);
+    return;
+  }
+  tempRecords_ = ctx_.fileOf<NewHR>().records();
+  state_ = State::NextDatabase;
+  setText("Importing messages");
+}
+
+void ImportJob::saveFileIndex() {
+  if (!settings_.reimport) {
+    setText("Building SaveFile Index!");
+    engine::File& f = ctx_.fileOf<SaveFile>();
+    if (f.build() != Err::Ok)
+      say("Key Build Error!", f.errorText() + "\r\nMessage SaveFile can not be built!", MessageKind::Error);
+  }
+  state_ = State::Finished;
+}
+
+void ImportJob::finish() {
+  summary_.outcome = summary_.imported > 0 ? "The import process has finished!" : "No messages to import!";
+  setText(summary_.outcome);
+  if (!scheduled_ && displaySetting(ctx_, kItemImportTiming) == 1) {
+    const auto secs =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started_).count();
+    beep(ctx_);
+    say(" Import Processing ", "The time for completion was: " + std::to_string(secs) + " seconds",
+        MessageKind::Information);
+  }
+  end(true);
+}
+
+void ImportJob::end(bool completed) {
+  if (state_ == State::Ended) return;
+  // What was merged stays; the counts of an interrupted database may lag.
+  if (ctx_.session.inTransaction()) ctx_.session.commit();
+  if (controlLocked_) {
+    ctx_.fileOf<Control>().unlock();
+    controlLocked_ = false;
+  }
+  for (int no : tables_) OP_CLOSE(ctx_, kOpRelease, {no});
+  tables_.clear();
+  merge_.reset();
+  reader_.reset();
+  if (tempOpen_) {
+    ctx_.fileOf<NewHR>().unlock();
+    OP_CLOSE(ctx_, kOpRemove, {NewHR::FileNo, CCT::FileNo, TempID::FileNo});
+    tempOpen_ = false;
+  }
+  OP_CLOSE(ctx_, kOpRelease, {Control::FileNo, SaveFile::FileNo});
+  ctx_.mem = savedMem_;
+  summary_.completed = completed;
+  if (summary_.outcome.empty()) summary_.outcome = completed ? "The import process has finished!" : stepText_;
+  summary_.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+  state_ = State::Ended;
+  if (onFinished) onFinished();
+}
+
+}  // namespace qv

@@ -1,0 +1,125 @@
+#pragma once
+// The import driver: one import from start to end, as a job.
+//
+// Conversion: the source files are taken one by one and handed to the
+// format's reader, which fills the temporary message file (NewHR, CCT,
+// TempID). Merge: database by database, the temporary records are merged
+// into the databases that received messages, then the counts of persons,
+// threads and sections and the database list's message count are updated.
+// Each step() does one bounded slice (one reader call; up to the import/merge
+// batch of records), so the run can be watched and cancelled.
+//
+// Interactive runs report through the Context's UI port; a scheduled run
+// (Mem:DoTask 2) shows nothing, and a warning that would ask the user ends
+// it instead. Whatever happens, databases hold only whole transactions:
+// cancelling before the merge leaves them unchanged, cancelling during the
+// merge keeps what was merged, and a run killed at any moment can be run
+// again to completion.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "import/merge.h"
+#include "import/reader.h"
+#include "import/settings.h"
+#include "import/targets.h"
+#include "store/job.h"
+#include "store/utilities.h"
+
+namespace qv {
+
+struct ImportSummary {
+  std::uint64_t files = 0;      // source files converted
+  std::uint64_t converted = 0;  // temporary records written
+  std::uint64_t imported = 0;   // messages stored
+  std::uint64_t skipped = 0;    // messages not stored (duplicates, already imported, unreadable)
+  std::vector<std::string> databases;  // names of the databases that received messages
+  double seconds = 0;
+  bool completed = false;  // reached its end (not cancelled, not failed)
+  std::string outcome;     // the last step text ("The import process has finished!", …)
+  std::vector<SkippedMessage> unreadable;  // what the readers could not read
+};
+
+class ImportJob final : public Job {
+ public:
+  // `ctx` is the import's own thread of work; its globals name the data
+  // directories. The settings are copied.
+  ImportJob(Context& ctx, ImportSettings settings);
+  ~ImportJob() override;
+
+  bool step() override;
+
+  const ImportSummary& summary() const { return summary_; }
+  // Called once when the run ends, whatever the outcome (the program posts
+  // "ImportMeny" to its frame from here).
+  std::function<void()> onFinished;
+  // How much disk is free where; tests replace it.
+  FreeSpaceQuery freeSpace = queryFreeSpace;
+
+ private:
+  enum class State {
+    Start, NextFile, Convert, ConversionDone, NextDatabase, Merge, CarbonCopies, CountPersons, CountThreads,
+    CountSections, DatabaseDone, SaveFileIndex, Finished, Ended
+  };
+
+  void start();
+  void nextFile();
+  void convert();
+  void conversionDone();
+  void nextDatabase();
+  void mergeSlice();
+  void carbonCopies();
+  void countStep(State next, bool (DatabaseMerge::*add)(), const char* nextText);
+  void databaseDone();
+  void saveFileIndex();
+  void finish();
+
+  // Ends the run: commits what is open, releases the control file, deletes
+  // the temporary files, and reports.
+  void end(bool completed);
+  bool cancelHere();
+  // The free-space check with one of the three warning texts; false: stop.
+  bool enoughSpace(const std::filesystem::path& dir, std::uint64_t need, const std::string& why);
+  bool beginTransaction();
+  bool commit();
+  void restoreGlobals();
+  void say(const std::string& title, const std::string& text, MessageKind kind = MessageKind::Warning);
+  void setText(const std::string& text);
+
+  Context& ctx_;
+  ImportSettings settings_;
+  bool scheduled_;
+  TargetList targets_;
+  ImportRun run_;
+  State state_ = State::Start;
+  std::string stepText_;
+  std::chrono::steady_clock::time_point started_;
+
+  // Conversion.
+  std::vector<SourceFile> files_;
+  std::size_t nextFile_ = 0;
+  std::unique_ptr<Reader> reader_;
+  int phase_ = kPhaseConvert;
+  std::int64_t range_ = 0;
+  bool perFileProgress_ = false;
+  bool controlLocked_ = false;
+  bool tempOpen_ = false;
+
+  // Merge.
+  std::vector<TargetDatabase*> databases_;
+  std::size_t nextDatabase_ = 0;
+  TargetDatabase* current_ = nullptr;
+  std::unique_ptr<DatabaseMerge> merge_;
+  std::vector<int> tables_;
+  std::int64_t merged_ = 0;
+  std::int64_t tempRecords_ = 0;
+  int batch_ = 50;
+  MemGroup savedMem_;
+  ImportSummary summary_;
+};
+
+}  // namespace qv

@@ -1,0 +1,116 @@
+// One converted mail into a mail database.
+#include <limits>
+
+#include "import/merge_work.h"
+#include "store/charset.h"
+#include "store/persons.h"
+
+namespace qv {
+
+using engine::Err;
+
+namespace {
+
+constexpr std::string_view kNameUnknown = "Name Unknown";
+constexpr std::int32_t kMinute = 6000;  // hundredths of a second
+
+// The time cut to its whole minute. Times count hundredths from 1 (0 is "no
+// time" and stays so), so 12:00:59.99 belongs to 12:00 like 12:00:00.00.
+std::int32_t wholeMinute(std::int32_t time) { return time > 0 ? time - (time - 1) % kMinute : time; }
+
+}  // namespace
+
+MergeResult DatabaseMerge::Impl::mergeMail() {
+  NewHR& n = ctx.nhr;
+  const bool outBox = n.MAILTYPE == kOutBox;
+  const bool inBox = n.MAILTYPE == kInBox;
+
+  // The owner's side of the mail is the owner whatever name the mail gives.
+  PersonRef to, from;
+  if (n.R_NAME.blank()) n.R_NAME = kNameUnknown;
+  if (!(inBox ? ownerParty(n.R_CISADRESS.view(), n.R_NAME.view(), to)
+              : person(n.R_CISADRESS.view(), n.R_NAME.view(), to)))
+    return MergeResult::Failed;
+  if (n.S_NAME.blank()) n.S_NAME = kNameUnknown;
+  if (!(outBox ? ownerParty(n.S_CISADRESS.view(), n.S_NAME.view(), from)
+               : person(n.S_CISADRESS.view(), n.S_NAME.view(), from)))
+    return MergeResult::Failed;
+  const PersonRef& pair = outBox ? to : from;  // the owner's correspondent
+
+  n.TIME = wholeMinute(n.TIME);
+  switch (duplicateMail(from.id, to.id)) {
+    case Lookup::Failed: return MergeResult::Failed;
+    case Lookup::Found: return MergeResult::Skipped;
+    case Lookup::Missing: break;
+  }
+
+  // The mail's identifier is its run number (NHR:REFNUMBER, equal to
+  // NHR:MSGNUMBER for mail).
+  const std::uint32_t mailId = n.REFNUMBER != 0 ? std::uint32_t{n.REFNUMBER} : std::uint32_t{n.MSGNUMBER};
+  ctx.mai = Mail{};
+  ctx.mai.DATE = n.DATE;
+  ctx.mai.TIME = n.TIME;
+  ctx.mai.SUBJECT = n.HEADING.view();
+  ctx.mai.MAILID = mailId;
+  ctx.mai.FROMID = from.id;
+  ctx.mai.FROMALPHA = from.last.view();
+  ctx.mai.TOID = to.id;
+  ctx.mai.TOALPHA = to.last.view();
+  ctx.mai.PAIRID = pair.id;
+  ctx.mai.PAIRALPHA = pair.last;
+  ctx.mai.RECIPTYPE = n.RECIPTYPE;
+  if (!write(ctx.fileOf<Mail>(), kUppAdd)) return MergeResult::Failed;
+
+  ctx.txt = MsgText{mailId, runDate, runTime};
+  ctx.txtMemo = ctx.nhrMemo;
+  if (!write(ctx.fileOf<MsgText>(), kUppAdd)) return MergeResult::Failed;
+
+  if (settings.mailTopic != 0) {
+    engine::File& links = ctx.fileOf<SIndex>();
+    ctx.sin.ID = settings.mailTopic;
+    ctx.sin.MSGNUMBER = mailId;
+    switch (find(links, SIndex::IdKey)) {
+      case Lookup::Failed: return MergeResult::Failed;
+      case Lookup::Found: break;
+      case Lookup::Missing:
+        ctx.sin.ID = settings.mailTopic;
+        ctx.sin.MSGNUMBER = mailId;
+        if (!write(links, kUppAdd)) return MergeResult::Failed;
+        break;
+    }
+  }
+
+  countPerson(from.id, true);
+  countPerson(to.id, false);
+  return MergeResult::Imported;
+}
+
+// A mail is a duplicate of a stored one with the same date and minute, the
+// same sender and receiver, the same subject (its first 50 characters,
+// letter case ignored) and the same text by the text rule (DupString: a
+// stored mail without a text is nobody's duplicate). Found: a duplicate.
+Lookup DatabaseMerge::Impl::duplicateMail(std::uint32_t fromId, std::uint32_t toId) {
+  engine::File& mails = ctx.fileOf<Mail>();
+  const std::int32_t date = ctx.nhr.DATE;
+  const std::int32_t time = ctx.nhr.TIME;
+  const FixedString<50> subject(ctx.nhr.HEADING.view());
+  // MAI:DateKey sorts date, time and identifier from high to low: the
+  // highest identifier starts the run of the minute.
+  ctx.mai = Mail{};
+  ctx.mai.DATE = date;
+  ctx.mai.TIME = time;
+  ctx.mai.MAILID = std::numeric_limits<std::uint32_t>::max();
+  Err e = mails.setFrom(Mail::DateKey);
+  while (e == Err::Ok && (e = mails.next()) == Err::Ok && ctx.mai.DATE == date && ctx.mai.TIME == time) {
+    if (ctx.mai.FROMID != fromId || ctx.mai.TOID != toId) continue;
+    if (compareKeyText(ctx.mai.SUBJECT.view(), subject.view()) != 0) continue;
+    if (DupString(ctx, kDupImported, ctx.mai.MAILID, 0, ctx.nhrMemo) == 1) return Lookup::Found;
+  }
+  if (e != Err::Ok && e != Err::RecordNotAvailable) {
+    readFailed(mails);
+    return Lookup::Failed;
+  }
+  return Lookup::Missing;
+}
+
+}  // namespace qv

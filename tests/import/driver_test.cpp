@@ -1,0 +1,218 @@
+// The import driver end to end, with the test line reader.
+#include "tests/import/import_fixture.h"
+
+namespace qv::test {
+namespace {
+
+using engine::Err;
+
+TEST_F(ImportTest, ForumMessagesLandWithThreadsSectionsPersonsAndCounts) {
+  writeSource("club.txt",
+              "F|Computer Club|1|General|100|0|Modems|Ann Lee|70001,1|All||1995-03-01|10:00|Which modem?\n"
+              "F|Computer Club|1|General|101|100|Re: Modems|Bob Ray|70002,2|Ann Lee|70001,1|1995-03-02|11:00|This one.\n"
+              "F|Computer Club|2|Games|102|0|Doom|Ann Lee|70001,1|All||1995-03-03|12:00|Anyone?\n");
+  ImportSettings s = settings("TAPCIS 5.x", {"club.txt"});
+  s.forum = true;
+  const ImportSummary r = run(s);
+  EXPECT_TRUE(r.completed) << r.outcome;
+  EXPECT_EQ(r.outcome, "The import process has finished!");
+  EXPECT_EQ(r.converted, 3u);
+  EXPECT_EQ(r.imported, 3u);
+  ASSERT_EQ(r.databases.size(), 1u);
+  EXPECT_EQ(r.databases[0], "Computer Club");
+
+  // The forum named in the file was created for its messages.
+  OP_CLOSE(*ctx, kOpOpen, {Forums::FileNo});
+  ctx->for_.DESCRIPTION = "COMPUTER CLUB";
+  ASSERT_EQ(ctx->fileOf<Forums>().get(Forums::AlphaKey), Err::Ok);
+  const std::uint32_t id = ctx->for_.ID;
+  OP_CLOSE(*ctx, kOpRelease, {Forums::FileNo});
+  const Forums f = openDatabase(id);
+  EXPECT_EQ(+f.MSGCOUNT, 3u);
+  EXPECT_EQ(f.COUNTFLAG, 0);
+  EXPECT_EQ(ctx->fileOf<MsgNmbr>().records(), 3);
+  EXPECT_EQ(ctx->fileOf<MsgText>().records(), 3);
+  EXPECT_EQ(ctx->fileOf<Sections>().records(), 2);
+  ctx->msg.MSGNUMBER = 101;
+  ASSERT_EQ(ctx->fileOf<MsgNmbr>().get(MsgNmbr::IdKey), Err::Ok);
+  const std::uint32_t replyThread = ctx->msg.THREADNUMBER;
+  ctx->msg.MSGNUMBER = 100;
+  ASSERT_EQ(ctx->fileOf<MsgNmbr>().get(MsgNmbr::IdKey), Err::Ok);
+  EXPECT_EQ(+ctx->msg.THREADNUMBER, replyThread);  // the reply joined its parent's thread
+  ctx->txt.MSGNUMBER = 100;
+  ASSERT_EQ(ctx->fileOf<MsgText>().get(MsgText::IdKey), Err::Ok);
+  EXPECT_EQ(ctx->txtMemo, "Which modem?");
+  // Ann sent two messages.
+  ctx->per.PERSONID = ctx->msg.FROMID;
+  ASSERT_EQ(ctx->fileOf<Person>().get(Person::PersonKey), Err::Ok);
+  EXPECT_EQ(+ctx->per.FROMCOUNT, 2u);
+  // The register of imported messages keeps the forum's messages out of the next run.
+  ui.clear();
+  const ImportSummary again = run(s);
+  EXPECT_EQ(again.converted, 0u);
+  EXPECT_EQ(again.outcome, "No messages found in selected file(s)!");
+  EXPECT_TRUE(shown("No messages found in selected file(s)!\r\nImport unsuccessful!"));
+}
+
+TEST_F(ImportTest, MissingFilesAreSkippedAndNothingFoundOpensNoDatabase) {
+  writeSource("junk.txt", "this line is no message\nneither is this\n");
+  ImportSettings s = settings("TAPCIS 5.x", {"missing.txt", "junk.txt"});
+  s.forum = true;
+  const ImportSummary r = run(s);
+  EXPECT_FALSE(r.completed);
+  EXPECT_TRUE(shown("The file " + (sources / "missing.txt").string() + " does not exist and will be skipped!"));
+  EXPECT_TRUE(shown("No messages found in selected file(s)!\r\nImport unsuccessful!"));
+  EXPECT_EQ(r.unreadable.size(), 2u);
+  EXPECT_EQ(r.files, 1u);
+  // No database was created or opened, and the temporary files are gone.
+  OP_CLOSE(*ctx, kOpOpen, {Forums::FileNo});
+  EXPECT_EQ(ctx->fileOf<Forums>().records(), 0);
+  OP_CLOSE(*ctx, kOpRelease, {Forums::FileNo});
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "F1"));
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "TEMP" / "IDX010.TPS"));
+}
+
+TEST_F(ImportTest, ADatabaseNamedInAFileIsCreatedOnlyWhenAMessageReachesIt) {
+  writeSource("mixed.txt",
+              "F|Ghost Forum|1|General|1|0|Hello|Ann Lee|70001,1|All||1995-03-01|10:00|Boo\n"
+              "M|Lunch|Bob Ray|bob@example.org|Jane Smith|jane@example.org|1999-05-01|12:00|Noon?\n");
+  const std::uint32_t mail = addMail("Jane Smith", "jane@example.org");
+  ImportSettings s = settings("Generic Mail Type 2", {"mixed.txt"});
+  s.mail = true;  // forum messages are not wanted this time
+  s.mailDatabase = mail;
+  const ImportSummary r = run(s);
+  EXPECT_TRUE(r.completed) << r.outcome;
+  EXPECT_EQ(r.imported, 1u);
+  OP_CLOSE(*ctx, kOpOpen, {Forums::FileNo});
+  EXPECT_EQ(ctx->fileOf<Forums>().records(), 1);
+  OP_CLOSE(*ctx, kOpRelease, {Forums::FileNo});
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "F2"));
+}
+
+TEST_F(ImportTest, MailTwiceIsStoredOnceAndOwnCarbonCopiesAreDropped) {
+  const std::uint32_t mail = addMail("Jane Smith", "jane@example.org", "jane@work.example");
+  writeSource("in.txt",
+              "M|Lunch|Bob Ray|bob@example.org|Jane Smith|jane@example.org|1999-05-01|12:00|Noon?\n"
+              "C|Jane at work|JANE@work.example|CC\n"
+              "C|Carl Fox|carl@example.org|CC\n"
+              "M|Lunch|Bob Ray|bob@example.org|Jane Smith|jane@example.org|1999-05-01|12:00|Noon?\n"
+              "M|Re: Lunch|Jane Smith|jane@work.example|Bob Ray|bob@example.org|1999-05-01|12:30|Yes\n");
+  ImportSettings s = settings("Generic Mail Type 2", {"in.txt"});
+  s.mail = true;
+  s.mailDatabase = mail;
+  ImportSummary r = run(s);
+  EXPECT_TRUE(r.completed) << r.outcome;
+  EXPECT_EQ(r.converted, 3u);
+  EXPECT_EQ(r.imported, 2u);
+  EXPECT_EQ(r.skipped, 1u);
+  openDatabase(mail);
+  EXPECT_EQ(ctx->fileOf<Mail>().records(), 2);
+  EXPECT_EQ(ctx->fileOf<CCR>().records(), 1);  // Carl only
+  ctx->fileOf<CCR>().set();
+  ASSERT_EQ(ctx->fileOf<CCR>().next(), Err::Ok);
+  EXPECT_EQ(ctx->ccr.R_CISADRESS, "carl@example.org");
+  // The reply from the work address is the owner's own mail.
+  ctx->fileOf<Mail>().set(Mail::DateKey);
+  ASSERT_EQ(ctx->fileOf<Mail>().next(), Err::Ok);
+  EXPECT_EQ(ctx->mai.SUBJECT, "Re: Lunch");
+  ctx->per.PERSONID = ctx->mai.FROMID;
+  ASSERT_EQ(ctx->fileOf<Person>().get(Person::PersonKey), Err::Ok);
+  EXPECT_EQ(ctx->per.ADDRESS, "jane@example.org");
+
+  // Everything already there: nothing to import.
+  ui.clear();
+  r = run(s);
+  EXPECT_TRUE(r.completed);
+  EXPECT_EQ(r.imported, 0u);
+  EXPECT_EQ(r.outcome, "No messages to import!");
+  openDatabase(mail);
+  EXPECT_EQ(ctx->fileOf<Mail>().records(), 2);
+}
+
+TEST_F(ImportTest, ANewsReplyBeforeItsParentKeepsTheReservedNumber) {
+  writeSource("news.txt",
+              "N|comp.misc|<b@x>|<a@x>|Re: Hello|Bob Ray|bob@example.org|1996-01-02|10:00|Hi back\n"
+              "N|comp.misc|<a@x>||Hello|Ann Lee|ann@example.org|1996-01-01|09:00|Hi\n");
+  ImportSettings s = settings("Unix News", {"news.txt"});
+  s.news = true;
+  const ImportSummary r = run(s);
+  EXPECT_TRUE(r.completed) << r.outcome;
+  EXPECT_EQ(r.imported, 2u);
+  OP_CLOSE(*ctx, kOpOpen, {Forums::FileNo});
+  ctx->for_.DESCRIPTION = "comp.misc";
+  ASSERT_EQ(ctx->fileOf<Forums>().get(Forums::AlphaKey), Err::Ok);
+  const std::uint32_t id = ctx->for_.ID;
+  EXPECT_EQ(ctx->for_.TYPE, 3);
+  OP_CLOSE(*ctx, kOpRelease, {Forums::FileNo});
+  openDatabase(id);
+  ctx->mst.IDSTRING = "<a@x>";
+  ASSERT_EQ(ctx->fileOf<MsgString>().get(MsgString::IDStringKey), Err::Ok);
+  const std::uint32_t parent = ctx->mst.MSGNUMBER;
+  ctx->mst.IDSTRING = "<b@x>";
+  ASSERT_EQ(ctx->fileOf<MsgString>().get(MsgString::IDStringKey), Err::Ok);
+  ctx->msg.MSGNUMBER = ctx->mst.MSGNUMBER;
+  ASSERT_EQ(ctx->fileOf<MsgNmbr>().get(MsgNmbr::IdKey), Err::Ok);
+  EXPECT_EQ(+ctx->msg.REFNUMBER, parent);
+  ctx->msg.MSGNUMBER = parent;
+  EXPECT_EQ(ctx->fileOf<MsgNmbr>().get(MsgNmbr::IdKey), Err::Ok);
+}
+
+TEST_F(ImportTest, CancellingBeforeTheMergeChangesNoDatabase) {
+  const std::uint32_t forum = addForum("Computer Club");
+  std::string lines;
+  for (int i = 1; i <= 120; ++i)
+    lines += "F||1|General|" + std::to_string(i) + "|0|Subject " + std::to_string(i % 7) +
+             "|Ann Lee|70001,1|All||1995-03-01|10:00|Text\n";
+  writeSource("many.txt", lines);
+  ImportSettings s = settings("TAPCIS 5.x", {"many.txt"});
+  s.forum = true;
+  s.forumDatabase = forum;
+  {
+    Context importCtx(lib);
+    ImportJob job(importCtx, s);
+    job.step();  // start
+    job.step();  // the file opens
+    job.step();  // a first slice is converted
+    job.requestCancel();
+    EXPECT_TRUE(job.step());
+    EXPECT_FALSE(job.summary().completed);
+  }
+  openDatabase(forum);
+  EXPECT_EQ(ctx->fileOf<MsgNmbr>().records(), 0);
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "TEMP" / "IDX010.TPS"));
+
+  // Cancelling while merging asks first; "No" goes on, "Yes" keeps what was merged.
+  ui.answers = {kNo, kYes};
+  Context importCtx(lib);
+  ImportJob job(importCtx, s);
+  int merging = 0;
+  while (!job.step()) {
+    if (job.progress().text == "Importing messages" && job.progress().position > 0 && ++merging <= 2)
+      job.requestCancel();
+  }
+  EXPECT_FALSE(job.summary().completed);
+  int asked = 0;
+  for (const auto& shownItem : ui.shown)
+    if (shownItem.title == "Import process interrupted") ++asked;
+  EXPECT_EQ(asked, 2);
+  OP_CLOSE(*ctx, kOpForceClose, {MsgNmbr::FileNo});
+  openDatabase(forum);
+  const std::int64_t kept = ctx->fileOf<MsgNmbr>().records();
+  EXPECT_GT(kept, 0);
+  EXPECT_LT(kept, 120);
+}
+
+TEST_F(ImportTest, AScheduledRunShowsNothing) {
+  writeSource("junk.txt", "no message here\n");
+  ImportSettings s = settings("TAPCIS 5.x", {"missing.txt", "junk.txt"});
+  s.forum = true;
+  Context importCtx(lib);
+  importCtx.mem.DoTask = 2;
+  ImportJob job(importCtx, s);
+  runToEnd(job);
+  EXPECT_FALSE(job.summary().completed);
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+}  // namespace
+}  // namespace qv::test
