@@ -50,7 +50,6 @@ bool ImportJob::step() {
     case State::ConversionDone: conversionDone(); break;
     case State::NextDatabase: nextDatabase(); break;
     case State::Merge: mergeSlice(); break;
-    case State::CarbonCopies: carbonCopies(); break;
     case State::CountPersons:
       countStep(ctx_.mem.ForumType == 2 ? State::DatabaseDone : State::CountThreads, &DatabaseMerge::addPersonCounts,
                 ctx_.mem.ForumType == 2 ? "Importing messages" : "Counting messages per thread");
@@ -239,11 +238,11 @@ void ImportJob::conversionDone() {
   ctx_.fileOf<NewHR>().unlock();
 
   for (int no : {NewHR::FileNo, CCT::FileNo, TempID::FileNo}) ctx_.file(no).flush();
-  for (int no : {NewHR::FileNo, TempID::FileNo}) {
+  for (int no : {NewHR::FileNo, TempID::FileNo, CCT::FileNo}) {
     engine::File& f = ctx_.file(no);
     const Err e = f.build();
     if (e != Err::Ok && e != Err::DuplicateKey) {
-      say(no == NewHR::FileNo ? "NewHR Key Build Error!" : "TempID Key Build Error!",
+      say(no == NewHR::FileNo ? "NewHR Key Build Error!" : no == TempID::FileNo ? "TempID Key Build Error!" : "CCT Key Build Error!",
           f.errorText() + "\r\nMessages will not be imported!", MessageKind::Error);
       end(false);
       return;

@@ -62,7 +62,7 @@ class ImportJob final : public Job {
 
  private:
   enum class State {
-    Start, NextFile, Convert, ConversionDone, NextDatabase, Merge, CarbonCopies, CountPersons, CountThreads,
+    Start, NextFile, Convert, ConversionDone, NextDatabase, Merge, CountPersons, CountThreads,
     CountSections, DatabaseDone, SaveFileIndex, Finished, Ended
   };
 
@@ -72,7 +72,6 @@ class ImportJob final : public Job {
   void conversionDone();
   void nextDatabase();
   void mergeSlice();
-  void carbonCopies();
   void countStep(State next, bool (DatabaseMerge::*add)(), const char* nextText);
   void databaseDone();
   void saveFileIndex();

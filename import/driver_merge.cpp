@@ -98,15 +98,8 @@ void ImportJob::mergeSlice() {
         end(false);
         return;
       }
-      if (ctx_.mem.ForumType == 2) {
-        engine::File& copies = ctx_.fileOf<CCT>();
-        const bool any = copies.build() == Err::Ok && copies.records() > 0;
-        state_ = any ? State::CarbonCopies : State::CountPersons;
-        setText(any ? "Adding InBox CarbonCopies" : "Counting messages per person");
-      } else {
-        state_ = State::CountPersons;
-        setText("Counting messages per person");
-      }
+      state_ = State::CountPersons;
+      setText("Counting messages per person");
       return;
     }
     if (merge_->merge() == MergeResult::Failed) {
@@ -127,19 +120,6 @@ void ImportJob::mergeSlice() {
     }
   }
   setText(stepText_);
-}
-
-void ImportJob::carbonCopies() {
-  if (!beginTransaction()) {
-    end(false);
-    return;
-  }
-  if (!merge_->addCarbonCopies() || !commit()) {
-    end(false);
-    return;
-  }
-  state_ = State::CountPersons;
-  setText("Counting messages per person");
 }
 
 void ImportJob::countStep(State next, bool (DatabaseMerge::*add)(), const char* nextText) {

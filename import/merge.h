@@ -92,14 +92,10 @@ class DatabaseMerge {
   // Writes since the driver last committed (the driver resets it).
   std::uint32_t writes = 0;
 
-  // Mail databases, after the last record, with the CCT key built: the
-  // carbon-copy recipients of the run (CCT, all mail databases of the run)
-  // for this database's mails. Recipients at an own address are dropped; a
-  // mail that keeps recipients gets MAI:CCR 1 and one CCR record each (added
-  // with their key); recipients of mails not stored here (another database,
-  // a skipped duplicate) are passed over. False on a read or write error
-  // (reported, rolled back).
-  bool addCarbonCopies();
+  // Carbon copies are stored with their mail, in the same transaction (see
+  // merge()): a run cut off between a mail and a later carbon-copy step
+  // would lose the copies for good, since the rerun skips the stored mail as
+  // a duplicate.
 
   // Add the counting lists to the stored counts of persons, threads and
   // sections, each list in the driver's transaction; a list is emptied once

@@ -46,7 +46,6 @@ std::vector<int> DatabaseMerge::tables() const {
 
 bool DatabaseMerge::prepare() { return impl_->prepare(); }
 MergeResult DatabaseMerge::merge() { return impl_->merge(); }
-bool DatabaseMerge::addCarbonCopies() { return impl_->addCarbonCopies(); }
 bool DatabaseMerge::addPersonCounts() { return impl_->addPersonCounts(); }
 bool DatabaseMerge::addThreadCounts() { return impl_->addThreadCounts(); }
 bool DatabaseMerge::addSectionCounts() { return impl_->addSectionCounts(); }

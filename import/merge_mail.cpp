@@ -1,5 +1,6 @@
 // One converted mail into a mail database.
 #include <limits>
+#include <vector>
 
 #include "import/merge_work.h"
 #include "store/charset.h"
@@ -47,6 +48,8 @@ MergeResult DatabaseMerge::Impl::mergeMail() {
   // The mail's identifier is its run number (NHR:REFNUMBER, equal to
   // NHR:MSGNUMBER for mail).
   const std::uint32_t mailId = n.REFNUMBER != 0 ? std::uint32_t{n.REFNUMBER} : std::uint32_t{n.MSGNUMBER};
+  std::vector<CCR> copies;
+  if (carbonCopies(n.MSGNUMBER, copies) == Lookup::Failed) return MergeResult::Failed;
   ctx.mai = Mail{};
   ctx.mai.DATE = n.DATE;
   ctx.mai.TIME = n.TIME;
@@ -59,7 +62,13 @@ MergeResult DatabaseMerge::Impl::mergeMail() {
   ctx.mai.PAIRID = pair.id;
   ctx.mai.PAIRALPHA = pair.last;
   ctx.mai.RECIPTYPE = n.RECIPTYPE;
+  ctx.mai.CCR = copies.empty() ? 0 : 1;
   if (!write(ctx.fileOf<Mail>(), kUppAdd)) return MergeResult::Failed;
+  for (CCR& r : copies) {
+    r.MAILID = mailId;
+    ctx.ccr = r;
+    if (!write(ctx.fileOf<CCR>(), kUppAdd)) return MergeResult::Failed;
+  }
 
   ctx.txt = MsgText{mailId, runDate, runTime};
   ctx.txtMemo = ctx.nhrMemo;

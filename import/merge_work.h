@@ -124,7 +124,9 @@ struct DatabaseMerge::Impl {
   Lookup duplicateMail(std::uint32_t fromId, std::uint32_t toId);
 
   // --- carbon_copies.cpp, merge_counts.cpp
-  bool addCarbonCopies();
+  // The carbon-copy recipients of the mail with run number `runNumber` that
+  // are not the owner, from the run's CCT.
+  Lookup carbonCopies(std::uint32_t runNumber, std::vector<CCR>& out);
   bool addPersonCounts();
   bool addThreadCounts();
   bool addSectionCounts();

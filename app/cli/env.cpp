@@ -49,6 +49,8 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addConfigCommands(app, env);
   addImportCommand(app, env);
   addDumpCommand(app, env);
+  addFormatsCommand(app, env);
+  addDefinitionsCommands(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

@@ -62,6 +62,8 @@ void addConfigCommands(CLI::App& app, Env& env);
 void addInfoCommand(CLI::App& app, Env& env);
 void addImportCommand(CLI::App& app, Env& env);
 void addDumpCommand(CLI::App& app, Env& env);
+void addFormatsCommand(CLI::App& app, Env& env);
+void addDefinitionsCommands(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);

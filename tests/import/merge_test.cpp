@@ -94,6 +94,7 @@ class MergeTest : public StoreTest {
     engine::File& temp = ctx->fileOf<NewHR>();
     EXPECT_EQ(temp.build(), Err::Ok);
     EXPECT_EQ(ctx->fileOf<TempID>().build(), Err::Ok);
+    EXPECT_EQ(ctx->fileOf<CCT>().build(), Err::Ok);
     DatabaseMerge merge(*ctx, db, settings, kRunDate, kRunTime);
     if (setup) setup(merge);
     std::vector<int> tables = merge.tables();
@@ -124,10 +125,6 @@ class MergeTest : public StoreTest {
       using Step = bool (DatabaseMerge::*)();
       std::vector<Step> steps{&DatabaseMerge::addPersonCounts, &DatabaseMerge::addThreadCounts,
                               &DatabaseMerge::addSectionCounts};
-      if (db.type == 2) {
-        EXPECT_EQ(ctx->fileOf<CCT>().build(), Err::Ok);
-        steps.insert(steps.begin(), &DatabaseMerge::addCarbonCopies);
-      }
       for (Step step : steps) {
         begin(files);
         EXPECT_TRUE((merge.*step)());
