@@ -95,6 +95,7 @@ void Application::start(const std::filesystem::path& home) {
 
   lib_->publish(ctx.mem, ctx.MasIdxPath);
   // 7. The frame, with the database the configuration names.
+  windows_.TmCreate(windows::kFrameGroup, windows::kFrame);
   if (const std::int32_t start = generalSetting(ctx, kItemStartDatabase); start > 0)
     activate(static_cast<std::uint32_t>(start));
 }
@@ -156,6 +157,11 @@ bool Application::requestShutdown() {
     }
   }
   return true;
+}
+
+void Application::importFinished() {
+  if (const WindowId frame = windows_.TmGetId(windows::kFrameGroup, windows::kFrame))
+    windows_.post(frame, WindowEvent::importMeny());
 }
 
 void Application::lowerWorkWindows() {

@@ -54,6 +54,10 @@ class Application {
   // true is returned.
   bool requestShutdown();
 
+  // Tells the frame that an import has ended ("ImportMeny"), so that it
+  // enables the import menu again and the browses show the new messages.
+  void importFinished();
+
   // Lowers the scheduler's count of open work windows by one (never below 0).
   void lowerWorkWindows();
 

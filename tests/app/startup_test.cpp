@@ -48,6 +48,11 @@ TEST_F(StartupTest, FirstStartCreatesTheInstallationWithoutUpgradeMessage) {
   EXPECT_EQ(a->ctx().MasIdxPath, home.path());
   EXPECT_EQ(a->ctx().mem.ForumNumber, 0u);
   EXPECT_EQ(a->frameTitle(), "Quorvel - [No Active Database]");
+  // The frame is registered and hears of finished imports.
+  const app::WindowId frame = a->windows().TmGetId(app::windows::kFrameGroup, app::windows::kFrame);
+  ASSERT_NE(frame, 0u);
+  a->importFinished();
+  ASSERT_EQ(a->windows().takeEvents(frame).size(), 1u);
   // The scheduler's count of work windows is lowered once, never below 0.
   EXPECT_EQ(a->lib().workWindows.load(), 0);
   a->lib().workWindows = 2;

@@ -57,6 +57,7 @@ int runImportJob(Env& env, const ImportSettings& s) {
   Application& app = env.app();
   Context ctx(app.lib());
   ImportJob job(ctx, s);
+  job.onFinished = [&app] { app.importFinished(); };
   runToEnd(job);
   env.ui().endProgressLine();
   const ImportSummary& r = job.summary();

@@ -1,0 +1,220 @@
+// The import's merge against plain adds of the same records.
+//
+// A reader made for the benchmark converts 100,000 forum messages (2,000
+// threads, 500 persons, 2 KB texts) and 100,000 mails into the temporary
+// message file; the import driver then merges them into a forum and a mail
+// database. The baseline, in the same run: plain engine adds of the same
+// message and text records (and mail and text records) into fresh tables,
+// with the same commits every 400 records, without any lookup. Printed:
+// messages per second of each and the merge/baseline ratio (goal: 3).
+//
+//   bench_import_merge [messages per kind] [directory]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "import/driver.h"
+#include "store/config.h"
+#include "store/database_list.h"
+#include "store/dates.h"
+#include "store/dispatcher.h"
+#include "store/persons.h"
+#include "store/utilities.h"
+
+namespace {
+
+using namespace qv;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+class QuietUi : public UiPort {
+ public:
+  void message(std::string_view title, std::string_view text, MessageKind) override {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()),
+                 text.data());
+  }
+  Button ask(std::string_view, std::string_view, unsigned, Button safe) override { return safe; }
+  void progress(const ProgressReport&) override {}
+  void beep() override {}
+};
+
+std::string textOf(std::uint32_t i) {
+  std::string t = "Message " + std::to_string(i) + "\r\n";
+  while (t.size() < 2048) t += "The quick brown fox jumps over the lazy dog, again and again. ";
+  t.resize(2048);
+  return t;
+}
+
+// Generates the messages instead of reading them from a file.
+class GeneratingReader : public Reader {
+ public:
+  explicit GeneratingReader(std::uint32_t count) : count_(count) {}
+  bool call(int phase, ImportRun& run) override {
+    if (phase == kPhaseOpen) return false;
+    Context& ctx = run.ctx;
+    for (int n = 0; n < 200 && next_ < 2 * count_; ++n, ++next_) {
+      const std::uint32_t i = next_ % count_;
+      const std::uint32_t who = (i * 7) % 500;
+      ctx.nhr = NewHR{};
+      if (next_ < count_) {
+        TargetDatabase* db = run.target("Bench Forum", 1);
+        ctx.nhr.MSGNUMBER = i + 1;
+        ctx.nhr.REFNUMBER = i % 3 == 0 || i < 2000 ? 0 : i + 1 - 2000;
+        ctx.nhr.SECTIONNUMBER = i % 20;
+        ctx.nhr.SEC_DESCRIPTION = "Section " + std::to_string(i % 20);
+        ctx.nhr.HEADING = "Thread number " + std::to_string(i % 2000);
+        ctx.nhr.S_NAME = "Writer" + std::to_string(who) + " Smith";
+        ctx.nhr.S_CISADRESS = "7" + std::to_string(10000 + who) + ",1";
+        ctx.nhr.R_NAME = "All";
+        ctx.nhr.DATE = 70000 + static_cast<std::int32_t>(i / 50);
+        ctx.nhrMemo = textOf(i);
+        if (!run.appendMessage(*db)) return true;
+      } else {
+        TargetDatabase* db = run.targets.findById(run.settings.mailDatabase);
+        ctx.nhr.MSGNUMBER = ctx.nhr.REFNUMBER = run.nextRunNumber();
+        ctx.nhr.HEADING = "Mail subject " + std::to_string(i);
+        ctx.nhr.S_NAME = "Sender" + std::to_string(who) + " Jones";
+        ctx.nhr.S_CISADRESS = "sender" + std::to_string(who) + "@example.org";
+        ctx.nhr.R_NAME = "Jane Smith";
+        ctx.nhr.R_CISADRESS = "jane@example.org";
+        ctx.nhr.MAILTYPE = 1;
+        ctx.nhr.RECIPTYPE = "TO";
+        ctx.nhr.DATE = 70000 + static_cast<std::int32_t>(i / 50);
+        ctx.nhr.TIME = 1 + static_cast<std::int32_t>(i % 1440) * 6000;
+        ctx.nhrMemo = textOf(i);
+        if (!run.appendMessage(*db)) return true;
+      }
+      run.progress += 2048;
+    }
+    return next_ >= 2 * count_;
+  }
+
+ private:
+  std::uint32_t count_;
+  std::uint32_t next_ = 0;
+};
+
+struct Home {
+  QuietUi ui;
+  std::unique_ptr<Library> lib;
+  std::unique_ptr<Context> ctx;
+  std::uint32_t mailDb = 0;
+
+  explicit Home(const fs::path& dir) {
+    fs::create_directories(dir / "CFG");
+    fs::create_directories(dir / "TEMP");
+    lib = std::make_unique<Library>(ui);
+    registerLibraryProcedures(*lib);
+    registerPersonProcedures(*lib);
+    MemGroup mem;
+    mem.Net = dir;
+    mem.FileDir = dir;
+    mem.TempDir = dir / "TEMP";
+    lib->publish(mem, dir);
+    ctx = std::make_unique<Context>(*lib);
+    if (loadSettings(*ctx) != 1) std::exit(1);
+    MailDatabaseForm form;
+    form.name = "Jane Smith";
+    form.address = "jane@example.org";
+    std::uint32_t n = NextDirNumber(*ctx);
+    if (!AddMailDatabase(*ctx, form, n)) std::exit(2);
+    mailDb = ctx->for_.ID;
+  }
+};
+
+// Plain adds of message (or mail) and text records, committed every 400.
+double baseline(Context& ctx, std::uint32_t count, bool mail) {
+  const int table = mail ? Mail::FileNo : MsgNmbr::FileNo;
+  OP_CLOSE(ctx, kOpOpen, {table, MsgText::FileNo});
+  engine::File& headers = ctx.file(table);
+  engine::File& texts = ctx.fileOf<MsgText>();
+  const auto t0 = Clock::now();
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (i % 200 == 0) ctx.session.logout(5, {&headers, &texts});
+    const std::uint32_t who = (i * 7) % 500;
+    if (mail) {
+      ctx.mai = Mail{};
+      ctx.mai.MAILID = 500000 + i;
+      ctx.mai.DATE = 70000 + static_cast<std::int32_t>(i / 50);
+      ctx.mai.TIME = 1 + static_cast<std::int32_t>(i % 1440) * 6000;
+      ctx.mai.SUBJECT = "Mail subject " + std::to_string(i);
+      ctx.mai.FROMID = 300000 + who;
+      ctx.mai.FROMALPHA = "Jones";
+      ctx.mai.PAIRALPHA = "Jones";
+    } else {
+      ctx.msg = MsgNmbr{};
+      ctx.msg.MSGNUMBER = i + 1;
+      ctx.msg.THREADNUMBER = 400000 + i % 2000;
+      ctx.msg.THREADALPHA = "Thread num";
+      ctx.msg.FROMID = 300000 + who;
+      ctx.msg.FROMALPHA = "Smith";
+      ctx.msg.DATE = 70000 + static_cast<std::int32_t>(i / 50);
+    }
+    ctx.txt = MsgText{};
+    ctx.txt.MSGNUMBER = mail ? 500000 + i : i + 1;
+    ctx.txtMemo = textOf(i);
+    if (headers.add() != engine::Err::Ok || texts.add() != engine::Err::Ok) std::exit(3);
+    if (i % 200 == 199 || i + 1 == count) ctx.session.commit();
+  }
+  const double s = std::chrono::duration<double>(Clock::now() - t0).count();
+  OP_CLOSE(ctx, kOpRelease, {table, MsgText::FileNo});
+  return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::uint32_t count = argc > 1 ? static_cast<std::uint32_t>(std::atoi(argv[1])) : 100000;
+  const fs::path dir = argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path() / "qv-bench-import";
+  fs::remove_all(dir);
+
+  // The baseline: fresh tables in a directory of their own.
+  double plainForum = 0, plainMail = 0;
+  {
+    Home base(dir / "baseline");
+    base.ctx->mem.Dirnamn = "F1";
+    plainForum = baseline(*base.ctx, count, false);
+    base.ctx->mem.Dirnamn = "F2";
+    fs::create_directories(dir / "baseline" / "F2");
+    plainMail = baseline(*base.ctx, count, true);
+  }
+
+  Home home(dir / "import");
+  registerReader(*home.lib, "Generic Mail Type 2", [count] { return std::make_unique<GeneratingReader>(count); });
+  fs::create_directories(dir / "sources");
+  { std::FILE* f = std::fopen((dir / "sources" / "bench.txt").c_str(), "w"); if (f) std::fclose(f); }
+  ImportSettings s;
+  s.format = "Generic Mail Type 2";
+  s.method = kSelectFiles;
+  s.path = dir / "sources";
+  s.files = {"bench.txt"};
+  s.forum = s.mail = true;
+  s.mailDatabase = home.mailDb;
+  Context ctx(*home.lib);
+  ImportJob job(ctx, s);
+  const auto t0 = Clock::now();
+  Clock::time_point mergeStart = t0;
+  while (!job.step()) {
+    if (mergeStart == t0 && job.progress().text == "Importing messages") mergeStart = Clock::now();
+  }
+  const auto t1 = Clock::now();
+  const ImportSummary& r = job.summary();
+  if (!r.completed || r.imported != 2ull * count) {
+    std::fprintf(stderr, "import: %s, %llu imported\n", r.outcome.c_str(), static_cast<unsigned long long>(r.imported));
+    return 4;
+  }
+  const double convert = std::chrono::duration<double>(mergeStart - t0).count();
+  const double merge = std::chrono::duration<double>(t1 - mergeStart).count();
+  const double plain = plainForum + plainMail;
+  std::printf("%u forum messages and %u mails, 2 KB texts, commits every 400 records\n", count, count);
+  std::printf("%-28s %9s %12s\n", "", "seconds", "messages/s");
+  std::printf("%-28s %9.2f %12.0f\n", "conversion (reader + temp)", convert, 2.0 * count / convert);
+  std::printf("%-28s %9.2f %12.0f\n", "merge", merge, 2.0 * count / merge);
+  std::printf("%-28s %9.2f %12.0f\n", "baseline: plain adds", plain, 2.0 * count / plain);
+  std::printf("merge / baseline: %.2f (goal 3.0)\n", merge / plain);
+  fs::remove_all(dir);
+  return 0;
+}
