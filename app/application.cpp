@@ -115,14 +115,7 @@ bool Application::activate(std::uint32_t id) {
   // The previous database's tables are named after its directory: let go of
   // them before the globals change.
   OP_CLOSE(ctx, kOpForceClose, {9, 1, 17, 13, 7, 6, 5, 4, 3, 22, 23, 25, 33});
-  ctx.mem.Description = record.DESCRIPTION;
-  ctx.mem.Dirnamn = dir;
-  ctx.mem.ForumNumber = record.ID;
-  ctx.mem.ForumCheck = record.DUMMY;
-  ctx.mem.ForumType = record.TYPE;
-  ctx.mem.TargetNG = record.TARGETNG;
-  ctx.mem.PersonID = record.PERSONID;
-  ctx.mem.WordListIndexNeedsUpdate = record.WORDLISTINDEXNEEDSUPDATE;
+  setDatabaseGlobals(ctx.mem, record);
   lib_->publish(ctx.mem, ctx.MasIdxPath);
   return true;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "import/driver.h"
+#include "store/database_list.h"
 #include "store/dispatcher.h"
 #include "store/records.h"
 #include "store/report.h"
@@ -61,13 +62,7 @@ void ImportJob::nextDatabase() {
     end(false);
     return;
   }
-  ctx_.mem.Dirnamn = "F" + std::to_string(record.DIRNUMBER);
-  ctx_.mem.ForumNumber = record.ID;
-  ctx_.mem.ForumType = record.TYPE;
-  ctx_.mem.TargetNG = record.TARGETNG;
-  ctx_.mem.Description = record.DESCRIPTION;
-  ctx_.mem.PersonID = record.PERSONID;
-  ctx_.mem.ForumCheck = record.DUMMY;
+  setDatabaseGlobals(ctx_.mem, record);
 
   merge_ = std::make_unique<DatabaseMerge>(ctx_, *current_, settings_, run_.runDate, run_.runTime);
   tables_ = merge_->tables();

@@ -55,6 +55,17 @@ bool findForum(Context& ctx, std::uint32_t id) {
 
 }  // namespace
 
+void setDatabaseGlobals(MemGroup& mem, const Forums& record) {
+  mem.Dirnamn = dirName(record.DIRNUMBER);
+  mem.Description = record.DESCRIPTION;
+  mem.ForumNumber = record.ID;
+  mem.ForumCheck = record.DUMMY;
+  mem.ForumType = record.TYPE;
+  mem.TargetNG = record.TARGETNG;
+  mem.PersonID = record.PERSONID;
+  mem.WordListIndexNeedsUpdate = record.WORDLISTINDEXNEEDSUPDATE;
+}
+
 std::uint8_t UpdREF(Context& ctx, int mode) {
   const REF wanted = refFrom(ctx.for_);
   OP_CLOSE(ctx, kOpOpen, {REF::FileNo});

@@ -13,6 +13,11 @@
 
 namespace qv {
 
+// Makes the database of `record` the one the globals name: its directory
+// name, identifier, name, type, newsgroup flag, status, owner person and
+// word-list flag. Its tables open in its directory from then on.
+void setDatabaseGlobals(MemGroup& mem, const Forums& record);
+
 // Writes the database description of the record in ctx.for_ into REF of the
 // directory ctx.mem.Dirnamn (adding it, or rewriting it when it differs).
 // `mode` is the write error mode (kReport 7, kRollback 8). 1 on success.
