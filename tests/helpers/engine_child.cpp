@@ -5,7 +5,8 @@
 //       and keeps the hold for SECONDS.
 //   engine_child writer DIR
 //       forever: one transaction over DIR/A.TPS, B.TPS and C.TPS (C encrypted)
-//       adding the same counter to each; prints nothing. Meant to be killed.
+//       adding the same counter to each; prints "committed" after its first
+//       transaction. Meant to be killed.
 #include <unistd.h>
 
 #include <cstdio>
@@ -50,6 +51,7 @@ int writer(const std::string& dir) {
   if (fa.open() != Err::Ok || fb.open() != Err::Ok || fc.open() != Err::Ok) return 2;
   // Continue from what the files hold.
   std::uint32_t n = static_cast<std::uint32_t>(fa.records());
+  const std::uint32_t first = n + 1;
   for (;;) {
     ++n;
     if (s.logout(5, {&fa, &fb, &fc}) != Err::Ok) return 4;
@@ -70,6 +72,10 @@ int writer(const std::string& dir) {
       }
     }
     if (s.commit() != Err::Ok) return 7;
+    if (n == first) {
+      std::printf("committed\n");
+      std::fflush(stdout);
+    }
   }
 }
 

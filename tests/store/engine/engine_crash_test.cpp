@@ -22,7 +22,9 @@ TEST_F(EngineTest, KilledWriterLeavesWholeTransactionsOnly) {
   const int total = rounds != nullptr ? std::atoi(rounds) : 8;
   for (int round = 0; round < total; ++round) {
     ChildProcess child({QV_ENGINE_CHILD, "writer", dir.path().string()});
-    std::this_thread::sleep_for(std::chrono::milliseconds(150 + rng() % 400));
+    // Killed only once it is writing for sure, however slow the machine.
+    ASSERT_EQ(child.readLine(), "committed");
+    std::this_thread::sleep_for(std::chrono::milliseconds(rng() % 400));
     child.kill();
     const CrashCheck check = checkCrashTables(engine, dir.path());
     ASSERT_TRUE(check.ok) << "round " << round << ": " << check.problem;
