@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "readers/registry.h"
 #include "store/config.h"
 #include "store/dispatcher.h"
 #include "store/database_list.h"
@@ -20,6 +21,7 @@ constexpr std::int32_t kFirstVersionWithLayouts = 430;
 Application::Application(UiPort& ui) : lib_(std::make_unique<Library>(ui)) {
   registerLibraryProcedures(*lib_);
   registerPersonProcedures(*lib_);
+  registerAllReaders(*lib_);
 }
 
 Application::~Application() {

@@ -1,0 +1,66 @@
+#pragma once
+// Turning a collected message into the plain text that is stored: MIME part
+// selection, body assembly under the 64,000-character limit, and the
+// conversions of HTML and enriched text; and the small decoders the readers
+// share (quoted-printable pairs, encoded words in header fields, Base64, the
+// Latin-2 table).
+//
+// Texts are Windows-1252 bytes; no character set is converted except Latin-2
+// in encoded header words. Line ranges are half-open: [first, end).
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "readers/line_queue.h"
+
+namespace qv::body {
+
+enum class BodyKind : std::uint8_t { Plain = 0, Html = 1, Enriched = 2 };
+
+// The largest text stored (NHR:MSGTEXT).
+inline constexpr std::size_t kTextMax = 64000;
+
+// The character a quoted-printable pair stands for ("=3D" → '='), or
+// nothing when the two characters are not an accepted pair.
+std::optional<char> decodePair(char first, char second);
+
+// The boundary parameter of a Content-Type line: searched on `upperLine`
+// from `startColumn`, taken from `line` as read. Nothing when absent.
+std::optional<std::string> extractBoundary(std::string_view upperLine, std::string_view line,
+                                           std::size_t startColumn);
+
+// Marks the lines of [first, end) that do not belong to the kept part with
+// kDropMarker. Returns Html when the kept part is text/html, else Plain.
+BodyKind selectParts(LineQueue& lines, std::size_t first, std::size_t end, std::string boundary);
+
+struct HeaderScan {
+  std::size_t firstBody = 0;  // index of the first body line (lines.size() when none)
+  BodyKind kind = BodyKind::Plain;
+};
+// For readers that do not read Content-Type themselves: scans the header
+// from `start` to its first empty line, finds the first body line, and runs
+// part selection when the message is multipart.
+HeaderScan scanHeaderAndSelectParts(LineQueue& lines, std::size_t start);
+
+// The message text from [first, end): drop-marked lines skipped, leading
+// empty lines skipped, CR LF after each line that is not split, cut at the
+// limit, then converted by kind. `aol`: the AOL and CompuServe 2000 form
+// (no line ends added; always the AOL HTML conversion).
+std::string assembleBody(BodyKind kind, const LineQueue& lines, std::size_t first, std::size_t end, bool aol = false);
+
+std::string htmlToText(std::string_view html);     // mail
+std::string aolHtmlToText(std::string_view html);  // AOL and CompuServe 2000
+std::string enrichedToText(std::string_view text);
+
+// A header field (subject or name) with its first encoded word decoded.
+std::string decodeEncodedWord(std::string_view field);
+// Base64 as encoded words use it; `latin2` transliterates bytes of 160 and
+// above by the Latin-2 table. At most 100 characters.
+std::string decodeBase64(std::string_view encoded, bool latin2);
+// A byte of an ISO-8859-2 text as the stored (Windows-1252) text writes it.
+char fromLatin2(unsigned char c);
+
+}  // namespace qv::body
