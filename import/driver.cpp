@@ -218,6 +218,7 @@ void ImportJob::convert() {
 }
 
 void ImportJob::conversionDone() {
+  summary_.conversionSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
   setText("Building Temporary File Index!");
   summary_.converted = run_.converted;
   summary_.unreadable = run_.skipped;

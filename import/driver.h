@@ -39,6 +39,7 @@ struct ImportSummary {
   std::uint64_t skipped = 0;    // messages not stored (duplicates, already imported, unreadable)
   std::vector<std::string> databases;  // names of the databases that received messages
   double seconds = 0;
+  double conversionSeconds = 0;  // of which the conversion (reading the sources)
   bool completed = false;  // reached its end (not cancelled, not failed)
   std::string outcome;     // the last step text ("The import process has finished!", …)
   std::vector<SkippedMessage> unreadable;  // what the readers could not read

@@ -71,6 +71,8 @@ int runImportJob(Env& env, const ImportSettings& s) {
   for (const std::string& n : r.databases) names += (names.empty() ? "" : ", ") + n;
   out.add("databases", text(names));
   out.add("seconds", static_cast<std::int64_t>(r.seconds + 0.5));
+  out.add("milliseconds", static_cast<std::int64_t>(r.seconds * 1000));
+  out.add("conversion milliseconds", static_cast<std::int64_t>(r.conversionSeconds * 1000));
   print(env.out, out, env.format());
   for (const SkippedMessage& m : r.unreadable)
     env.ui().message("Skipped", m.file.string() + " at byte " + std::to_string(m.offset) + ": " + m.why,
