@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "import/driver.h"
+#include "readers/body/body.h"
 #include "store/database_list.h"
 #include "store/dispatcher.h"
 #include "store/records.h"
@@ -65,6 +66,8 @@ void ImportJob::nextDatabase() {
   setDatabaseGlobals(ctx_.mem, record);
 
   merge_ = std::make_unique<DatabaseMerge>(ctx_, *current_, settings_, run_.runDate, run_.runTime);
+  // Names and subjects are stored with their encoded words decoded.
+  merge_->decodeHeaderText = [](std::string_view text) { return body::decodeEncodedWord(text); };
   tables_ = merge_->tables();
   for (int no : {Control::FileNo, SaveFile::FileNo})
     if (std::find(tables_.begin(), tables_.end(), no) == tables_.end()) tables_.push_back(no);

@@ -1,9 +1,12 @@
 #include "readers/registry.h"
 
+#include "readers/internet/store_reader.h"
+
 namespace qv {
 
-void registerAllReaders(Library& /*lib*/) {
+void registerAllReaders(Library& lib) {
   // Each reader family adds its formats here.
+  internet::registerInternetReaders(lib);
 }
 
 }  // namespace qv

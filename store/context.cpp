@@ -54,14 +54,14 @@ Context::Context(Library& library) : lib(library), ui(library.ui), session(libra
   bind(Control::FileNo, &ctl);
   bind(SIndex::FileNo, &sin);
   bind(NewHR::FileNo, &nhr, &nhrMemo);
-  bind(HRE::FileNo, &hre);
+  bind(HRE::FileNo, &hre, &hreMemo);
   bind(DOS::FileNo, &dos);
   bind(Mail::FileNo, &mai);
   bind(CCR::FileNo, &ccr);
   bind(SaveFile::FileNo, &imp);
   bind(CCT::FileNo, &cct);
-  bind(CCO::FileNo, &cco);
-  bind(CMA::FileNo, &cma);
+  bind(CCO::FileNo, &cco, &ccoMemo);
+  bind(CMA::FileNo, &cma, &cmaMemo);
   bind(REF::FileNo, &ref);
   bind(PLINK::FileNo, &pli);
   bind(TempID::FileNo, &tid);
@@ -77,14 +77,14 @@ Context::Context(Library& library) : lib(library), ui(library.ui), session(libra
   bind(BAT::FileNo, &bat);
   bind(TIM::FileNo, &tim);
   bind(WD::FileNo, &wd);
-  bind(OUI::FileNo, &oui);
+  bind(OUI::FileNo, &oui, &ouiMemo);
   bind(TLO::FileNo, &tlo);
   bind(TLI::FileNo, &tli);
   bind(Neo::FileNo, &neo);
-  bind(DBM::FileNo, &dbm);
+  bind(DBM::FileNo, &dbm, &dbmMemo);
   bind(DBA::FileNo, &dba);
-  bind(DBF::FileNo, &dbf);
-  bind(DBN::FileNo, &dbn);
+  bind(DBF::FileNo, &dbf, &dbfMemo);
+  bind(DBN::FileNo, &dbn, &dbnMemo);
   bind(AOL::FileNo, &aol);
 }
 

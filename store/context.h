@@ -121,13 +121,16 @@ class Context {
   NewHR nhr{};
   std::string nhrMemo;  // NHR:MSGTEXT
   HRE hre{};
+  std::string hreMemo;  // HRE:MSG_TEXT
   DOS dos{};
   Mail mai{};
   CCR ccr{};
   SaveFile imp{};
   CCT cct{};
   CCO cco{};
+  std::string ccoMemo;  // CCO:MSG_TEXT
   CMA cma{};
+  std::string cmaMemo;  // CMA:MSG_TEXT
   REF ref{};
   PLINK pli{};
   TempID tid{};
@@ -144,13 +147,17 @@ class Context {
   TIM tim{};
   WD wd{};
   OUI oui{};
+  std::string ouiMemo;  // OUI:MSG_BODY
   TLO tlo{};
   TLI tli{};
   Neo neo{};
   DBM dbm{};
+  std::string dbmMemo;  // DBM:M_BODY
   DBA dba{};
   DBF dbf{};
+  std::string dbfMemo;  // DBF:M_BODY
   DBN dbn{};
+  std::string dbnMemo;  // DBN:M_BODY
   AOL aol{};
 
   // The handle of a table by file number; null for a number that names none.

@@ -27,6 +27,14 @@ std::uint64_t discardLimit(int fileNo) {
 
 bool passedOver(int fileNo) { return fileNo == 28 || fileNo == 29 || fileNo == 30 || fileNo == 32; }
 
+// The files of other programs that the readers take messages from: opened
+// read-only (a store on read-only media must be readable) and never created
+// (a missing one must not reappear empty in the user's folder).
+bool sourceTable(int fileNo) {
+  return fileNo == HRE::FileNo || fileNo == DOS::FileNo || fileNo == CCO::FileNo || fileNo == CMA::FileNo ||
+         fileNo == OUI::FileNo || fileNo == AOL::FileNo;
+}
+
 std::string shown(const std::filesystem::path& p) { return std::string(clip(p.string())); }
 
 engine::File& tableFile(Context& ctx, int fileNo) {
@@ -50,7 +58,7 @@ void openWithRepair(Context& ctx, int fileNo, engine::OpenMode mode) {
       case Err::FileAlreadyOpen:
         return;
       case Err::FileNotFound:
-        if (f.create() != Err::Ok)
+        if (sourceTable(fileNo) || f.create() != Err::Ok)
           stop(ctx, "File Open Error",
                "The file " + name + " is missing!\r\n" + "This file cannot be created by the program\r\n" + "and " +
                    kProduct + " will terminate.");
@@ -176,7 +184,7 @@ void OP_CLOSE(Context& ctx, int op, std::initializer_list<int> fileNos) {
       case kOpOpen:
       case kOpOpenExclusive:
         if (count == 0) {
-          const bool readOnly = op == kOpOpen && (no == HRE::FileNo || no == DOS::FileNo);
+          const bool readOnly = op == kOpOpen && sourceTable(no);
           openWithRepair(ctx, no,
                          op == kOpOpenExclusive ? engine::OpenMode::Exclusive
                          : readOnly             ? engine::OpenMode::ReadOnlyShared

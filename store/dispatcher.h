@@ -16,7 +16,7 @@ namespace qv {
 
 enum OpCloseOp : int {
   kOpRelease = 0,        // lower the use count; close at 0
-  kOpOpen = 1,           // open shared (read-only for files 11 and 12) and count
+  kOpOpen = 1,           // open shared (read-only, and never created, for the source stores 11, 12, 20, 21, 40, 48) and count
   kOpOpenExclusive = 2,  // open with all others denied and count
   kOpEmpty = 3,          // delete all records; count 0
   kOpForceClose = 4,     // close whatever the count; count 0

@@ -36,11 +36,27 @@ enum class FieldType : std::uint8_t {
   Raw,     // DIM arrays and byte groups: kept as bytes
 };
 
+// How a field is kept as a column of a dBase-family file (DBASE3 and FOXPRO
+// drivers; the other drivers ignore it).
+struct ColumnFormat {
+  // The file's column name when it is not the field's own: a memo's block
+  // pointer field MSG_TEXT_PTR is the column MSG_TEXT. Names longer than the
+  // file allows (10 characters) are cut, as dBase itself cuts them.
+  std::string name;
+  // 'C', 'N', 'F', 'D', 'L' or 'M'; 0 derives it from the field when a file
+  // is created (STRING(n) C(n), integers N, REAL N(20,6)). 'D' also makes an
+  // integer field a date: a day number read from and written as "YYYYMMDD".
+  char type = 0;
+  std::uint8_t width = 0;     // 0: derived
+  std::uint8_t decimals = 0;
+};
+
 struct FieldDecl {
   std::string name;  // as documented, without the prefix: "FROMALPHA"
   std::size_t offset = 0;
   std::size_t size = 0;
   FieldType type = FieldType::Byte;
+  ColumnFormat column{};
   bool isInteger() const { return type != FieldType::String && type != FieldType::Raw && type != FieldType::Real; }
 };
 
@@ -82,6 +98,9 @@ struct TableDecl {
   std::vector<KeyDecl> keys;
   std::string memoName;        // empty: no memo
   std::size_t memoMax = 0;     // bytes
+  // Further memo columns of a dBase-family file, read by name through
+  // File::memo (the record buffer has one memo slot, memoName).
+  std::vector<std::string> extraMemos;
   std::string ownerPassword;   // empty: stored unencrypted
   // Scratch tables (the import's temporary files) are rebuilt by every run
   // that uses them, so their writes are not synced to disk: a crash of the
@@ -114,6 +133,13 @@ FieldDecl makeField(std::string name, std::size_t offset) {
   } else {
     return FieldDecl{std::move(name), offset, sizeof(T), FieldTypeOf<T>::value};
   }
+}
+
+// The same field with its dBase column format.
+inline FieldDecl withColumn(FieldDecl f, char type, std::uint8_t width = 0, std::uint8_t decimals = 0,
+                            std::string columnName = {}) {
+  f.column = ColumnFormat{std::move(columnName), type, width, decimals};
+  return f;
 }
 
 }  // namespace qv::engine

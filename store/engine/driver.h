@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "store/engine/declaration.h"
 #include "store/engine/errors.h"
@@ -76,6 +77,9 @@ class DriverFile {
   virtual Status build() { return unsupported(); }
   virtual Status buildKey(const KeyDecl&) { return unsupported(); }
   virtual Status pack() { return unsupported(); }
+  // A memo column of the record last read, by the file's column name (see
+  // File::memo).
+  virtual Status memo(std::string_view /*column*/, std::string& /*text*/) { return unsupported(); }
   // Deletes the file and whatever the driver keeps beside it; the file is closed.
   virtual Status remove() = 0;
   virtual Position position() const { return 0; }

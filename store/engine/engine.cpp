@@ -1,5 +1,6 @@
 #include "store/engine/engine.h"
 
+#include "store/engine/dbase/dbase_file.h"
 #include "store/engine/raw/ascii_file.h"
 #include "store/engine/raw/dos_file.h"
 #include "store/engine/sqlite/sqlite_file.h"
@@ -28,6 +29,10 @@ Engine::Engine() {
   factories_[Driver::Ascii] = [](FileBinding& b) -> std::unique_ptr<DriverFile> {
     return std::make_unique<raw::AsciiFile>(b);
   };
+  // One driver reads both kinds; see dbase/dbase_file.h.
+  auto dbase = [](FileBinding& b) -> std::unique_ptr<DriverFile> { return std::make_unique<dbase::DbaseFile>(b); };
+  factories_[Driver::DBase3] = dbase;
+  factories_[Driver::FoxPro] = dbase;
 }
 
 Engine::~Engine() = default;

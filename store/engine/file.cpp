@@ -1,5 +1,6 @@
 #include "store/engine/file.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "store/engine/engine.h"
@@ -141,6 +142,15 @@ Err File::pack() {
 Err File::remove() {
   close();
   return note(driver_->remove());
+}
+Err File::memo(std::string_view column, std::string& text) {
+  const TableDecl& d = binding_.decl;
+  const bool declared = column == d.memoName ||
+                        std::find(d.extraMemos.begin(), d.extraMemos.end(), column) != d.extraMemos.end();
+  if (column.empty() || !declared) throw std::logic_error(d.label + ": no memo " + std::string(column));
+  text.clear();
+  QV_REQUIRE_OPEN();
+  return note(driver_->memo(column, text));
 }
 Position File::position() const { return driver_->position(); }
 std::size_t File::bytes() const { return driver_->bytes(); }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "store/engine/declaration.h"
 #include "store/engine/driver.h"
@@ -78,6 +79,16 @@ class File {
   Err build(KeyRef key);
   Err pack();
   Err remove();
+
+  // dBase-family files: the text of a memo column of the record last read,
+  // named as the declaration names it (memoName or one of extraMemos; any
+  // other name is a programming error and throws std::logic_error). The
+  // declared memo slot is filled by every read anyway; this reaches the
+  // others. A column the file does not have gives an empty text. No record
+  // read yet: RecordNotAvailable. A damaged memo (pointer past the end of
+  // the memo file, no end mark, longer than its file): FileSystemError with
+  // a text that says which. Other drivers: NotSupported.
+  Err memo(std::string_view column, std::string& text);
 
   Position position() const;   // of the record last read or written
   bool inTransaction() const { return driver_->inTransaction(); }

@@ -11,10 +11,6 @@ template <class T>
 const TableDecl& declOf() {
   return T::decl();
 }
-template <int No>
-const TableDecl& foreignOf() {
-  return foreignDecl(No);
-}
 
 constexpr TableInfo kTables[] = {
     {Codes::FileNo, Place::Database, declOf<Codes>},
@@ -27,14 +23,14 @@ constexpr TableInfo kTables[] = {
     {Control::FileNo, Place::Config, declOf<Control>},
     {SIndex::FileNo, Place::Database, declOf<SIndex>},
     {NewHR::FileNo, Place::Temp, declOf<NewHR>},
-    {HRE::FileNo, Place::CallerName, foreignOf<HRE::FileNo>},
+    {HRE::FileNo, Place::CallerName, declOf<HRE>},
     {DOS::FileNo, Place::CallerName, declOf<DOS>},
     {Mail::FileNo, Place::Database, declOf<Mail>},
     {CCR::FileNo, Place::Database, declOf<CCR>},
     {SaveFile::FileNo, Place::Config, declOf<SaveFile>},
     {CCT::FileNo, Place::Temp, declOf<CCT>},
-    {CCO::FileNo, Place::CallerName, foreignOf<CCO::FileNo>},
-    {CMA::FileNo, Place::CallerName, foreignOf<CMA::FileNo>},
+    {CCO::FileNo, Place::CallerName, declOf<CCO>},
+    {CMA::FileNo, Place::CallerName, declOf<CMA>},
     {REF::FileNo, Place::Database, declOf<REF>},
     {PLINK::FileNo, Place::Database, declOf<PLINK>},
     {TempID::FileNo, Place::Temp, declOf<TempID>},
@@ -50,14 +46,14 @@ constexpr TableInfo kTables[] = {
     {BAT::FileNo, Place::Config, declOf<BAT>},
     {TIM::FileNo, Place::Config, declOf<TIM>},
     {WD::FileNo, Place::WordIndex, declOf<WD>},
-    {OUI::FileNo, Place::CallerName, foreignOf<OUI::FileNo>},
+    {OUI::FileNo, Place::CallerName, declOf<OUI>},
     {TLO::FileNo, Place::Config, declOf<TLO>},
     {TLI::FileNo, Place::Config, declOf<TLI>},
     {Neo::FileNo, Place::Config, declOf<Neo>},
-    {DBM::FileNo, Place::CallerName, foreignOf<DBM::FileNo>},
-    {DBA::FileNo, Place::CallerName, foreignOf<DBA::FileNo>},
-    {DBF::FileNo, Place::CallerName, foreignOf<DBF::FileNo>},
-    {DBN::FileNo, Place::CallerName, foreignOf<DBN::FileNo>},
+    {DBM::FileNo, Place::CallerName, declOf<DBM>},
+    {DBA::FileNo, Place::CallerName, declOf<DBA>},
+    {DBF::FileNo, Place::CallerName, declOf<DBF>},
+    {DBN::FileNo, Place::CallerName, declOf<DBN>},
     {AOL::FileNo, Place::CallerName, declOf<AOL>},
 };
 

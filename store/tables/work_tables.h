@@ -148,22 +148,226 @@ struct IND {
   static const TableDecl& decl();
 };
 
-// Foreign stores and dBase III export files. Their fields are declared with
-// the readers and writers that use them; until then the record is kept as
-// bytes of the documented size.
-template <int No, std::size_t Size>
-struct ForeignRecord {
-  std::uint8_t BYTES[Size];
-  static constexpr int FileNo = No;
+// Foreign stores read by the readers of the CISCOMM, NavCIS and OUI formats
+// (FOXPRO driver, file name in FileTmpName). The dBase driver fills these
+// records by column name, so the field order and sizes are this system's
+// own; a field the file does not have reads as blank or 0. Logical columns
+// read as "T", "F" or blank; date columns (column type 'D') as day numbers;
+// numeric columns as numbers. A memo's text is read into the table's memo
+// slot (the main text) or through File::memo(name) (the others); the *_PTR
+// fields hold the memo's block number as text.
+struct HRE {
+  FixedString<1> IS_MAIL;
+  FixedString<1> FROMNET;
+  FixedString<1> RECEIVED;
+  FixedString<1> IS_PRIVATE;
+  FixedString<1> REPLIED;
+  FixedString<1> SAVED;
+  std::int32_t REPLIES;
+  FixedString<1> RECEIPT;
+  FixedString<1> BINARY;
+  FixedString<1> DL;
+  FixedString<12> BFILENAME;
+  FixedString<20> FORUM_NAME;
+  std::uint32_t INTERNAL;  // not 0: a forum message; 0: mail
+  std::uint32_t SEC_NUMBER;
+  FixedString<20> SEC_NAME;
+  FixedString<60> SUBJECT;
+  FixedString<60> SEND_ID;
+  FixedString<40> SEND_NAME;
+  FixedString<60> RECV_ID;
+  FixedString<40> RECV_NAME;
+  std::uint32_t MSG_NUMBER;
+  std::uint32_t MSG_PARENT;
+  FixedString<1> KEEP;
+  FixedString<1> IS_DELETE;
+  FixedString<9> MSG_DATE;  // "DD-MMM-YY"
+  FixedString<8> MSG_TIME;  // "H:MM", "HH:MM" or "HH:MM:SS"
+  FixedString<6> TIME_ZONE;
+  FixedString<10> MSG_TEXT_PTR;
+  FixedString<1> IS_NAVCIS;
+  FixedString<10> NAV_CODES_PTR;
+  std::int32_t SESSION;
+  std::int32_t REC_DATE;
+  FixedString<8> REC_TIME;
+  std::int32_t GROUP_CNT;
+  FixedString<10> GROUP_LIST_PTR;
+
+  static constexpr int FileNo = 11;
+  static constexpr std::size_t MemoMax = 65280;  // memo slot MSG_TEXT (Context::hreMemo)
+  static const TableDecl& decl();
 };
-using HRE = ForeignRecord<11, 549>;
-using CCO = ForeignRecord<20, 191>;
-using CMA = ForeignRecord<21, 146>;
-using OUI = ForeignRecord<40, 369>;
-using DBM = ForeignRecord<44, 303>;
-using DBA = ForeignRecord<45, 118>;
-using DBF = ForeignRecord<46, 364>;
-using DBN = ForeignRecord<47, 498>;
+
+// CISCOMM forum messages.
+struct CCO {
+  std::uint32_t MSG_NUMBER;
+  std::uint32_t MSG_PARENT;
+  std::int32_t MSG_DATE;
+  FixedString<5> MSG_TIME;
+  std::uint32_t MSG_SECTNO;
+  FixedString<20> MSG_SECT;
+  FixedString<24> MSG_SUBJEC;
+  FixedString<11> MSG_SENDID;
+  FixedString<25> MSG_SENDER;
+  FixedString<11> MSG_RECVID;
+  FixedString<25> MSG_RECVR;
+  std::uint32_t MSG_NXTSIB;
+  std::uint32_t MSG_FSTCHD;
+  std::uint32_t MSG_THRDID;
+  FixedString<10> MSG_TEXT_PTR;
+  std::int32_t MSG_FLAGS;
+  std::int32_t MSG_SEQ;
+  FixedString<1> MSG_ISFROM;
+  FixedString<1> MSG_ISTO;
+  FixedString<1> MSG_TAGGED;
+  FixedString<1> MSG_MARKED;
+  FixedString<1> MSG_UNREAD;
+  FixedString<1> MSG_ISROOT;
+
+  static constexpr int FileNo = 20;
+  static constexpr std::size_t MemoMax = 65280;  // memo slot MSG_TEXT (Context::ccoMemo)
+  static const TableDecl& decl();
+};
+
+// CISCOMM mail; the addresses are memos (File::memo "MSG_SENDID", "MSG_RECVID").
+struct CMA {
+  std::uint32_t MSG_NUMBER;
+  std::int32_t MSG_DATE;
+  FixedString<5> MSG_TIME;  // "HH:MM"
+  FixedString<40> MSG_SUBJEC;
+  FixedString<25> MSG_SENDER;
+  FixedString<10> MSG_SENDID_PTR;
+  FixedString<25> MSG_RECVR;
+  FixedString<10> MSG_RECVID_PTR;
+  std::uint32_t MSG_PARENT;
+  FixedString<10> MSG_TEXT_PTR;
+  std::int32_t MSG_FLAGS;
+  std::int32_t MSG_SEQ;
+  FixedString<1> MSG_ISFROM;
+  FixedString<1> MSG_ISTO;
+  FixedString<1> MSG_TAGGED;
+  FixedString<1> MSG_MARKED;
+  FixedString<1> MSG_UNREAD;
+
+  static constexpr int FileNo = 21;
+  static constexpr std::size_t MemoMax = 65280;  // memo slot MSG_TEXT (Context::cmaMemo)
+  static const TableDecl& decl();
+};
+
+// OUI messages: the Internet header lines are the memo MSG_EXTRA (File::memo),
+// the body the memo slot MSG_BODY.
+struct OUI {
+  FixedString<20> IDENTIFIER;
+  std::int32_t INSTANCE;
+  FixedString<1> READ;
+  std::uint32_t MSG_NUMBER;
+  std::uint32_t MSG_PARENT;
+  FixedString<20> ID_TOPMOST;
+  std::uint32_t SECT_NUMB;
+  FixedString<40> SECT_NAME;
+  FixedString<80> SUBJECT;
+  std::int32_t SESSION;
+  std::int32_t REPLIES;
+  FixedString<20> PARENT;
+  std::int32_t REPLY_NUM;
+  FixedString<1> KEEP;
+  FixedString<1> DELETE;
+  std::int32_t MSG_DATE;
+  FixedString<8> MSG_TIME;
+  FixedString<6> MSG_ZONE;
+  std::int32_t RECV_DATE;
+  FixedString<8> RECV_TIME;
+  std::int32_t STATUS;
+  FixedString<10> NETWORK;
+  FixedString<10> EXTRA;
+  FixedString<10> RECV_IDPAR;
+  FixedString<10> RECV_ID_PTR;
+  FixedString<10> SEND_IDPAR;
+  FixedString<10> SEND_ID_PTR;
+  FixedString<10> MSG_BODY_PTR;
+  FixedString<10> MSG_EXTRA_PTR;
+  FixedString<10> MSG_ATTACH_PTR;
+
+  static constexpr int FileNo = 40;
+  static constexpr std::size_t MemoMax = 65280;  // memo slot MSG_BODY (Context::ouiMemo)
+  static const TableDecl& decl();
+};
+
+// dBase III export files (DBASE3 driver, file name in FileTmpName): the
+// columns and formats other programs expect, a non-unique index on the first
+// column (an .NDX beside the file) and the message text as memo M_BODY
+// (up to 64,000 bytes, the table's memo slot). Numbers are REAL, as the
+// dBase layouts keep them; M_BODY in the record holds the memo's block
+// number, as the file's own column does.
+struct DBM {
+  double ID;  // "ID=N(8.0)"
+  FixedString<50> SUBJECT;
+  FixedString<10> MSG_DATE;
+  FixedString<5> MSG_TIME;
+  FixedString<25> R_LNAME;
+  FixedString<25> R_FNAME;
+  FixedString<60> R_ADDRESS;
+  FixedString<25> S_LNAME;
+  FixedString<25> S_FNAME;
+  FixedString<60> S_ADDRESS;
+  FixedString<10> M_BODY;
+
+  static constexpr int FileNo = 44;
+  static constexpr std::size_t M_BODYMax = 64000;
+  static constexpr KeyRef IdKey{44, 0};
+  static const TableDecl& decl();
+};
+
+struct DBA {
+  double ID;  // "ID=N(8.0)"
+  FixedString<25> LNAME;
+  FixedString<25> FNAME;
+  FixedString<60> ADDRESS;
+
+  static constexpr int FileNo = 45;
+  static constexpr KeyRef IdKey{45, 0};
+  static const TableDecl& decl();
+};
+
+struct DBF {
+  double MSGNUMBER;  // "MSGNUMBER=N(10)"
+  double REFNUMBER;  // "REFNUMBER=N(10)"
+  FixedString<20> FORUM;
+  double SECTIONNO;  // "SECTIONNO=N(3)"
+  FixedString<20> SECTIONNAME;  // column SECTIONNAM: dBase names hold 10 characters
+  FixedString<60> SUBJECT;
+  FixedString<10> MSG_DATE;
+  FixedString<25> R_LNAME;
+  FixedString<25> R_FNAME;
+  FixedString<60> R_ADDRESS;
+  FixedString<25> S_LNAME;
+  FixedString<25> S_FNAME;
+  FixedString<60> S_ADDRESS;
+  FixedString<10> M_BODY;
+
+  static constexpr int FileNo = 46;
+  static constexpr std::size_t M_BODYMax = 64000;
+  static constexpr KeyRef MsgNumberKey{46, 0};
+  static const TableDecl& decl();
+};
+
+struct DBN {
+  double ID;  // "ID=N(10)"
+  FixedString<100> MSGID;
+  FixedString<100> REFID;
+  FixedString<100> NEWSGROUP;
+  FixedString<60> SUBJECT;
+  FixedString<10> MSG_DATE;
+  FixedString<25> S_LNAME;
+  FixedString<25> S_FNAME;
+  FixedString<60> S_ADDRESS;
+  FixedString<10> M_BODY;
+
+  static constexpr int FileNo = 47;
+  static constexpr std::size_t M_BODYMax = 64000;
+  static constexpr KeyRef IdKey{47, 0};
+  static const TableDecl& decl();
+};
 
 #pragma pack(pop)
 
@@ -175,8 +379,9 @@ static_assert(sizeof(MasIdx) == 8);
 static_assert(sizeof(Search) == 8);
 static_assert(sizeof(PUR) == 8);
 static_assert(sizeof(WD) == 44);
-
-// The declaration of a foreign table (FoxPro or dBase III driver).
-const TableDecl& foreignDecl(int fileNo);
+static_assert(sizeof(DBM) == 303);
+static_assert(sizeof(DBA) == 118);
+static_assert(sizeof(DBF) == 364);
+static_assert(sizeof(DBN) == 498);
 
 }  // namespace qv

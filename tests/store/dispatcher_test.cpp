@@ -208,3 +208,17 @@ TEST_F(DispatcherTest, ExistPathTestsCreatesAndIsQuietWhenAsked) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// Another program's store is only read: a missing one is not made.
+TEST_F(DispatcherTest, MissingSourceStoresAreNotCreated) {
+  ctx->FileTmpName = home.path() / "RECV.DBF";
+  EXPECT_THROW(OP_CLOSE(*ctx, kOpOpen, {HRE::FileNo}), Halt);
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "RECV.DBF"));
+  EXPECT_EQ(ui.last().title, "File Open Error");
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -7,30 +7,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "store/engine/os_errors.h"
+
 namespace qv::engine::raw {
 
 namespace {
-Status fromErrno(int e, const std::filesystem::path& p) {
-  Err code = Err::FileSystemError;
-  switch (e) {
-    case ENOENT: {
-      const std::filesystem::path dir = p.has_parent_path() ? p.parent_path() : std::filesystem::path(".");
-      std::error_code ec;
-      code = std::filesystem::is_directory(dir, ec) ? Err::FileNotFound : Err::PathNotFound;
-      break;
-    }
-    case ENOTDIR: code = Err::PathNotFound; break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR: code = Err::AccessDenied; break;
-    case ENAMETOOLONG:
-    case EINVAL: code = Err::InvalidFileName; break;
-    default: break;
-  }
-  return {code, std::string(defaultText(code)) + ": " + p.string() + " (" + std::strerror(e) + ")"};
-}
-
 Status checkName(const std::filesystem::path& p) {
   const std::string s = p.string();
   if (s.empty() || s.find('\0') != std::string::npos || s.back() == '/')
@@ -43,11 +24,11 @@ Status RawFile::open(OpenMode mode) {
   if (Status s = checkName(b_.name); !s.ok()) return s;
   writable_ = mode != OpenMode::ReadOnlyShared;
   fd_ = ::open(b_.name.c_str(), (writable_ ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-  if (fd_ < 0) return fromErrno(errno, b_.name);
+  if (fd_ < 0) return statusOfErrno(errno, b_.name);
   struct stat st {};
   if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
     close();
-    return fromErrno(EISDIR, b_.name);
+    return statusOfErrno(EISDIR, b_.name);
   }
   current_ = 0;
   bytes_ = 0;
@@ -62,20 +43,20 @@ void RawFile::close() {
 Status RawFile::create() {
   if (Status s = checkName(b_.name); !s.ok()) return s;
   const int fd = ::open(b_.name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fromErrno(errno, b_.name);
+  if (fd < 0) return statusOfErrno(errno, b_.name);
   ::close(fd);
   return {};
 }
 
 Status RawFile::remove() {
   close();
-  if (::unlink(b_.name.c_str()) != 0 && errno != ENOENT) return fromErrno(errno, b_.name);
+  if (::unlink(b_.name.c_str()) != 0 && errno != ENOENT) return statusOfErrno(errno, b_.name);
   return {};
 }
 
 Status RawFile::empty() {
   if (!writable_) return {Err::AccessDenied, "The file is open read-only"};
-  if (::ftruncate(fd_, 0) != 0) return fromErrno(errno, b_.name);
+  if (::ftruncate(fd_, 0) != 0) return statusOfErrno(errno, b_.name);
   current_ = 0;
   return {};
 }
@@ -86,7 +67,7 @@ Status RawFile::readAt(std::int64_t offset, unsigned char* out, std::size_t n, s
     const ssize_t r = ::pread(fd_, out + got, n - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
     if (r < 0) {
       if (errno == EINTR) continue;
-      return fromErrno(errno, b_.name);
+      return statusOfErrno(errno, b_.name);
     }
     if (r == 0) break;
     got += static_cast<std::size_t>(r);
@@ -97,13 +78,13 @@ Status RawFile::readAt(std::int64_t offset, unsigned char* out, std::size_t n, s
 Status RawFile::writeAtEnd(const unsigned char* data, std::size_t n) {
   if (!writable_) return {Err::AccessDenied, "The file is open read-only"};
   const off_t end = ::lseek(fd_, 0, SEEK_END);
-  if (end < 0) return fromErrno(errno, b_.name);
+  if (end < 0) return statusOfErrno(errno, b_.name);
   std::size_t done = 0;
   while (done < n) {
     const ssize_t w = ::pwrite(fd_, data + done, n - done, end + static_cast<off_t>(done));
     if (w < 0) {
       if (errno == EINTR) continue;
-      return fromErrno(errno, b_.name);
+      return statusOfErrno(errno, b_.name);
     }
     done += static_cast<std::size_t>(w);
   }

@@ -1,0 +1,117 @@
+#include "readers/internet/run_sink.h"
+
+#include "import/merge.h"
+#include "store/charset.h"
+
+namespace qv::internet {
+namespace {
+
+constexpr std::uint8_t kReceived = 1;
+constexpr std::uint8_t kSent = 2;
+
+std::string lowered(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = lower1252(c);
+  return out;
+}
+
+}  // namespace
+
+bool RunSink::take(const Message& message, std::uint64_t offset) {
+  return message.kind == MessageKind::News ? takeNews(message, offset) : takeMail(message, offset);
+}
+
+bool RunSink::takeMail(const Message& m, std::uint64_t offset) {
+  if (!run_.settings.mail) {
+    skip(offset, "mail is not imported this time");
+    return true;
+  }
+  TargetDatabase* db = run_.targets.findById(run_.settings.mailDatabase);
+  const Forums* owner = run_.mailDatabase();
+  if (db == nullptr || owner == nullptr) {
+    skip(offset, "no mail database to import into");
+    return true;
+  }
+  if (!run_.wanted(*db)) {
+    skip(offset, "the mail database takes no imports");
+    return true;
+  }
+  const std::string ownName(owner->DESCRIPTION.view().substr(0, 40));
+  const std::string ownAddress = lowered(owner->MAILADDRESS.view());
+
+  NewHR& n = run_.ctx.nhr;
+  n = NewHR{};
+  n.FOR_DESCRIPTION = ownName;
+  n.MSGNUMBER = n.REFNUMBER = run_.nextRunNumber();
+  n.RECIPTYPE = "TO";
+  n.HEADING = m.subject;
+  n.S_CISADRESS = m.senderIsOwner ? ownAddress : m.senderAddress;
+  n.S_NAME = m.senderIsOwner ? ownName : m.senderName;
+  n.R_CISADRESS = m.recipientIsOwner ? ownAddress : m.recipientAddress;
+  n.R_NAME = m.recipientIsOwner ? ownName : m.recipientName;
+  n.DATE = m.date;
+  n.TIME = m.time;
+  switch (m.direction) {
+    case Direction::ByOwnAddress: ownAddressCheck(run_.ctx, *owner); break;
+    case Direction::Received: n.MAILTYPE = kReceived; break;
+    case Direction::Sent: n.MAILTYPE = kSent; break;
+  }
+  // The owner's side carries the owner's name.
+  if (n.MAILTYPE == kReceived) {
+    n.R_NAME = ownName;
+  } else {
+    n.S_NAME = ownName;
+  }
+  run_.ctx.nhrMemo = m.text;
+  return run_.appendMessage(*db);
+}
+
+bool RunSink::takeNews(const Message& m, std::uint64_t offset) {
+  if (!run_.settings.news) {
+    skip(offset, "newsgroup messages are not imported this time");
+    return true;
+  }
+  // Without its own identifier an article cannot be stored (nor answered).
+  if (m.messageId.empty()) {
+    skip(offset, "a news article without Message-ID");
+    return true;
+  }
+  TargetDatabase* group = nullptr;
+  TargetDatabase* db = nullptr;
+  for (const std::string& name : m.newsgroups) {
+    TargetDatabase* candidate = run_.target(name, 3);
+    if (candidate == nullptr || candidate->type != 3) continue;  // a forum or mail database of that name
+    TargetDatabase* receiver = candidate->redirectId != 0 ? run_.targets.findById(candidate->redirectId) : candidate;
+    if (receiver == nullptr) receiver = candidate;
+    if (!run_.wanted(*receiver)) continue;
+    group = candidate;
+    db = receiver;
+    break;
+  }
+  if (db == nullptr) {
+    skip(offset, "no newsgroup database takes the article");
+    return true;
+  }
+  NewHR& n = run_.ctx.nhr;
+  n = NewHR{};
+  n.MSGNUMBER = run_.nextRunNumber();
+  if (!run_.appendMessageId(m.messageId, n.MSGNUMBER)) return false;
+  if (!m.parentId.empty()) {
+    n.REFNUMBER = run_.nextRunNumber();
+    if (!run_.appendMessageId(m.parentId, n.REFNUMBER)) return false;
+  }
+  n.FOR_DESCRIPTION = db->name;
+  n.SECTIONNUMBER = group->id;
+  n.SEC_DESCRIPTION = group->name;
+  n.HEADING = m.subject;
+  n.S_CISADRESS = m.senderAddress;
+  n.S_NAME = m.senderName;
+  n.R_CISADRESS = m.recipientAddress;
+  n.R_NAME = m.recipientName;
+  n.DATE = m.date;
+  n.TIME = m.time;
+  run_.ctx.nhrMemo = m.text;
+  return run_.appendMessage(*db);
+}
+
+}  // namespace qv::internet

@@ -1,0 +1,237 @@
+#include "readers/internet/store_reader.h"
+
+#include <algorithm>
+
+#include "readers/body/body.h"
+#include "readers/internet/run_sink.h"
+
+namespace qv::internet {
+
+LineStyle detectLineStyle(std::string_view firstBytes) {
+  const std::size_t lf = firstBytes.find('\n');
+  if (lf == std::string_view::npos || (lf > 0 && firstBytes[lf - 1] == '\r')) return LineStyle::CrLf;
+  return LineStyle::Lf;
+}
+
+bool Scan::atLineStart() const {
+  if (window.pos() == 0) return true;
+  if (window.prev(1) != '\n') return false;
+  return style == LineStyle::Lf || window.prev(2) == '\r';
+}
+
+std::size_t Scan::lineEndAt(std::size_t ahead) const {
+  const int c = window.peek(ahead);
+  if (c == '\r') return window.peek(ahead + 1) == '\n' ? 2 : 0;
+  return c == '\n' && style == LineStyle::Lf ? 1 : 0;
+}
+
+std::string_view Scan::lineAhead(std::size_t n) const {
+  std::string_view v = window.view(n);
+  return v.substr(0, v.find_first_of("\r\n"));
+}
+
+void Scan::toNextLine() {
+  while (!window.atEnd()) {
+    const std::string_view v = window.view(kBlockSize);
+    const std::size_t lf = v.find('\n');
+    if (lf == std::string_view::npos) {
+      window.advance(v.size());
+      continue;
+    }
+    const int before = lf > 0 ? static_cast<unsigned char>(v[lf - 1]) : window.prev(1);
+    window.advance(lf + 1);
+    if (style == LineStyle::Lf || before == '\r') return;
+  }
+}
+
+void Scan::skipToAny(std::string_view stops) {
+  while (!window.atEnd()) {
+    const std::string_view v = window.view(kBlockSize);
+    const std::size_t at = v.find_first_of(stops);
+    if (at != std::string_view::npos) {
+      window.advance(at);
+      return;
+    }
+    window.advance(v.size());
+  }
+}
+
+bool Cutter::prepare(Scan&, const std::filesystem::path&, const FileOpener&, MessageSink&) { return true; }
+
+StoreReader::StoreReader(std::unique_ptr<Cutter> cutter) : cutter_(std::move(cutter)) {}
+
+bool StoreReader::open(std::unique_ptr<ByteSource> source, const std::filesystem::path& name, MessageSink& sink,
+                       const FileOpener& opener) {
+  state_ = State::Done;
+  reported_ = 0;
+  source_ = std::move(source);
+  if (!source_) {
+    sink.skip(0, "the file cannot be read");
+    return false;
+  }
+  if (!window_.open(*source_)) {
+    sink.skip(0, "read error");
+    return false;
+  }
+  scan_.style = cutter_->traits().lfTolerant ? detectLineStyle(window_.view(kBlockSize)) : LineStyle::CrLf;
+  scan_.budgetEnd = std::numeric_limits<std::uint64_t>::max();
+  if (!cutter_->prepare(scan_, name, opener, sink)) return false;
+  state_ = State::Seeking;
+  return true;
+}
+
+bool StoreReader::call(int phase, ImportRun& run) {
+  RunSink sink(run);
+  if (phase == kPhaseOpen) return !open(openFileSource(run.file.name), run.file.name, sink);
+  const bool finished = step(sink, run.budget);
+  const std::uint64_t reached = finished ? window_.size() : window_.pos();
+  if (reached > reported_) {
+    run.progress += reached - reported_;
+    reported_ = reached;
+  }
+  return finished || run.failed;
+}
+
+bool StoreReader::step(MessageSink& sink, int budget) {
+  scan_.budgetEnd = window_.pos() + kBytesPerCall;
+  for (int handled = 0; handled < std::max(budget, 1); ++handled) {
+    if (state_ == State::Done) return true;
+    if (state_ == State::Seeking) {
+      frame_ = Frame{};
+      seekFrom_ = window_.pos();
+      switch (cutter_->seek(scan_, frame_, sink)) {
+        case Found::End: finish(sink); return true;
+        case Found::Later: return false;
+        case Found::Message: break;
+      }
+      state_ = State::Collecting;
+      queue_.clear();
+      line_.clear();
+      collected_ = 0;
+      lineBegun_ = false;
+      lineStart_ = true;
+      inBody_ = false;
+      prevRaw_ = -1;
+    }
+    while (true) {
+      // A long message may be left between two lines and taken up again.
+      if (lineStart_ && scan_.overBudget()) return false;
+      if (collectLine() == Collect::MessageEnd) break;
+    }
+    state_ = State::Seeking;
+    if (!finishMessage(sink)) {
+      state_ = State::Done;
+      return true;
+    }
+  }
+  return state_ == State::Done;
+}
+
+void StoreReader::finish(MessageSink& sink) {
+  if (window_.failed()) sink.skip(window_.pos(), "read error: the rest of the file is not read");
+  state_ = State::Done;
+}
+
+int StoreReader::peekInMessage(std::size_t ahead) const {
+  return window_.pos() + ahead < frame_.end ? window_.peek(ahead) : -1;
+}
+
+std::size_t StoreReader::lineEndInMessage(std::size_t ahead) const {
+  const std::size_t n = scan_.lineEndAt(ahead);
+  return n > 0 && window_.pos() + ahead + n <= frame_.end ? n : 0;
+}
+
+StoreReader::Collect StoreReader::collectLine() {
+  const CutterTraits& traits = cutter_->traits();
+  while (true) {
+    const int c = peekInMessage(0);
+    if (c < 0) {
+      if (lineBegun_) closeLine();
+      return Collect::MessageEnd;
+    }
+    if (window_.pos() > frame_.start) {
+      if (lineStart_) {
+        if (cutter_->endsAt(scan_, frame_, true, inBody_)) return Collect::MessageEnd;
+      } else if (traits.midLineStops[static_cast<std::size_t>(c)] && cutter_->endsAt(scan_, frame_, false, inBody_)) {
+        if (lineBegun_) closeLine();
+        return Collect::MessageEnd;
+      }
+    }
+    lineStart_ = false;
+    if (const std::size_t n = lineEndInMessage(0)) {
+      window_.advance(n);
+      prevRaw_ = '\n';
+      closeLine();
+      return Collect::Line;
+    }
+    if (c == '=' && equalsSign()) continue;
+    append(static_cast<char>(c));
+    prevRaw_ = c;
+    window_.advance();
+  }
+}
+
+bool StoreReader::equalsSign() {
+  const CutterTraits& traits = cutter_->traits();
+  if (traits.softBreaks && prevRaw_ != '?') {
+    if (const std::size_t n = lineEndInMessage(1)) {
+      window_.advance(1 + n);
+      prevRaw_ = '\n';
+      return true;
+    }
+    if (traits.encodedBlankBreaks && peekInMessage(1) == '2' && peekInMessage(2) == '0') {
+      if (const std::size_t n = lineEndInMessage(3)) {
+        append(' ');
+        window_.advance(3 + n);
+        prevRaw_ = '\n';
+        return true;
+      }
+    }
+  }
+  const int first = peekInMessage(1);
+  const int second = peekInMessage(2);
+  if (first < 0 || second < 0) return false;
+  const std::optional<char> decoded = body::decodePair(static_cast<char>(first), static_cast<char>(second));
+  if (!decoded) return false;
+  append(*decoded);
+  prevRaw_ = second;
+  window_.advance(3);
+  return true;
+}
+
+void StoreReader::append(char c) {
+  if (line_.size() == kQueueLineMax) push(true);
+  line_ += c;
+  lineBegun_ = true;
+}
+
+void StoreReader::closeLine() {
+  if (line_.empty() && !lineBegun_) inBody_ = true;
+  push(false);
+  lineBegun_ = false;
+  lineStart_ = true;
+}
+
+void StoreReader::push(bool split) {
+  // Beyond kCollectMax the lines of a message are read over without being kept.
+  if (collected_ + line_.size() <= kCollectMax) {
+    collected_ += line_.size();
+    queue_.push_back({line_, split});
+  }
+  line_.clear();
+}
+
+bool StoreReader::finishMessage(MessageSink& sink) {
+  // Whatever happens, the next search starts past where this one did.
+  if (window_.pos() == seekFrom_ && !window_.atEnd()) window_.advance();
+  if (onCollected) onCollected(queue_);
+  Converted converted = convertMessage(queue_, cutter_->traits().convert, frame_.prefill ? &*frame_.prefill : nullptr);
+  queue_.clear();
+  if (!converted.message) {
+    sink.skip(frame_.start, converted.rejected);
+    return true;
+  }
+  return sink.take(*converted.message, frame_.start);
+}
+
+}  // namespace qv::internet
