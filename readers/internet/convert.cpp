@@ -112,7 +112,12 @@ bool allEmpty(const LineQueue& lines) {
 
 }  // namespace
 
-Header readEudoraHeader(const LineQueue& lines) {
+namespace {
+
+// Walks the header lines up to the first empty line, which gives the first
+// body line; `field` sees each line with an upper-cased copy of its start.
+template <class Field>
+Header readHeaderLines(const LineQueue& lines, Field field) {
   Header h;
   h.firstBody = lines.size();
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -122,8 +127,16 @@ Header readEudoraHeader(const LineQueue& lines) {
       h.firstBody = skipEmpty(lines, i + 1);
       break;
     }
-    const std::string u = upper1252(std::string_view(t).substr(0, 40));
-    const std::string_view v(u);
+    const std::string upper = upper1252(std::string_view(t).substr(0, 40));
+    field(h, t, std::string_view(upper), i);
+  }
+  return h;
+}
+
+}  // namespace
+
+Header readEudoraHeader(const LineQueue& lines) {
+  return readHeaderLines(lines, [](Header& h, const std::string& t, std::string_view v, std::size_t) {
     if (v.starts_with("FROM:"))
       setOnce(h.from, headerValue(t, 5));
     else if (v.starts_with("DATE:"))
@@ -138,22 +151,11 @@ Header readEudoraHeader(const LineQueue& lines) {
       h.kind = BodyKind::Enriched;
     else if (v.starts_with("CONTENT-TYPE: MULTIPART/ALTERNATIVE"))
       h.kind = BodyKind::Html;
-  }
-  return h;
+  });
 }
 
 Header readMailHeader(const LineQueue& lines) {
-  Header h;
-  h.firstBody = lines.size();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (continuesLine(lines, i)) continue;
-    const std::string& t = lines[i].text;
-    if (t.empty()) {
-      h.firstBody = skipEmpty(lines, i + 1);
-      break;
-    }
-    const std::string u = upper1252(std::string_view(t).substr(0, 40));
-    const std::string_view v(u);
+  return readHeaderLines(lines, [&lines](Header& h, const std::string& t, std::string_view v, std::size_t i) {
     if (v.starts_with("FROM:"))
       setOnce(h.from, cut(headerValue(t, 5), 95));
     else if (v.starts_with("DATE:"))
@@ -170,8 +172,7 @@ Header readMailHeader(const LineQueue& lines) {
       h.kind = BodyKind::Enriched;
     else
       noteMultipart(v, lines, i, h);
-  }
-  return h;
+  });
 }
 
 Header readNewsHeader(const LineQueue& lines, const Prefill* prefill) {

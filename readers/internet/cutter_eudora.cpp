@@ -28,9 +28,9 @@ std::unique_ptr<ByteSource> openToc(const std::filesystem::path& mailbox, const 
   return nullptr;
 }
 
-class EudoraCutter final : public Cutter {
+class EudoraCutter final : public SeparatorLineCutter {
  public:
-  EudoraCutter() : Cutter(traits()) {}
+  EudoraCutter() : SeparatorLineCutter(traits()) {}
 
   bool prepare(Scan&, const std::filesystem::path& file, const FileOpener& open, MessageSink&) override {
     std::unique_ptr<ByteSource> toc = openToc(file, open);
@@ -47,23 +47,6 @@ class EudoraCutter final : public Cutter {
     return true;
   }
 
-  Found seek(Scan& scan, Frame& frame, MessageSink&) override {
-    while (!scan.window.atEnd()) {
-      if (scan.atLineStart()) {
-        if (separatorAt(scan)) {
-          frame.start = scan.window.pos();
-          return Found::Message;
-        }
-        if (scan.overBudget()) return Found::Later;
-      }
-      scan.toNextLine();
-    }
-    return Found::End;
-  }
-
-  bool endsAt(const Scan& scan, const Frame&, bool lineStart, bool) const override {
-    return lineStart && separatorAt(scan);
-  }
 
  private:
   static CutterTraits traits() {
@@ -74,7 +57,7 @@ class EudoraCutter final : public Cutter {
   }
 
   // A separator line; with a table of contents only where it lists a message.
-  bool separatorAt(const Scan& scan) const {
+  bool separatorAt(const Scan& scan) const override {
     if (scan.window.view(kSeparator.size()) != kSeparator) return false;
     return starts_.empty() || starts_.count(scan.window.pos()) > 0;
   }

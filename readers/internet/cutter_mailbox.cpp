@@ -98,27 +98,9 @@ class NetscapeMailCutter final : public Cutter {
   bool inRecord_ = false;  // a separator was passed and its message's first line not found yet
 };
 
-class FromLineCutter final : public Cutter {
+class FromLineCutter final : public SeparatorLineCutter {
  public:
-  explicit FromLineCutter(bool news) : Cutter(traits(news)) {}
-
-  Found seek(Scan& scan, Frame& frame, MessageSink&) override {
-    while (!scan.window.atEnd()) {
-      if (scan.atLineStart()) {
-        if (fromLineAt(scan)) {
-          frame.start = scan.window.pos();
-          return Found::Message;
-        }
-        if (scan.overBudget()) return Found::Later;
-      }
-      scan.toNextLine();
-    }
-    return Found::End;
-  }
-
-  bool endsAt(const Scan& scan, const Frame&, bool lineStart, bool) const override {
-    return lineStart && fromLineAt(scan);
-  }
+  explicit FromLineCutter(bool news) : SeparatorLineCutter(traits(news)) {}
 
  private:
   static CutterTraits traits(bool news) {
@@ -129,7 +111,7 @@ class FromLineCutter final : public Cutter {
     return t;
   }
   // "From " and an "@" within the line's first 100 characters.
-  static bool fromLineAt(const Scan& scan) {
+  bool separatorAt(const Scan& scan) const override {
     const std::string_view line = scan.lineAhead(100);
     return line.starts_with("From ") && line.find('@') != std::string_view::npos;
   }

@@ -58,6 +58,24 @@ void Scan::skipToAny(std::string_view stops) {
 
 bool Cutter::prepare(Scan&, const std::filesystem::path&, const FileOpener&, MessageSink&) { return true; }
 
+Found SeparatorLineCutter::seek(Scan& scan, Frame& frame, MessageSink&) {
+  while (!scan.window.atEnd()) {
+    if (scan.atLineStart()) {
+      if (separatorAt(scan)) {
+        frame.start = scan.window.pos();
+        return Found::Message;
+      }
+      if (scan.overBudget()) return Found::Later;
+    }
+    scan.toNextLine();
+  }
+  return Found::End;
+}
+
+bool SeparatorLineCutter::endsAt(const Scan& scan, const Frame&, bool lineStart, bool) const {
+  return lineStart && separatorAt(scan);
+}
+
 StoreReader::StoreReader(std::unique_ptr<Cutter> cutter) : cutter_(std::move(cutter)) {}
 
 bool StoreReader::open(std::unique_ptr<ByteSource> source, const std::filesystem::path& name, MessageSink& sink,

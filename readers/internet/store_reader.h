@@ -121,6 +121,19 @@ class Cutter {
   CutterTraits traits_;
 };
 
+// A store whose messages each begin with a separator line ("From …"): a
+// message starts at such a line and ends where the next one stands.
+class SeparatorLineCutter : public Cutter {
+ public:
+  using Cutter::Cutter;
+  Found seek(Scan& scan, Frame& frame, MessageSink& sink) override;
+  bool endsAt(const Scan& scan, const Frame& frame, bool lineStart, bool inBody) const override;
+
+ protected:
+  // Whether a separator line starts at the position (a line start).
+  virtual bool separatorAt(const Scan& scan) const = 0;
+};
+
 class StoreReader final : public Reader {
  public:
   explicit StoreReader(std::unique_ptr<Cutter> cutter);
