@@ -51,6 +51,7 @@ bool RunSink::takeMail(const Message& m, std::uint64_t offset) {
   n.R_NAME = m.recipientIsOwner ? ownName : m.recipientName;
   n.DATE = m.date;
   n.TIME = m.time;
+  n.DUMMY = m.status;
   switch (m.direction) {
     case Direction::ByOwnAddress: ownAddressCheck(run_.ctx, *owner); break;
     case Direction::Received: n.MAILTYPE = kReceived; break;

@@ -80,6 +80,9 @@ class DriverFile {
   // A memo column of the record last read, by the file's column name (see
   // File::memo).
   virtual Status memo(std::string_view /*column*/, std::string& /*text*/) { return unsupported(); }
+  // The text the next add() writes into a further memo column (see
+  // File::setMemo).
+  virtual Status setMemo(std::string_view /*column*/, std::string /*text*/) { return unsupported(); }
   // Deletes the file and whatever the driver keeps beside it; the file is closed.
   virtual Status remove() = 0;
   virtual Position position() const { return 0; }

@@ -152,6 +152,13 @@ Err File::memo(std::string_view column, std::string& text) {
   QV_REQUIRE_OPEN();
   return note(driver_->memo(column, text));
 }
+Err File::setMemo(std::string_view column, std::string text) {
+  const TableDecl& d = binding_.decl;
+  if (column.empty() || std::find(d.extraMemos.begin(), d.extraMemos.end(), column) == d.extraMemos.end())
+    throw std::logic_error(d.label + ": no further memo " + std::string(column));
+  QV_REQUIRE_OPEN();
+  return note(driver_->setMemo(column, std::move(text)));
+}
 Position File::position() const { return driver_->position(); }
 std::size_t File::bytes() const { return driver_->bytes(); }
 std::uint64_t File::storedDataBytes() { return driver_->storedDataBytes(); }

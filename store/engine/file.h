@@ -89,6 +89,12 @@ class File {
   // the memo file, no end mark, longer than its file): FileSystemError with
   // a text that says which. Other drivers: NotSupported.
   Err memo(std::string_view column, std::string& text);
+  // dBase III writing: the text the next add() stores in the further memo
+  // column `column` (one of extraMemos; any other name throws
+  // std::logic_error). The memo slot is written from the memo buffer as
+  // always. The texts are kept until that add, whether it succeeds or not;
+  // a column without a text gets a blank pointer. Other drivers: NotSupported.
+  Err setMemo(std::string_view column, std::string text);
 
   Position position() const;   // of the record last read or written
   bool inTransaction() const { return driver_->inTransaction(); }

@@ -391,6 +391,15 @@ Status DbaseFile::memo(std::string_view column, std::string& text) {
   return readMemoColumn(c, current_, text);
 }
 
+Status DbaseFile::setMemo(std::string_view column, std::string text) {
+  const std::size_t c = columnNamed(header_, column);
+  if (c == kNone || !header_.columns[c].isMemo || c == slotColumn_)
+    return {Err::NotSupported, "The table " + b_.name.string() + " has no further memo column " + std::string(column)};
+  std::erase_if(pendingMemos_, [c](const auto& m) { return m.first == c; });
+  pendingMemos_.emplace_back(c, std::move(text));
+  return {};
+}
+
 Status DbaseFile::records(std::int64_t& n) {
   n = header_.records;
   return {};
@@ -408,6 +417,8 @@ Status DbaseFile::writeHeaderCount() {
 
 Status DbaseFile::add(std::size_t) {
   current_ = 0;
+  std::vector<std::pair<std::size_t, std::string>> memos = std::move(pendingMemos_);
+  pendingMemos_.clear();
   if (!writable_) return {Err::AccessDenied, "The file is open read-only"};
   const bool dbase3 = header_.version == 0x03 || header_.version == 0x83;
   if (!dbase3 || (memo_.isOpen() && memo_.kind() != MemoKind::Dbt3))
@@ -427,11 +438,14 @@ Status DbaseFile::add(std::size_t) {
       return {Err::FileSystemError, why};
     std::memcpy(rec.data() + col.offset, bytes.data(), col.width);
   }
-  if (slotColumn_ != kNone && b_.memo != nullptr && !b_.memo->empty() && header_.columns[slotColumn_].isMemo) {
-    const Column& col = header_.columns[slotColumn_];
+  // The memos go first: a record is never left pointing at a memo that was
+  // not written.
+  if (slotColumn_ != kNone && b_.memo != nullptr) memos.emplace_back(slotColumn_, *b_.memo);
+  for (const auto& [column, memoText] : memos) {
+    const Column& col = header_.columns[column];
+    if (memoText.empty() || !col.isMemo) continue;
     std::uint32_t block = 0;
-    const std::string_view text = std::string_view(*b_.memo).substr(0, memoCap());
-    if (Status s = memo_.append(text, block); !s.ok()) return s;
+    if (Status s = memo_.append(std::string_view(memoText).substr(0, memoCap()), block); !s.ok()) return s;
     char digits[16];
     std::snprintf(digits, sizeof digits, "%*u", static_cast<int>(col.width), block);
     std::memcpy(rec.data() + col.offset, digits, col.width);

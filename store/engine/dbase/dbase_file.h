@@ -22,7 +22,8 @@
 // Writing. create() makes a dBase III file from the declaration (columns in
 // declared order, formats from FieldDecl::column), its .DBT when it has a
 // memo column and its .NDX when it has a key (one key on one C, N or F
-// column). add() appends a record and its memo, then brings the header's
+// column). add() appends a record and its memos (the memo slot, and the
+// further memo columns given through setMemo), then brings the header's
 // record count and date and the index up to date, so the files are complete
 // after every add. Only dBase III files (0x03, 0x83) are written; others
 // answer NotSupported. put, erase, pack, keys and holds are not offered.
@@ -31,6 +32,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "store/engine/dbase/disk_file.h"
@@ -75,6 +77,7 @@ class DbaseFile final : public DriverFile {
   Status build() override;
   Status remove() override;
   Status memo(std::string_view column, std::string& text) override;
+  Status setMemo(std::string_view column, std::string text) override;
   Position position() const override { return current_; }
 
  private:
@@ -103,6 +106,7 @@ class DbaseFile final : public DriverFile {
   std::size_t slotColumn_ = static_cast<std::size_t>(-1);
   std::size_t keyColumn_ = static_cast<std::size_t>(-1);
   std::vector<unsigned char> record_;
+  std::vector<std::pair<std::size_t, std::string>> pendingMemos_;  // column, text: for the next add
   std::int64_t nextPos_ = 1;
   std::int64_t prevPos_ = 0;
   std::uint32_t current_ = 0;  // the record last read; 0 none
