@@ -14,3 +14,18 @@ quorvel=build/release/quorvel
 "$quorvel" --home "$home" info
 echo
 "$quorvel" --home "$home" db list
+
+# The record-structured CompuServe stores (samples/records): CISCOMM forum
+# messages into a forum database, CISCOMM, NavCIS and OUI mail into a mail
+# database, NavCIS forums and OUI newsgroups into databases of their names.
+dbid() { python3 -c 'import json, sys; print(json.load(sys.stdin)["id"])'; }
+records=samples/records
+forum=$("$quorvel" --home "$home" --json db add-forum "Printers" | dbid)
+mail=$("$quorvel" --home "$home" --json db add-mail "Andre Dupont" "76543,210" --alt andre@example.com | dbid)
+"$quorvel" --home "$home" import --format CISCOMM --path "$records" --file CISFORUM.DBF --forum --forum-db "$forum"
+"$quorvel" --home "$home" import --format CISCOMM --path "$records" --file CISMAIL.DBF --mail --mail-db "$mail"
+"$quorvel" --home "$home" import --format "NavCIS 1.6x" --path "$records" --file RECV.DBF --forum --mail --mail-db "$mail"
+"$quorvel" --home "$home" import --format "NavCIS 1.7x-" --path "$records" --file HRECV.DBF --forum --mail --mail-db "$mail"
+"$quorvel" --home "$home" import --format OUI --path "$records" --file MESSAGE.DBF --mail --news --mail-db "$mail"
+"$quorvel" --home "$home" dump --db "$forum" --text
+"$quorvel" --home "$home" dump --db "$mail"

@@ -84,8 +84,8 @@ TEST_F(RecordsImport, CisCommForumSampleGoesToTheImportsForumWithTheOemTableAppl
   const std::vector<std::string> lines = linesWith("Printers message 40");
   ASSERT_EQ(lines.size(), 3u);
   // Code page 850 byte 0x82 is stored as Windows-1252 0xE9, in names and texts.
-  EXPECT_NE(lines[0].find("from  Andr\xE9 Dupont <76543,210>"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[0].find("Merci, Andr\xE9\r\n"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("Andr\xE9 Dupont <76543,210> to"), std::string::npos) << lines[0];
+  EXPECT_TRUE(lines[0].ends_with("for the LX-80?\r\nMerci, Andr\xE9")) << lines[0];
   EXPECT_NE(lines[1].find("message 402 ref 401 section Printers"), std::string::npos) << lines[1];
   EXPECT_EQ(lines[1].substr(lines[1].find(" text ")), " text Library 3 has it.");  // trailing blank lines go
   EXPECT_NE(lines[2].find("date " + std::to_string(dates::dayNumber(1995, 3, 14))), std::string::npos);
@@ -102,10 +102,10 @@ TEST_F(RecordsImport, CisCommMailSampleIsReadFromItsAddressMemosWithDirections) 
   const std::vector<std::string> lines = linesWith(" mail ");
   ASSERT_EQ(lines.size(), 2u);
   const std::string received = std::to_string(dates::dayNumber(1995, 7, 26)) + " " +
-                               std::to_string(dates::timeOf(14, 5, 0)) + " Meeting on Friday from  Ann Lee " +
-                               "<ann@example.org> to  Andre Dupont <76543,210>";
+                               std::to_string(dates::timeOf(14, 5, 0)) + " Meeting on Friday from Ann Lee " +
+                               "<ann@example.org> to Andre Dupont <76543,210>";
   EXPECT_NE(lines[0].find(received), std::string::npos) << lines[0];
-  EXPECT_NE(lines[1].find("from  Andre Dupont <76543,210> to  Bob Ray <71234,567>"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find("from Andre Dupont <76543,210> to Bob Ray <71234,567>"), std::string::npos) << lines[1];
 }
 
 TEST_F(RecordsImport, NavCis16SampleHasNulSeparatedTextsAndMixesForumAndMail) {
@@ -116,7 +116,9 @@ TEST_F(RecordsImport, NavCis16SampleHasNulSeparatedTextsAndMixesForumAndMail) {
   const ImportSummary r = run(s);
   EXPECT_TRUE(r.completed) << r.outcome;
   EXPECT_EQ(r.imported, 3u);
-  EXPECT_EQ(r.databases, (std::vector<std::string>{"Andre Dupont", "IBMHW"}));
+  std::vector<std::string> databases = r.databases;
+  std::sort(databases.begin(), databases.end());
+  EXPECT_EQ(databases, (std::vector<std::string>{"Andre Dupont", "IBMHW"}));
   const std::vector<std::string> forum = linesWith("IBMHW message");
   ASSERT_EQ(forum.size(), 2u);
   EXPECT_NE(forum[0].find("text My disk makes noises.\r\nAny idea?"), std::string::npos) << forum[0];
@@ -137,7 +139,7 @@ TEST_F(RecordsImport, NavCis17SampleRepairsMailLineEndsAndDropsTheInternetPrefix
   EXPECT_EQ(r.imported, 3u);
   const std::vector<std::string> mails = linesWith(" mail ");
   ASSERT_EQ(mails.size(), 1u);
-  EXPECT_NE(mails[0].find("from  Eve Stone <eve@example.com>"), std::string::npos) << mails[0];
+  EXPECT_NE(mails[0].find("from Eve Stone <eve@example.com>"), std::string::npos) << mails[0];
   EXPECT_NE(mails[0].find("text Lunch at one?\r\nEve"), std::string::npos) << mails[0];
   EXPECT_NE(mails[0].find(std::to_string(dates::timeOf(12, 30, 15))), std::string::npos) << mails[0];
   const std::vector<std::string> forum = linesWith("MACINTOSH message 88001");
@@ -155,7 +157,7 @@ TEST_F(RecordsImport, OuiSampleGivesMailAndNewsThroughTheInternetMachinery) {
   EXPECT_EQ(r.imported, 3u);
   const std::vector<std::string> mails = linesWith(" mail ");
   ASSERT_EQ(mails.size(), 1u);
-  EXPECT_NE(mails[0].find("Photos from  Fay Green <fay@example.org>"), std::string::npos) << mails[0];
+  EXPECT_NE(mails[0].find("Photos from Fay Green <fay@example.org>"), std::string::npos) << mails[0];
   const std::vector<std::string> news = linesWith("comp.sys.printers message");
   ASSERT_EQ(news.size(), 2u);
   const auto reply = std::find_if(news.begin(), news.end(), [](const std::string& l) {
@@ -200,7 +202,9 @@ TEST_F(RecordsImport, NavCisTableIsAbandonedAtTheFifthBadRecordWithThePercentage
   writeNavCis(sources / "HRECV.DBF", 10);
   spoil(sources / "HRECV.DBF", {2, 3, 4, 5, 6});
   const ImportSummary quiet = runUnattended(s);
-  EXPECT_EQ(quiet.unreadable.size(), 5u);
+  EXPECT_EQ(std::count_if(quiet.unreadable.begin(), quiet.unreadable.end(),
+                          [](const SkippedMessage& m) { return m.why.starts_with("Record "); }),
+            5);
   EXPECT_TRUE(ui.shown.empty()) << ui.last().text;
 }
 
