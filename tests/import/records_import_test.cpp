@@ -7,6 +7,7 @@
 #include "store/dates.h"
 #include "tests/import/canonical_dump.h"
 #include "tests/import/import_fixture.h"
+#include "tests/store/engine/dbfread.h"
 #include "tools/record_tables.h"
 
 namespace qv::test {
@@ -167,6 +168,23 @@ TEST_F(RecordsImport, OuiSampleGivesMailAndNewsThroughTheInternetMachinery) {
   // The HTML body is stored as text.
   EXPECT_NE(reply->find("The original one."), std::string::npos) << *reply;
   EXPECT_EQ(reply->find("<b>"), std::string::npos) << *reply;
+}
+
+// The further memos the writer stores (CISCOMM addresses, the OUI header)
+// are where an independent dBase reader finds them.
+TEST_F(RecordsImport, DebianDbfreadReadsTheSamplesMemosFieldForField) {
+  const std::string mail = dbfreadDump(kSamples / "CISMAIL.DBF", home.path());
+  if (mail.empty()) GTEST_SKIP() << "python3 cannot import dbfread: install the Debian package python3-dbfread";
+  EXPECT_NE(mail.find("MSG_SENDER=" + hex("Ann Lee") + " MSG_SENDID=" + hex("INTERNET:ann@example.org") +
+                      " MSG_RECVR=" + hex("Andr\x82 Dupont") + " MSG_RECVID=" + hex("76543,210")),
+            std::string::npos)
+      << mail;
+  EXPECT_NE(mail.find("MSG_TEXT=" + hex("Ten is fine.\r\n")), std::string::npos) << mail;
+  const std::string oui = dbfreadDump(kSamples / "MESSAGE.DBF", home.path());
+  EXPECT_NE(oui.find("MSG_BODY=" + hex("Which toner lasts longest?\r\n") + " MSG_EXTRA=" +
+                     hex("From: Gus Hill <gus@example.net>\r\nNewsgroups: comp.sys.printers\r\n")),
+            std::string::npos)
+      << oui;
 }
 
 TEST_F(RecordsImport, NavCisTableWithFourBadRecordsIsReadToTheEnd) {
