@@ -281,5 +281,27 @@ TEST_F(RecordsImport, CisCommForumNumbersFromNineMillionOnAreSkipped) {
   EXPECT_EQ(r.unreadable.size(), 2u);
 }
 
+// Real dBase files of other programs are no CompuServe stores: read as
+// NavCIS or OUI tables they give skipped records or refused files, never a
+// crash or a stopped program.
+TEST_F(RecordsImport, CorpusDbaseFilesReadAsRecordStoresEndCleanly) {
+  const fs::path corpus = fs::path(QV_SOURCE_DIR) / ".." / "shared" / "corpus" / "dbase";
+  if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+  std::size_t tables = 0;
+  for (const auto& e : fs::recursive_directory_iterator(corpus))
+    if (e.is_regular_file() && upper1252(e.path().extension().string()) == ".DBF") ++tables;
+  if (tables == 0) GTEST_SKIP() << "no .dbf files in the corpus";
+  for (const char* format : {"NavCIS 1.7x-", "OUI"}) {
+    ImportSettings s = settings(format, {});
+    s.method = kSelectTree;
+    s.path = corpus;
+    s.masks = {"*.DBF"};
+    s.forum = s.mail = s.news = true;
+    ImportSummary r;
+    ASSERT_NO_THROW(r = runUnattended(s)) << format;
+    EXPECT_EQ(r.files, tables) << format;
+  }
+}
+
 }  // namespace
 }  // namespace qv::test
