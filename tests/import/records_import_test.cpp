@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "readers/registry.h"
+#include "store/charset.h"
 #include "store/dates.h"
 #include "tests/import/canonical_dump.h"
 #include "tests/import/import_fixture.h"
