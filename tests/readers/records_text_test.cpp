@@ -65,7 +65,7 @@ TEST(RecordText, MemoLinesEndAtCrLfOrAtLfUntilACrIsSeen) {
   ASSERT_EQ(q.size(), 2u);
   EXPECT_TRUE(q[0].split);
   EXPECT_EQ(q[1].text, "x");
-  EXPECT_TRUE(memoLines("\r\n\n").empty());
+  EXPECT_TRUE(memoLines("\n\r\n").empty());
 }
 
 TEST(RecordText, BadRecordMessageNamesTheStoreAndThePercentage) {
