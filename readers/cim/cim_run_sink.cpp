@@ -2,6 +2,7 @@
 
 #include "import/merge.h"
 #include "readers/cserve/cserve_text.h"
+#include "readers/internet/run_sink.h"
 #include "store/charset.h"
 
 namespace qv::cim {
@@ -85,26 +86,14 @@ bool CimRunSink::takeForum(const Message& m, std::uint64_t offset) {
   n.DATE = m.date;
   n.TIME = m.time;
   run_.ctx.nhrMemo = m.text;
-  return run_.appendMessage(*db);
+  return run_.appendMessage(db);
 }
 
 bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
-  if (!run_.settings.mail) {
-    skip(offset, "mail is not imported this time");
-    return true;
-  }
-  TargetDatabase* db = run_.targets.findById(run_.settings.mailDatabase);
-  const Forums* owner = run_.mailDatabase();
-  if (db == nullptr || owner == nullptr) {
-    skip(offset, "no mail database to import into");
-    return true;
-  }
-  if (!run_.wanted(*db)) {
-    skip(offset, "the mail database takes no imports");
-    return true;
-  }
-  const std::string ownName(owner->DESCRIPTION.view().substr(0, 40));
-  const std::string ownAddress = lowered(trimmed(owner->MAILADDRESS.view()));
+  const std::optional<internet::MailTarget> target = internet::mailTarget(run_, offset);
+  if (!target) return true;
+  TargetDatabase& db = *target->db;
+  const std::string& ownName = target->ownName;
   const Party sender = cleaned(m.senderName, m.senderAddress);
   std::vector<Party> recipients;
   for (const Recipient& r : m.recipients) recipients.push_back(cleaned(r.name, r.address));
@@ -118,10 +107,10 @@ bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
   n.RECIPTYPE = "TO";
   if (sender.address.empty()) {
     n.MAILTYPE = kSent;
-    n.S_CISADRESS = ownAddress;
+    n.S_CISADRESS = target->ownAddress;
   } else {
     n.S_CISADRESS = sender.address;
-    ownAddressCheck(run_.ctx, *owner);
+    ownAddressCheck(run_.ctx, *target->owner);
   }
   run_.ctx.nhrMemo = m.text;
 
@@ -129,7 +118,7 @@ bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
     n.S_NAME = sender.name;
     n.R_NAME = ownName;  // the check made the default address the recipient's
     n.MSGNUMBER = n.REFNUMBER = run_.nextRunNumber();
-    if (!run_.appendMessage(*db)) return false;
+    if (!run_.appendMessage(db)) return false;
     if (m.recipients.size() < 2) return true;
     for (std::size_t i = 0; i < recipients.size(); ++i) {
       const std::string& type = m.copiesKeepListType ? m.recipients[i].type : std::string("CC");
@@ -147,7 +136,7 @@ bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
     n.R_CISADRESS = lowered(recipients[i].address);
     n.R_NAME = recipients[i].name;
     n.RECIPTYPE = m.copiesKeepListType ? m.recipients[i].type : std::string("TO");
-    if (!run_.appendMessage(*db)) return false;
+    if (!run_.appendMessage(db)) return false;
   }
   return true;
 }

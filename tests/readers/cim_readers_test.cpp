@@ -2,6 +2,8 @@
 // they find, and what they pass over in damaged files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "readers/cim/cim_readers.h"
 #include "store/dates.h"
 #include "tests/readers/cim_writer.h"
@@ -319,6 +321,28 @@ TEST(CimReadersTest, TruncatedAndFlippedFilesNeverMisread) {
     const CabinetRun r = readCabinet(flipped);
     EXPECT_EQ(r.sink.messages.size() + r.sink.skipped.size(), r.objects.size()) << i;
   }
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// Real stores of other programs are no filing cabinets or message files.
+TEST(CimReadersTest, OtherProgramsStoresAreRefused) {
+  const std::filesystem::path corpus = std::filesystem::path(QV_SOURCE_DIR) / ".." / "shared" / "corpus";
+  if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no corpus folder";
+  int files = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(corpus)) {
+    if (!e.is_regular_file() || e.file_size() > 4'000'000) continue;
+    ++files;
+    auto source = qv::internet::FileSource::open(e.path());
+    ASSERT_NE(source, nullptr) << e.path();
+    EXPECT_FALSE(qv::cim::CabinetReader().open(qv::internet::FileSource::open(e.path()))) << e.path();
+    EXPECT_FALSE(qv::cim::MessageFileReader().open(std::move(source))) << e.path();
+  }
+  EXPECT_GT(files, 10);
 }
 
 }  // namespace
