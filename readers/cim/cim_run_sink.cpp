@@ -86,7 +86,7 @@ bool CimRunSink::takeForum(const Message& m, std::uint64_t offset) {
   n.DATE = m.date;
   n.TIME = m.time;
   run_.ctx.nhrMemo = m.text;
-  return run_.appendMessage(db);
+  return run_.appendMessage(*db);
 }
 
 bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
