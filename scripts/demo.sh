@@ -29,3 +29,13 @@ mail=$("$quorvel" --home "$home" --json db add-mail "Andre Dupont" "76543,210" -
 "$quorvel" --home "$home" import --format OUI --path "$records" --file MESSAGE.DBF --mail --news --mail-db "$mail"
 "$quorvel" --home "$home" dump --db "$forum" --text
 "$quorvel" --home "$home" dump --db "$mail"
+# CompuServe client stores (samples/cim): the filing cabinet, then the folder
+# of message files; forum messages go to the forums they name, mail to
+# Jane Smith's mailbox.
+echo
+cim_mail=$("$quorvel" --home "$home" --json db add-mail "Jane Smith" jane@example.org |
+  sed -n 's/^ *"id": *\([0-9]*\).*/\1/p')
+"$quorvel" --home "$home" import --format "CompuServe 3 and 4" --method files --path samples/cim \
+  --file FCABINET.DAT --forum --mail --mail-db "$cim_mail"
+"$quorvel" --home "$home" import --format "WinCIM" --method dir --path samples/cim/messages \
+  --forum --mail --mail-db "$cim_mail"

@@ -50,4 +50,31 @@ std::string_view withoutInternetPrefix(std::string_view address, bool colonOptio
   return address;
 }
 
+std::string_view withoutInternetTag(std::string_view address) {
+  std::string_view rest = withoutInternetPrefix(address);
+  if (rest.size() == address.size()) {
+    if (!startsWithNoCase(address, "INTERNET") || address.size() <= 8 || address[8] != ' ') return address;
+    rest = address.substr(8);
+  }
+  const std::size_t first = rest.find_first_not_of(' ');
+  return first == std::string_view::npos ? std::string_view{} : rest.substr(first);
+}
+
+std::string convertLineMarks(std::string_view text) {
+  if (text.starts_with("@l")) text.remove_prefix(2);
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '@' && i + 2 < text.size() && text[i + 1] == 'b' &&
+        (text[i + 2] == '\n' || (text[i + 2] == '\r' && i + 3 < text.size() && text[i + 3] == '\n'))) {
+      ++i;  // the mark goes; its line end is taken next
+      continue;
+    }
+    if (c == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += c;
+  }
+  return out;
+}
+
 }  // namespace qv::cserve

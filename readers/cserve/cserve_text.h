@@ -21,4 +21,18 @@ std::string_view withoutCisPrefix(std::string_view forum);
 // colonOptional, a bare "INTERNET" prefix is removed as well.
 std::string_view withoutInternetPrefix(std::string_view address, bool colonOptional = false);
 
+// An address without its Internet tag: a leading "INTERNET:" (any letter
+// case), or the word "INTERNET" when a blank follows it, with the blanks
+// after either removed. An address that merely begins with those letters
+// ("internetsales@example.com") is kept whole.
+std::string_view withoutInternetTag(std::string_view address);
+
+// The line marks of the CompuServe clients' saved texts, made into CR LF
+// line ends. A text that begins with "@l" loses that mark. Every LF that no
+// CR stands before becomes CR LF (a run of LFs gives as many line ends; an
+// LF after a CR is already a line end and stays one). A "@b" mark directly
+// before a line end (LF or CR LF) is removed, leaving the line end; a "@b"
+// anywhere else is text.
+std::string convertLineMarks(std::string_view text);
+
 }  // namespace qv::cserve

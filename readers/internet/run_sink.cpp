@@ -17,27 +17,37 @@ std::string lowered(std::string_view s) {
 
 }  // namespace
 
+std::optional<MailTarget> mailTarget(ImportRun& run, std::uint64_t offset) {
+  if (!run.settings.mail) {
+    run.skip(offset, "mail is not imported this time");
+    return std::nullopt;
+  }
+  MailTarget t;
+  t.db = run.targets.findById(run.settings.mailDatabase);
+  t.owner = run.mailDatabase();
+  if (t.db == nullptr || t.owner == nullptr) {
+    run.skip(offset, "no mail database to import into");
+    return std::nullopt;
+  }
+  if (!run.wanted(*t.db)) {
+    run.skip(offset, "the mail database takes no imports");
+    return std::nullopt;
+  }
+  t.ownName = std::string(t.owner->DESCRIPTION.view().substr(0, 40));
+  t.ownAddress = lowered(t.owner->MAILADDRESS.view());
+  return t;
+}
+
 bool RunSink::take(const Message& message, std::uint64_t offset) {
   return message.kind == MessageKind::News ? takeNews(message, offset) : takeMail(message, offset);
 }
 
 bool RunSink::takeMail(const Message& m, std::uint64_t offset) {
-  if (!run_.settings.mail) {
-    skip(offset, "mail is not imported this time");
-    return true;
-  }
-  TargetDatabase* db = run_.targets.findById(run_.settings.mailDatabase);
-  const Forums* owner = run_.mailDatabase();
-  if (db == nullptr || owner == nullptr) {
-    skip(offset, "no mail database to import into");
-    return true;
-  }
-  if (!run_.wanted(*db)) {
-    skip(offset, "the mail database takes no imports");
-    return true;
-  }
-  const std::string ownName(owner->DESCRIPTION.view().substr(0, 40));
-  const std::string ownAddress = lowered(owner->MAILADDRESS.view());
+  const std::optional<MailTarget> target = mailTarget(run_, offset);
+  if (!target) return true;
+  const Forums* owner = target->owner;
+  const std::string& ownName = target->ownName;
+  const std::string& ownAddress = target->ownAddress;
 
   NewHR& n = run_.ctx.nhr;
   n = NewHR{};
@@ -64,7 +74,7 @@ bool RunSink::takeMail(const Message& m, std::uint64_t offset) {
     n.S_NAME = ownName;
   }
   run_.ctx.nhrMemo = m.text;
-  return run_.appendMessage(*db);
+  return run_.appendMessage(*target->db);
 }
 
 bool RunSink::takeNews(const Message& m, std::uint64_t offset) {

@@ -3,10 +3,29 @@
 // temporary message file (with message identifiers for news), through the
 // run's target lookup.
 
+#include <optional>
+#include <string>
+
 #include "import/reader.h"
 #include "readers/internet/message.h"
 
 namespace qv::internet {
+
+// The mail database an import's mail goes to, with the owner's identity:
+// own name = the first 40 characters of its description, own address = its
+// mail address, lower-cased.
+struct MailTarget {
+  TargetDatabase* db = nullptr;
+  const Forums* owner = nullptr;
+  std::string ownName;
+  std::string ownAddress;
+};
+
+// The mail target of the run; nothing when mail is not imported, the import
+// names no mail database (or one that does not exist), or that database
+// takes no imports; the mail is then counted as skipped at `offset`, with
+// the reason.
+std::optional<MailTarget> mailTarget(ImportRun& run, std::uint64_t offset);
 
 class RunSink final : public MessageSink {
  public:

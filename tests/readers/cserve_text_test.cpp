@@ -27,3 +27,35 @@ TEST(CserveTextTest, PrefixesRemovedInAnyCase) {
 
 }  // namespace
 }  // namespace qv::cserve
+
+namespace qv::cserve {
+namespace {
+
+TEST(CserveTextTest, InternetTagRemovedOnlyAsATag) {
+  EXPECT_EQ(withoutInternetTag("INTERNET:bob@x.org"), "bob@x.org");
+  EXPECT_EQ(withoutInternetTag("internet: bob@x.org"), "bob@x.org");
+  EXPECT_EQ(withoutInternetTag("Internet bob@x.org"), "bob@x.org");
+  // An address that only begins with those letters is an address.
+  EXPECT_EQ(withoutInternetTag("internetsales@x.org"), "internetsales@x.org");
+  EXPECT_EQ(withoutInternetTag("INTERNET"), "INTERNET");
+  EXPECT_EQ(withoutInternetTag("76711,1234"), "76711,1234");
+}
+
+TEST(CserveTextTest, LineMarksBecomeCrLfLineEnds) {
+  // Bare LFs become CR LF; a CR LF stays one line end (never CR CR LF).
+  EXPECT_EQ(convertLineMarks("a\nb\r\nc\n\n"), "a\r\nb\r\nc\r\n\r\n");
+  EXPECT_EQ(convertLineMarks("\nx"), "\r\nx");
+  // "@b" before a line end goes, the line end stays; elsewhere it is text.
+  EXPECT_EQ(convertLineMarks("one@b\ntwo@b\r\nthree@b\n\nfour"), "one\r\ntwo\r\nthree\r\n\r\nfour");
+  EXPECT_EQ(convertLineMarks("mail@bix.com @b"), "mail@bix.com @b");
+  EXPECT_EQ(convertLineMarks("x@b\ry"), "x@b\ry");
+  // A leading "@l" goes; the result is the same as without it.
+  EXPECT_EQ(convertLineMarks("@lline@b\nnext\n"), "line\r\nnext\r\n");
+  EXPECT_EQ(convertLineMarks("a@l\n"), "a@l\r\n");
+  // Converting twice changes nothing more.
+  const std::string once = convertLineMarks("p@b\nq\n\r\nr");
+  EXPECT_EQ(convertLineMarks(once), once);
+}
+
+}  // namespace
+}  // namespace qv::cserve
