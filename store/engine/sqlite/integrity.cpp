@@ -8,7 +8,9 @@ namespace qv::engine {
 Status checkIntegrity(const std::filesystem::path& path, const std::string& ownerPassword) {
   sql::Conn c;
   Tuning t;
-  if (Status s = c.open(path, true, false, ownerPassword, t); !s.ok()) return s;
+  // Opened for writing, as the program opens it: a journal left by a killed
+  // writer is played back first, and the check sees what the program will.
+  if (Status s = c.open(path, false, false, ownerPassword, t); !s.ok()) return s;
   sql::Stmt st;
   if (Status s = c.prepare("PRAGMA integrity_check", st); !s.ok()) return s;
   std::string findings;
