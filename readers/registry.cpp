@@ -1,12 +1,16 @@
 #include "readers/registry.h"
 
+#include "readers/aol/aol_reader.h"
 #include "readers/internet/store_reader.h"
+#include "readers/oe5/oe5_reader.h"
 
 namespace qv {
 
 void registerAllReaders(Library& lib) {
   // Each reader family adds its formats here.
   internet::registerInternetReaders(lib);
+  oe5::registerOe5Readers(lib);
+  aol::registerAolReaders(lib);
 }
 
 }  // namespace qv
