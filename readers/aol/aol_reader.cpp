@@ -100,7 +100,7 @@ bool readParts(Cursor& c, std::optional<std::uint32_t> count, PartText& text) {
   bool ignoring = false;
   for (std::uint32_t n = 0; !count || n < *count; ++n) {
     if (!c.ahead(kPartMark)) break;
-    c.skip(kPartMark.size() + 4);  // the mark and a value of no use here
+    if (!c.skip(kPartMark.size() + 4)) return false;  // the mark and a value of no use here
     const std::optional<detail::Item> kind = detail::readItem(c);
     if (!kind || kind->tag != 12 || kind->type != 2) break;
     const std::optional<detail::Item> length = detail::readItem(c);
@@ -149,15 +149,7 @@ bool AolReader::open(std::unique_ptr<internet::ByteSource> source, const std::fi
                      internet::MessageSink& sink, const internet::FileOpener&) {
   done_ = true;
   if (today == 0) today = dates::today();
-  source_ = std::move(source);
-  if (!source_) {
-    sink.skip(0, "the file cannot be read");
-    return false;
-  }
-  if (!window_.open(*source_)) {
-    sink.skip(0, "read error");
-    return false;
-  }
+  if (!openSource(std::move(source), sink)) return false;
   if (window_.view(kFileMagic.size()) != kFileMagic) {
     sink.skip(0, "not an AOL or CompuServe 2000 store (it does not begin with AOLVM100)");
     return false;
@@ -227,7 +219,7 @@ bool AolReader::step(internet::MessageSink& sink, int budget) {
     if (writeFailed) break;
     window_.seek(next);
   }
-  if (window_.failed()) sink.skip(window_.pos(), "read error: the rest of the file is not read");
+  reportReadError(sink);
   done_ = true;
   return true;
 }

@@ -62,8 +62,6 @@ class AolReader final : public internet::SteppedReader {
   bool open(std::unique_ptr<internet::ByteSource> source, const std::filesystem::path& name,
             internet::MessageSink& sink, const internet::FileOpener& opener = internet::openFileSource) override;
   bool step(internet::MessageSink& sink, int budget) override;
-  std::uint64_t position() const override { return window_.pos(); }
-  std::uint64_t storeSize() const override { return window_.size(); }
 
   // The day the send times are checked against (today unless a test says).
   std::int32_t today = 0;
@@ -75,8 +73,6 @@ class AolReader final : public internet::SteppedReader {
   std::uint64_t readRecord(internet::MessageSink& sink, bool& writeFailed);
 
   DateOrder order_;
-  std::unique_ptr<internet::ByteSource> source_;
-  internet::BlockWindow window_;
   bool done_ = true;
 };
 

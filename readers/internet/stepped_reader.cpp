@@ -20,4 +20,21 @@ bool SteppedReader::call(int phase, ImportRun& run) {
   return finished || run.failed;
 }
 
+bool SteppedReader::openSource(std::unique_ptr<ByteSource> source, MessageSink& sink) {
+  source_ = std::move(source);
+  if (!source_) {
+    sink.skip(0, "the file cannot be read");
+    return false;
+  }
+  if (!window_.open(*source_)) {
+    sink.skip(0, "read error");
+    return false;
+  }
+  return true;
+}
+
+void SteppedReader::reportReadError(MessageSink& sink) const {
+  if (window_.failed()) sink.skip(window_.pos(), "read error: the rest of the file is not read");
+}
+
 }  // namespace qv::internet

@@ -35,8 +35,19 @@ class SteppedReader : public Reader {
   // Converts up to `budget` messages into `sink`; true when the store is finished.
   virtual bool step(MessageSink& sink, int budget) = 0;
   // How far into the store the reader has come, and the store's size.
-  virtual std::uint64_t position() const = 0;
-  virtual std::uint64_t storeSize() const = 0;
+  std::uint64_t position() const { return window_.pos(); }
+  std::uint64_t storeSize() const { return window_.size(); }
+
+ protected:
+  // Takes `source` and reads its first blocks into the window. False, said
+  // to the sink, when there is no source or it cannot be read.
+  bool openSource(std::unique_ptr<ByteSource> source, MessageSink& sink);
+  // The end of the store is reached: a read error that cut it short is
+  // said to the sink.
+  void reportReadError(MessageSink& sink) const;
+
+  std::unique_ptr<ByteSource> source_;
+  BlockWindow window_;
 
  private:
   std::uint64_t reported_ = 0;  // bytes already added to the run's progress

@@ -142,8 +142,6 @@ class StoreReader final : public SteppedReader {
   bool open(std::unique_ptr<ByteSource> source, const std::filesystem::path& name, MessageSink& sink,
             const FileOpener& opener = openFileSource) override;
   bool step(MessageSink& sink, int budget) override;
-  std::uint64_t position() const override { return window_.pos(); }
-  std::uint64_t storeSize() const override { return window_.size(); }
 
   // Called with each message's lines as collected, before conversion (tests
   // and fuzz targets check the collection through it).
@@ -164,8 +162,6 @@ class StoreReader final : public SteppedReader {
   void finish(MessageSink& sink);
 
   std::unique_ptr<Cutter> cutter_;
-  std::unique_ptr<ByteSource> source_;
-  BlockWindow window_;
   Scan scan_{window_};
   State state_ = State::Done;
   Frame frame_;

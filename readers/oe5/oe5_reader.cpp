@@ -48,15 +48,7 @@ bool Oe5Reader::open(std::unique_ptr<internet::ByteSource> source, const std::fi
                      internet::MessageSink& sink, const internet::FileOpener&) {
   done_ = true;
   chained_.clear();
-  source_ = std::move(source);
-  if (!source_) {
-    sink.skip(0, "the file cannot be read");
-    return false;
-  }
-  if (!window_.open(*source_)) {
-    sink.skip(0, "read error");
-    return false;
-  }
+  if (!openSource(std::move(source), sink)) return false;
   done_ = false;
   return true;
 }
@@ -114,7 +106,7 @@ bool Oe5Reader::step(internet::MessageSink& sink, int budget) {
       return true;
     }
   }
-  if (window_.failed()) sink.skip(window_.pos(), "read error: the rest of the file is not read");
+  reportReadError(sink);
   done_ = true;
   return true;
 }

@@ -53,8 +53,6 @@ class Oe5Reader final : public internet::SteppedReader {
   bool open(std::unique_ptr<internet::ByteSource> source, const std::filesystem::path& name,
             internet::MessageSink& sink, const internet::FileOpener& opener = internet::openFileSource) override;
   bool step(internet::MessageSink& sink, int budget) override;
-  std::uint64_t position() const override { return window_.pos(); }
-  std::uint64_t storeSize() const override { return window_.size(); }
 
  private:
   // At the position: the first block of a message. Its header when so.
@@ -64,8 +62,6 @@ class Oe5Reader final : public internet::SteppedReader {
   std::string gather(const BlockHeader& first);
 
   internet::CutterTraits traits_;
-  std::unique_ptr<internet::ByteSource> source_;
-  internet::BlockWindow window_;
   std::unordered_set<std::uint64_t> chained_;  // blocks already read as part of a chain
   bool done_ = true;
 };

@@ -40,14 +40,14 @@ TEST(AolReader, CompressedAndPlainPartsBecomeOneConvertedText) {
   EXPECT_EQ(m.text, "Bold words\r\nnext lineplain <text>\r\nsecond\r\n\r\nagain\r\n\r\n");
   EXPECT_EQ(r.sink.messages[1].recipientAddress, "cc-recipient");
   EXPECT_EQ(r.sink.messages[1].date, dates::dayNumber(2000, 1, 6));
-  EXPECT_EQ(r.sink.messages[1].time, 0 + dates::timeOf(0, 0, 0));
+  EXPECT_EQ(r.sink.messages[1].time, dates::timeOf(0, 0, 0));
 }
 
 TEST(AolReader, DamagedCompressedTextIsStoredAsTheWarning) {
   AolWriter w;
   std::string damaged = zlibCompress(std::string(2000, 'a') + "tail");
-  damaged[damaged.size() / 2] ^= 0x55;
-  damaged[damaged.size() / 2 + 1] ^= 0x55;
+  for (std::size_t i : {damaged.size() / 2, damaged.size() / 2 + 1})
+    damaged[i] = static_cast<char>(damaged[i] ^ 0x55);
   w.record();
   w.header(1, "01/05/2000", "a", "b", "Corrupt");
   w.part(256, damaged);

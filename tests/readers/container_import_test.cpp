@@ -49,7 +49,7 @@ class ContainerImport : public ImportTest {
     while (ctx->fileOf<Mail>().next() == Err::Ok) {
       const Mail m = ctx->mai;
       ctx->txt.MSGNUMBER = m.MAILID;
-      found.push_back({m.DATE, {m.SUBJECT.str(), ctx->fileOf<MsgText>().get(MsgText::IdKey) == Err::Ok
+      found.push_back({static_cast<std::int32_t>(m.DATE), {m.SUBJECT.str(), ctx->fileOf<MsgText>().get(MsgText::IdKey) == Err::Ok
                                                      ? ctx->txtMemo
                                                      : std::string("?")}});
     }
