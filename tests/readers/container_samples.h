@@ -71,7 +71,7 @@ inline std::string oe5NewsSample() {
 inline std::string aolSample() {
   AolWriter w;
   w.record();
-  w.header(1, "03/01/2000 10:00:00", "AnnLee", "JaneSmith", "Spring plans", aolSeconds(7375));
+  w.header(1, "03/01/2000 10:00:00", "AnnLee", "JaneSmith", "Spring plans", aolSeconds(7365));
   w.part(256, zlibCompress("<HTML><FONT FACE=\"Arial\">Hi Jane,<BR><BR>the garden needs <B>work</B>."
                            "<BR>Ann</FONT></HTML>"));
   w.bytes.append(16, '\0');

@@ -28,8 +28,8 @@ StoreRun readOe5(const std::string& bytes, bool news = false, int budget = 1000)
 TEST(Oe5Reader, MessagesSpreadOverBlocksAreRebuiltInChainOrder) {
   // Two messages whose blocks interleave: A1 B1 A2 B2 A3. Each chain is
   // followed where its blocks lie, and the scan then goes on after A1.
-  const std::string a = mail("First", std::string(600, 'a') + "\r\n" + std::string(500, 'b') + "\r\nend of a");
-  const std::string b = mail("Second", std::string(700, 'c') + "\r\nend of b");
+  const std::string a = mail("First", std::string(600, 'a') + "\n" + std::string(500, 'b') + "\nend of a");
+  const std::string b = mail("Second", std::string(700, 'c') + "\nend of b");
   ASSERT_GT(a.size(), 1024u);
   ASSERT_GT(b.size(), 512u);
   Oe5Writer w;

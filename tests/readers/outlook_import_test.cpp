@@ -38,7 +38,7 @@ class OutlookImport : public ImportTest {
     return job.summary();
   }
 
-  // subject|sender address|sender name|recipient address|recipient name|type|date|time|text, sorted.
+  // subject|sender address|sender name|recipient address|recipient name|date|time|text, sorted.
   std::vector<std::string> mails() {
     openDatabase(mailDb);
     std::vector<std::string> out;
@@ -54,7 +54,7 @@ class OutlookImport : public ImportTest {
       ctx->txt.MSGNUMBER = m.MAILID;
       const std::string text = ctx->fileOf<MsgText>().get(MsgText::IdKey) == Err::Ok ? ctx->txtMemo : "?";
       out.push_back(m.SUBJECT.str() + "|" + person(m.FROMID) + "|" + person(m.TOID) + "|" +
-                    std::to_string(+m.MAILTYPE) + "|" + std::to_string(m.DATE) + "|" + std::to_string(m.TIME) +
+                    std::to_string(m.DATE) + "|" + std::to_string(m.TIME) +
                     "|" + text);
     }
     std::sort(out.begin(), out.end());
@@ -67,12 +67,15 @@ class OutlookImport : public ImportTest {
 };
 
 TEST_F(OutlookImport, ToRecipientsEachGiveARecordAndDirectorySendersAreTheOwner) {
-  const int one = client->item(inbox, "Plans", "Ann", "two To, one CC\r\n", "01/05/2000 09:30:00", "ann@x.org", "Ann Lee");
-  client->recipient(one, 1, "jane@y.org", "Jane");
+  // Sent by the owner (a sender from the client's directory) to two To
+  // recipients and one copy: a record for each To recipient.
+  const int one = client->item(inbox, "Plans", "Jane", "two To, one CC\r\n", "01/05/2000 09:30:00", "/o=Org/cn=Jane",
+                               "Jane S");
+  client->recipient(one, 1, "Ann@X.org", "Ann");
   client->recipient(one, 1, "bob@x.org", "Bob");
   client->recipient(one, 2, "carl@x.org", "Carl");  // a copy: nothing written
-  const int two = client->item(inbox, "From me", "Jane", "sent\r\n", "01/06/2000 10:00", "/o=Org/cn=Jane", "Jane S");
-  client->recipient(two, 1, "dora@x.org", "Dora");
+  const int two = client->item(inbox, "From Dora", "Dora", "received\r\n", "01/06/2000 10:00", "dora@x.org", "Dora Fox");
+  client->recipient(two, 1, "jane@y.org", "Jane");
   const int three = client->item(inbox, "No reply", "Eve", "", "", "", "");
   client->nodes[static_cast<std::size_t>(three)].properties["SUBJECT"] = std::string(outlook::kPropertyFailed);
   client->recipient(three, 1, "jane@y.org", "Jane");
@@ -80,20 +83,21 @@ TEST_F(OutlookImport, ToRecipientsEachGiveARecordAndDirectorySendersAreTheOwner)
   const ImportSummary r = runOutlook({"Inbox"});
   EXPECT_TRUE(r.completed) << r.outcome;
   EXPECT_EQ(r.files, 1u);  // the selected folder, not its Archive
+  EXPECT_EQ(r.converted, 4u);
   EXPECT_EQ(r.imported, 4u);
   const std::string jan5 = std::to_string(dates::dayNumber(2000, 1, 5));
   const std::string jan6 = std::to_string(dates::dayNumber(2000, 1, 6));
   const std::string owner = "jane@y.org|JaneSmith";
   EXPECT_EQ(mails(), (std::vector<std::string>{
-                         "From me|" + owner + "|dora@x.org|Dora|2|" + jan6 + "|" +
-                             std::to_string(dates::timeOf(10, 0, 0)) + "|sent\r\n",
-                         "Plans|ann@x.org|AnnLee|bob@x.org|Bob|1|" + jan5 + "|" +
-                             std::to_string(dates::timeOf(9, 30, 0)) + "|two To, one CC\r\n",
-                         "Plans|ann@x.org|AnnLee|" + owner + "|1|" + jan5 + "|" +
-                             std::to_string(dates::timeOf(9, 30, 0)) + "|two To, one CC\r\n",
+                         "From Dora|dora@x.org|DoraFox|" + owner + "|" + jan6 + "|" +
+                             std::to_string(dates::timeOf(10, 0, 0)) + "|received\r\n",
+                         "Plans|" + owner + "|ann@x.org|Ann|" + jan5 + "|" + std::to_string(dates::timeOf(9, 30, 0)) +
+                             "|two To, one CC\r\n",
+                         "Plans|" + owner + "|bob@x.org|Bob|" + jan5 + "|" + std::to_string(dates::timeOf(9, 30, 0)) +
+                             "|two To, one CC\r\n",
                          // A failed property read: an empty subject; without a reply the sender
                          // name becomes the address and the name "Unknown"; no date.
-                         "|eve|Unknown|" + owner + "|1|0|0|",
+                         "|eve|Unknown|" + owner + "|0|0|",
                      }));
   // Every object went back before the client was told to quit, once.
   EXPECT_EQ(client->quits, 1);
@@ -118,6 +122,10 @@ TEST_F(OutlookImport, TheFolderListAndTheDriversRefusals) {
   EXPECT_TRUE(again.select({"Personal Folders\\Inbox", "Archive"}));
   EXPECT_EQ(again.selectedItems(), 2u);
   EXPECT_FALSE(again.select({"Inbox", "Drafts"}));
+  session.close();
+  again.close();
+  EXPECT_EQ(client->quits, 2);
+  EXPECT_EQ(client->liveAtQuit, 0u);
 
   ImportSummary r = runOutlook({"Inbox", "Drafts"});
   EXPECT_FALSE(r.completed);
