@@ -18,7 +18,7 @@ echo
 # Outlook Express 5 and AOL stores (samples/containers/): mail into the
 # mailbox of their owner, news into one database per newsgroup.
 containers=samples/containers
-jane=$("$quorvel" --home "$home" --json db add mail "Jane Smith" jane@example.org --alt janesmith |
+jane=$("$quorvel" --home "$home" --json db add-mail "Jane Smith" jane@example.org --alt janesmith |
   python3 -c 'import json, sys; print(json.load(sys.stdin)["id"])')
 "$quorvel" --home "$home" import --format "Outlook Express 5 Mail" --path "$containers" --file INBOX.DBX --mail --mail-db "$jane"
 "$quorvel" --home "$home" import --format "Outlook Express 5 News" --path "$containers" --file NEWS.DBX --news
