@@ -5,6 +5,7 @@
 
 #include "import/formats.h"
 #include "import/source_selection.h"
+#include "readers/outlook/outlook_reader.h"
 #include "store/charset.h"
 #include "store/config.h"
 #include "store/dates.h"
@@ -134,9 +135,8 @@ void ImportJob::start() {
   ctx_.fileOf<NewHR>().lock(1);
   for (int no : {NewHR::FileNo, CCT::FileNo, TempID::FileNo}) ctx_.file(no).stream();
 
-  if (settings_.formatNumber == formatNumber("Outlook Mail")) {
-    say("Warning!", "Fatal error. Outlook cannot be initialized.", MessageKind::Error);
-    end(false);
+  if (selectsFolders(settings_.formatNumber)) {
+    if (startOutlook()) state_ = State::NextFile;
     return;
   }
   SourceList sources = buildSourceList(settings_);
@@ -151,6 +151,31 @@ void ImportJob::start() {
   state_ = State::NextFile;
 }
 
+bool ImportJob::startOutlook() {
+  outlook_ = std::make_unique<outlook::Session>(outlookClient ? outlookClient() : nullptr);
+  const char* refusal = nullptr;
+  switch (outlook_->start()) {
+    case outlook::StartResult::NotInstalled: refusal = outlook::kNotInitialisedText; break;
+    case outlook::StartResult::CannotRun: refusal = outlook::kCannotRunText; break;
+    case outlook::StartResult::Started:
+      if (!outlook_->select(settings_.files)) refusal = outlook::kFoldersMissingText;
+      break;
+  }
+  if (refusal != nullptr) {
+    say("Warning!", refusal, MessageKind::Error);
+    end(false);
+    return false;
+  }
+  for (const outlook::Folder& f : outlook_->folders()) {
+    if (!f.selected) continue;
+    files_.push_back({f.name, f.count});
+    outlookFolders_.push_back(&f);
+  }
+  perFileProgress_ = false;
+  range_ = static_cast<std::int64_t>(outlook_->selectedItems());
+  return true;
+}
+
 void ImportJob::nextFile() {
   if (nextFile_ >= files_.size()) {
     state_ = State::ConversionDone;
@@ -160,11 +185,14 @@ void ImportJob::nextFile() {
   const std::string name = run_.file.name.string();
   setText(name);
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(run_.file.name, ec)) {
+  if (!outlook_ && !std::filesystem::is_regular_file(run_.file.name, ec)) {
     say(" Import Error ", "The file " + name + " does not exist and will be skipped!");
     return;
   }
-  reader_ = makeReader(ctx_.lib, settings_.format);
+  if (outlook_)
+    reader_ = std::make_unique<outlook::OutlookReader>(*outlook_, *outlookFolders_[nextFile_ - 1]);
+  else
+    reader_ = makeReader(ctx_.lib, settings_.format);
   if (!reader_) {
     say("Warning!", "Files of the format \"" + settings_.format + "\" cannot be imported by this version.",
         MessageKind::Error);
@@ -310,6 +338,9 @@ void ImportJob::end(bool completed) {
   tables_.clear();
   merge_.reset();
   reader_.reset();
+  // Every folder object goes back and the client is told to quit.
+  outlookFolders_.clear();
+  outlook_.reset();
   if (tempOpen_) {
     ctx_.fileOf<NewHR>().unlock();
     OP_CLOSE(ctx_, kOpRemove, {NewHR::FileNo, CCT::FileNo, TempID::FileNo});

@@ -27,6 +27,7 @@
 #include "import/reader.h"
 #include "import/settings.h"
 #include "import/targets.h"
+#include "readers/outlook/session.h"
 #include "store/job.h"
 #include "store/utilities.h"
 
@@ -60,6 +61,8 @@ class ImportJob final : public Job {
   std::function<void()> onFinished;
   // How much disk is free where; tests replace it.
   FreeSpaceQuery freeSpace = queryFreeSpace;
+  // The Outlook client "Outlook Mail" imports from; tests replace it.
+  outlook::AutomationFactory outlookClient = outlook::makeDefaultAutomation;
 
  private:
   enum class State {
@@ -68,6 +71,9 @@ class ImportJob final : public Job {
   };
 
   void start();
+  // "Outlook Mail": starts the client and takes its selected folders as
+  // the sources. False when the run ended (reported).
+  bool startOutlook();
   void nextFile();
   void convert();
   void conversionDone();
@@ -108,6 +114,8 @@ class ImportJob final : public Job {
   bool perFileProgress_ = false;
   bool controlLocked_ = false;
   bool tempOpen_ = false;
+  std::unique_ptr<outlook::Session> outlook_;          // "Outlook Mail" only
+  std::vector<const outlook::Folder*> outlookFolders_;  // the folder of each source
 
   // Merge.
   std::vector<TargetDatabase*> databases_;

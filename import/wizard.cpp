@@ -5,6 +5,7 @@
 
 #include "import/formats.h"
 #include "import/source_selection.h"
+#include "readers/outlook/automation.h"
 #include "store/config.h"
 #include "store/dispatcher.h"
 #include "store/report.h"
@@ -78,13 +79,18 @@ bool checkTargets(Context& ctx, const ImportSettings& s) {
   return true;
 }
 
+// Without an answer of the caller's, the client of this system is asked.
+bool clientAvailable(const OutlookAvailable& outlookAvailable) {
+  return outlookAvailable ? outlookAvailable() : outlook::clientInstalled(outlook::makeDefaultAutomation);
+}
+
 bool checkSources(Context& ctx, const ImportSettings& s, StartFrom from, const OutlookAvailable& outlookAvailable) {
   auto noFiles = [&] {
     return from == StartFrom::Definition ? refuse(ctx, kNoFilesEditorTitle, kNoFilesEditorText)
                                         : refuse(ctx, kNoFilesTitle, kNoFilesText);
   };
   if (selectsFolders(s.formatNumber)) {
-    if (!outlookAvailable || !outlookAvailable()) return refuse(ctx, kRefusalTitle, kOutlookMissingText);
+    if (!clientAvailable(outlookAvailable)) return refuse(ctx, kRefusalTitle, kOutlookMissingText);
     return s.files.empty() ? noFiles() : true;
   }
   const int method = skipsMethodPage(s.formatNumber) ? kSelectFiles : s.method;
@@ -153,6 +159,8 @@ bool ImportWizard::chooseFormat(int number) {
   settings_.variant = navcisVariant(number);
   return true;
 }
+
+bool ImportWizard::outlookAvailable() const { return clientAvailable(outlookAvailable_); }
 
 bool ImportWizard::offersMethodPage() const {
   return !skipsMethodPage(settings_.formatNumber) && !selectsFolders(settings_.formatNumber);

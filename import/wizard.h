@@ -27,8 +27,9 @@ namespace qv {
 enum class StartFrom { Wizard, Definition };
 using Editor = StartFrom;
 
-// Whether the Outlook mail client can be driven by automation. Empty: it
-// cannot (the default until the automation exists).
+// Whether the Outlook mail client can be driven by automation. Empty: the
+// client of this system is asked (readers/outlook/automation.h), which is
+// not installed here.
 using OutlookAvailable = std::function<bool()>;
 
 // Messages of the refusals.
@@ -116,7 +117,7 @@ class ImportWizard {
   bool start();
 
  private:
-  bool outlookAvailable() const { return outlookAvailable_ && outlookAvailable_(); }
+  bool outlookAvailable() const;
   std::filesystem::path defaultImportPath() const;
 
   Context& ctx_;

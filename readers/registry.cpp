@@ -1,7 +1,9 @@
 #include "readers/registry.h"
 
+#include "readers/aol/aol_reader.h"
 #include "readers/cim/cim_readers.h"
 #include "readers/internet/store_reader.h"
+#include "readers/oe5/oe5_reader.h"
 #include "readers/records/record_loop.h"
 
 namespace qv {
@@ -11,6 +13,8 @@ void registerAllReaders(Library& lib) {
   internet::registerInternetReaders(lib);
   records::registerRecordReaders(lib);
   cim::registerCimReaders(lib);
+  oe5::registerOe5Readers(lib);
+  aol::registerAolReaders(lib);
 }
 
 }  // namespace qv

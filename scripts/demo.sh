@@ -39,3 +39,12 @@ cim_mail=$("$quorvel" --home "$home" --json db add-mail "Jane Smith" jane@exampl
   --file FCABINET.DAT --forum --mail --mail-db "$cim_mail"
 "$quorvel" --home "$home" import --format "WinCIM" --method dir --path samples/cim/messages \
   --forum --mail --mail-db "$cim_mail"
+echo
+# Outlook Express 5 and AOL stores (samples/containers/): mail into the
+# mailbox of their owner, news into one database per newsgroup.
+containers=samples/containers
+jane=$("$quorvel" --home "$home" --json db add-mail "Jane Smith" jane@example.org --alt janesmith |
+  python3 -c 'import json, sys; print(json.load(sys.stdin)["id"])')
+"$quorvel" --home "$home" import --format "Outlook Express 5 Mail" --path "$containers" --file INBOX.DBX --mail --mail-db "$jane"
+"$quorvel" --home "$home" import --format "Outlook Express 5 News" --path "$containers" --file NEWS.DBX --news
+"$quorvel" --home "$home" import --format "AOL" --path "$containers" --file JANE.AOL --mail --mail-db "$jane"

@@ -267,6 +267,11 @@ Converted convertMessage(LineQueue& lines, const ConvertOptions& options, const 
     out.rejected = "no From, Date and To lines";
     return out;
   }
+  if (options.required == Required::ThreeOfFour &&
+      int{h.from.has_value()} + int{h.date.has_value()} + int{h.to.has_value()} + int{h.subject.has_value()} < 3) {
+    out.rejected = "fewer than three of From, Date, To and Subject";
+    return out;
+  }
   if (options.required == Required::AllNewsHeaders &&
       !(h.from && h.date && h.subject && h.newsgroupsLine && !h.messageId.empty())) {
     out.rejected = "not all of From, Date, Subject, Newsgroups and Message-ID";
@@ -322,7 +327,8 @@ Converted convertMessage(LineQueue& lines, const ConvertOptions& options, const 
   BodyKind kind = h.kind;
   if (options.recogniser != Recogniser::Eudora && h.multipart && h.boundary)
     kind = body::selectParts(lines, h.firstBody, lines.size(), *h.boundary);
-  if (h.firstBody < lines.size()) m.text = body::assembleBody(kind, lines, h.firstBody, lines.size());
+  if (h.firstBody < lines.size())
+    m.text = body::assembleBody(kind, lines, h.firstBody, lines.size(), options.aolBody);
   out.message = std::move(m);
   return out;
 }

@@ -22,6 +22,7 @@ enum class Required : std::uint8_t {
   Nothing,
   FromDateTo,      // the header-scan mail readers
   AllNewsHeaders,  // Gravity: From, Date, Subject, Newsgroups and Message-ID
+  ThreeOfFour,     // Outlook Express 5 Mail: three of From, Date, To and Subject
 };
 
 struct ConvertOptions {
@@ -29,6 +30,7 @@ struct ConvertOptions {
   Required required = Required::Nothing;
   bool dayNameDates = false;    // Pegasus: a leading day name is dropped before the date is read
   bool addressVariant = false;  // Netscape News: the variant address split
+  bool aolBody = false;         // AOL and CompuServe 2000: lines joined without line ends, AOL HTML conversion
 };
 
 // What the header of a collected message says. Texts are the values after

@@ -161,4 +161,68 @@ DateTime parseSeparatorDate(std::string_view line) {
   return dt;
 }
 
+namespace {
+
+bool isSeparator(char c) { return c == '/' || c == '-' || c == '.'; }
+
+}  // namespace
+
+NumericOrder numericOrderOf(std::int32_t configured) {
+  if (configured == 2) return NumericOrder::DayMonthYear;
+  if (configured == 3) return NumericOrder::YearMonthDay;
+  return NumericOrder::MonthDayYear;
+}
+
+std::int32_t parseNumericDate(std::string_view date, NumericOrder order) {
+  std::vector<std::string_view> numbers;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= date.size(); ++i) {
+    if (i < date.size() && !isSeparator(date[i])) {
+      if (date[i] < '0' || date[i] > '9') return 0;
+      continue;
+    }
+    numbers.push_back(date.substr(start, i - start));
+    start = i + 1;
+  }
+  if (numbers.size() != 3) return 0;
+  int value[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    if (numbers[i].empty() || numbers[i].size() > 4) return 0;
+    for (char c : numbers[i]) value[i] = value[i] * 10 + (c - '0');
+  }
+  int y = 0, m = 0, d = 0;
+  const bool yearFirst = numbers[0].size() == 4 || order == NumericOrder::YearMonthDay;
+  if (yearFirst) {
+    y = value[0], m = value[1], d = value[2];
+  } else if (order == NumericOrder::DayMonthYear) {
+    d = value[0], m = value[1], y = value[2];
+  } else {
+    m = value[0], d = value[1], y = value[2];
+  }
+  const std::size_t yearDigits = yearFirst ? numbers[0].size() : numbers[2].size();
+  if (yearDigits <= 2) y = dates::expandTwoDigitYear(y);
+  return dates::dayNumber(y, m, d);
+}
+
+std::int32_t parseClockTime(std::string_view text) {
+  int part[3] = {0, 0, 0};
+  int n = 0;
+  std::size_t i = 0;
+  while (n < 3) {
+    const std::size_t start = i;
+    while (i < text.size() && i - start < 2 && isDigit(text[i])) part[n] = part[n] * 10 + (text[i++] - '0');
+    if (i == start) return 0;
+    ++n;
+    if (n == 3 || i >= text.size() || text[i] != ':') break;
+    ++i;
+  }
+  if (n < 2) return 0;
+  std::string_view rest = text.substr(i);
+  while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  const std::string marker = upper1252(rest.substr(0, 2));
+  if (marker == "PM" && part[0] < 12) part[0] += 12;
+  if (marker == "AM" && part[0] == 12) part[0] = 0;
+  return dates::timeOf(part[0], part[1], part[2]);
+}
+
 }  // namespace qv::internet

@@ -30,6 +30,22 @@ DateTime parseDayNameDateText(std::string_view text);
 // "From ???@??? Www Mmm DD HH:MM:SS YYYY" (month from character 18).
 DateTime parseSeparatorDate(std::string_view line);
 
+// How the numbers of a date text like "05/01/2000" are ordered (the
+// configured import date order: 2 day-month-year, 3 year-month-day, any
+// other value month-day-year).
+enum class NumericOrder : std::uint8_t { MonthDayYear, DayMonthYear, YearMonthDay };
+NumericOrder numericOrderOf(std::int32_t configured);
+
+// The day of a date "n SEP n SEP n" (separators "/", "-" or "."; numbers of
+// 1 to 4 digits) in `order`, a four-digit first number always being the
+// year; two-digit years by the century rule. 0 when it is not such a date
+// or not a valid day.
+std::int32_t parseNumericDate(std::string_view date, NumericOrder order);
+
+// A clock time "H:MM" or "H:MM:SS", with an optional "AM" or "PM" after a
+// blank; 0 when it is not one.
+std::int32_t parseClockTime(std::string_view text);
+
 // 1-12 for a three-letter month name in any case, 0 otherwise.
 int monthNumber(std::string_view name);
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "readers/body/body.h"
-#include "readers/internet/run_sink.h"
 
 namespace qv::internet {
 
@@ -81,33 +80,12 @@ StoreReader::StoreReader(std::unique_ptr<Cutter> cutter) : cutter_(std::move(cut
 bool StoreReader::open(std::unique_ptr<ByteSource> source, const std::filesystem::path& name, MessageSink& sink,
                        const FileOpener& opener) {
   state_ = State::Done;
-  reported_ = 0;
-  source_ = std::move(source);
-  if (!source_) {
-    sink.skip(0, "the file cannot be read");
-    return false;
-  }
-  if (!window_.open(*source_)) {
-    sink.skip(0, "read error");
-    return false;
-  }
+  if (!openSource(std::move(source), sink)) return false;
   scan_.style = cutter_->traits().lfTolerant ? detectLineStyle(window_.view(kBlockSize)) : LineStyle::CrLf;
   scan_.budgetEnd = std::numeric_limits<std::uint64_t>::max();
   if (!cutter_->prepare(scan_, name, opener, sink)) return false;
   state_ = State::Seeking;
   return true;
-}
-
-bool StoreReader::call(int phase, ImportRun& run) {
-  RunSink sink(run);
-  if (phase == kPhaseOpen) return !open(openFileSource(run.file.name), run.file.name, sink);
-  const bool finished = step(sink, run.budget);
-  const std::uint64_t reached = finished ? window_.size() : window_.pos();
-  if (reached > reported_) {
-    run.progress += reached - reported_;
-    reported_ = reached;
-  }
-  return finished || run.failed;
 }
 
 bool StoreReader::step(MessageSink& sink, int budget) {
@@ -146,7 +124,7 @@ bool StoreReader::step(MessageSink& sink, int budget) {
 }
 
 void StoreReader::finish(MessageSink& sink) {
-  if (window_.failed()) sink.skip(window_.pos(), "read error: the rest of the file is not read");
+  reportReadError(sink);
   state_ = State::Done;
 }
 

@@ -34,6 +34,7 @@
 #include "readers/internet/block_window.h"
 #include "readers/internet/convert.h"
 #include "readers/internet/message.h"
+#include "readers/internet/stepped_reader.h"
 #include "readers/line_queue.h"
 
 namespace qv::internet {
@@ -134,24 +135,13 @@ class SeparatorLineCutter : public Cutter {
   virtual bool separatorAt(const Scan& scan) const = 0;
 };
 
-class StoreReader final : public Reader {
+class StoreReader final : public SteppedReader {
  public:
   explicit StoreReader(std::unique_ptr<Cutter> cutter);
 
-  // The import driver's calls: 199 opens run.file (an unreadable file is
-  // counted as skipped and finishes at once), 99 converts the next slice
-  // into the temporary message file and adds the bytes read to
-  // run.progress. True when the file is finished.
-  bool call(int phase, ImportRun& run) override;
-
-  // The same without a run: `source` is the store, `name` its file name
-  // (for the companion files, opened through `opener`). False when the
-  // reader is finished already (an unreadable or foreign file).
   bool open(std::unique_ptr<ByteSource> source, const std::filesystem::path& name, MessageSink& sink,
-            const FileOpener& opener = openFileSource);
-  // Converts up to `budget` messages into `sink`; true when the store is finished.
-  bool step(MessageSink& sink, int budget);
-  std::uint64_t position() const { return window_.pos(); }
+            const FileOpener& opener = openFileSource) override;
+  bool step(MessageSink& sink, int budget) override;
 
   // Called with each message's lines as collected, before conversion (tests
   // and fuzz targets check the collection through it).
@@ -172,8 +162,6 @@ class StoreReader final : public Reader {
   void finish(MessageSink& sink);
 
   std::unique_ptr<Cutter> cutter_;
-  std::unique_ptr<ByteSource> source_;
-  BlockWindow window_;
   Scan scan_{window_};
   State state_ = State::Done;
   Frame frame_;
@@ -185,7 +173,6 @@ class StoreReader final : public Reader {
   bool inBody_ = false;
   int prevRaw_ = -1;            // the byte read before the current one
   std::uint64_t seekFrom_ = 0;  // where the search for the current message began
-  std::uint64_t reported_ = 0;  // bytes already added to the run's progress
 };
 
 // A reader of one of the formats of this family ("Eudora", "IE Mail" …);
@@ -197,5 +184,16 @@ const std::vector<std::string_view>& storeFormats();
 
 // Registers a StoreReader for each of them.
 void registerInternetReaders(Library& lib);
+
+}  // namespace qv::internet
+
+namespace qv::internet {
+
+// One message that a container reader has gathered whole (an Outlook
+// Express 5 block chain): its lines are collected as in a store read with
+// `traits` (pairs decoded, soft breaks joined where the traits say),
+// converted, and handed to `sink` — as found at `offset` in the container,
+// for the sink's log. False when the sink's write failed.
+bool convertWholeText(std::string_view text, const CutterTraits& traits, MessageSink& sink, std::uint64_t offset);
 
 }  // namespace qv::internet

@@ -1,0 +1,56 @@
+#pragma once
+// What every reader of a store file shares with the import driver: phase
+// 199 opens the file, 99 converts the next slice into the run's temporary
+// message file, and the bytes read so far are added to the run's progress.
+// A reader that derives from this class is also drivable without a run —
+// from a buffer, into any sink — which is how tests and fuzz targets use it.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+#include "import/reader.h"
+#include "readers/internet/block_window.h"
+#include "readers/internet/message.h"
+
+namespace qv::internet {
+
+class SteppedReader : public Reader {
+ public:
+  // 199 opens run.file (an unreadable or foreign file is counted as skipped
+  // and finishes at once); 99 converts up to run.budget messages and adds
+  // the bytes passed to run.progress (all of the file once it is finished).
+  // True when the file is finished or a write failed.
+  bool call(int phase, ImportRun& run) final;
+
+  // Takes what the reader needs of the import's settings before the file
+  // is opened (phase 199).
+  virtual void prepare(ImportRun&) {}
+  // Starts on `source` (the store; `name` is its file name, for companion
+  // files opened through `opener`). False when the reader is finished
+  // already: the file cannot be read or is not of this format (said to the
+  // sink).
+  virtual bool open(std::unique_ptr<ByteSource> source, const std::filesystem::path& name, MessageSink& sink,
+                    const FileOpener& opener = openFileSource) = 0;
+  // Converts up to `budget` messages into `sink`; true when the store is finished.
+  virtual bool step(MessageSink& sink, int budget) = 0;
+  // How far into the store the reader has come, and the store's size.
+  std::uint64_t position() const { return window_.pos(); }
+  std::uint64_t storeSize() const { return window_.size(); }
+
+ protected:
+  // Takes `source` and reads its first blocks into the window. False, said
+  // to the sink, when there is no source or it cannot be read.
+  bool openSource(std::unique_ptr<ByteSource> source, MessageSink& sink);
+  // The end of the store is reached: a read error that cut it short is
+  // said to the sink.
+  void reportReadError(MessageSink& sink) const;
+
+  std::unique_ptr<ByteSource> source_;
+  BlockWindow window_;
+
+ private:
+  std::uint64_t reported_ = 0;  // bytes already added to the run's progress
+};
+
+}  // namespace qv::internet
