@@ -57,7 +57,7 @@ import_sample "Outlook Express 4 News" news $s/oe4-news/rec.arts.books.nch
 import_sample "Netscape News" news $s/netscape-news/comp.os.ms-windows.misc.snm
 
 # What the installation holds now, and a few of the stored messages: the
-# newest mails, and one newsgroup with its texts.
+# first ten mails, and one newsgroup with its texts.
 echo
 "$quorvel" --home "$home" db list
 echo
