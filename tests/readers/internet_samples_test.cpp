@@ -2,6 +2,8 @@
 // per format as scripts/demo.sh runs them: how many messages each file
 // gives, and what a user sees of them (subjects with encoded words, the
 // Windows-1252 texts, quoted-printable and multipart bodies, who sent what).
+#include <fstream>
+#include <map>
 #include <set>
 
 #include "tests/readers/internet_import_fixture.h"
@@ -186,6 +188,34 @@ TEST_P(InternetSamples, ImportsWithItsMessageCountAndFields) {
   EXPECT_TRUE(contains(texts, "Caf\xE9 afterwards? \x96 "));
   // Of the multipart mail the text before its first part and the plain part.
   EXPECT_TRUE(contains(stored.back()[5], "Thanks, Jane \x96 see you on Friday.\r\n")) << stored.back()[5];
+}
+
+// The first file of each sample cut short and with bytes changed: the
+// reader finishes, a cut store gives no more messages than the whole one,
+// and nothing handed on outgrows the stored text.
+TEST_P(InternetSamples, DamagedCopiesReadWithoutCrash) {
+  const Sample& sample = GetParam();
+  const fs::path folder = kSamples / sample.folder;
+  const auto bytesOf = [](const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const std::string store = bytesOf(folder / sample.files.front());
+  std::map<std::string, std::string> companions;
+  if (fs::exists(folder / "In.toc")) companions["In.toc"] = bytesOf(folder / "In.toc");
+  const std::string name = "/samples/" + sample.files.front();
+  const std::size_t whole = readStore(sample.format, store, 1000, companions, name).sink.messages.size();
+  EXPECT_GE(whole, 3u);
+  for (std::size_t cut : {std::size_t{5}, store.size() / 3, store.size() / 2, store.size() - 7}) {
+    const StoreRun r = readStore(sample.format, store.substr(0, cut), 2, companions, name);
+    EXPECT_LE(r.sink.messages.size(), whole) << cut;
+  }
+  for (std::size_t step : {std::size_t{13}, std::size_t{97}}) {
+    std::string flipped = store;
+    for (std::size_t i = step; i < flipped.size(); i += step) flipped[i] = static_cast<char>(~flipped[i]);
+    const StoreRun r = readStore(sample.format, flipped, 3, companions, name);
+    for (const internet::Message& m : r.sink.messages) EXPECT_LE(m.text.size(), NewHR::MSGTEXTMax);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, InternetSamples, ::testing::ValuesIn(kSampleStores),
