@@ -71,6 +71,9 @@ const std::vector<Sample> kSampleStores = {
      "comp.os.ms-windows.misc"},
 };
 
+// Test names and failure messages show the format, not the bytes.
+void PrintTo(const Sample& sample, std::ostream* out) { *out << sample.format; }
+
 class InternetSamples : public InternetImport, public ::testing::WithParamInterface<Sample> {
  protected:
   ImportSummary importSample(const Sample& sample, std::uint32_t mailDb) {
