@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Quorvel and runs its main job on the data
-# shipped in samples/, in a fresh data home under the build folder.
+# shipped in samples/, in a fresh data home under the build folder: every
+# sample store is imported, then the databases and a few stored messages
+# are shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -9,42 +11,101 @@ cmake --build build/release -j2
 home=build/release/demo-home
 rm -rf "$home"
 quorvel=build/release/quorvel
+q() { "$quorvel" --home "$home" "$@"; }
 # A fresh installation: the first command creates the data home's
 # configuration tables; then show what the installation holds.
-"$quorvel" --home "$home" info
+q info
 echo
-"$quorvel" --home "$home" db list
+q db list
 
-# The record-structured CompuServe stores (samples/records): CISCOMM forum
-# messages into a forum database, CISCOMM, NavCIS and OUI mail into a mail
-# database, NavCIS forums and OUI newsgroups into databases of their names.
+# The databases the samples go to (each samples/ folder's README.md says
+# what its files hold). Jane Smith's mailbox receives the mail of the
+# Internet, CompuServe client and container samples; Andre Dupont's that of
+# the record-structured CompuServe stores. Forum and newsgroup databases
+# named by the files are created by the imports themselves.
 dbid() { python3 -c 'import json, sys; print(json.load(sys.stdin)["id"])'; }
-records=samples/records
-forum=$("$quorvel" --home "$home" --json db add-forum "Printers" | dbid)
-mail=$("$quorvel" --home "$home" --json db add-mail "Andre Dupont" "76543,210" --alt andre@example.com | dbid)
-"$quorvel" --home "$home" import --format CISCOMM --path "$records" --file CISFORUM.DBF --forum --forum-db "$forum"
-"$quorvel" --home "$home" import --format CISCOMM --path "$records" --file CISMAIL.DBF --mail --mail-db "$mail"
-"$quorvel" --home "$home" import --format "NavCIS 1.6x" --path "$records" --file RECV.DBF --forum --mail --mail-db "$mail"
-"$quorvel" --home "$home" import --format "NavCIS 1.7x-" --path "$records" --file HRECV.DBF --forum --mail --mail-db "$mail"
-"$quorvel" --home "$home" import --format OUI --path "$records" --file MESSAGE.DBF --mail --news --mail-db "$mail"
-"$quorvel" --home "$home" dump --db "$forum" --text
-"$quorvel" --home "$home" dump --db "$mail"
-# CompuServe client stores (samples/cim): the filing cabinet, then the folder
-# of message files; forum messages go to the forums they name, mail to
-# Jane Smith's mailbox.
+jane=$(q --json db add-mail "Jane Smith" jane@example.org --alt jane@work.example janesmith | dbid)
+andre=$(q --json db add-mail "Andre Dupont" "76543,210" --alt andre@example.com | dbid)
+printers=$(q --json db add-forum "Printers" | dbid)
+
+# import_sample FORMAT WHAT FILE...: one import run of sample files (all in
+# one folder). WHAT is a comma list of mail (to $mail_db), forum (files
+# that name no forum: to $forum_db), forums (files that name their forums)
+# and news.
+mail_db=$jane
+forum_db=$printers
+import_sample() {
+  local format=$1 what=$2
+  shift 2
+  local args=(--format "$format" --method files --path "$(dirname "$1")")
+  for f in "$@"; do args+=(--file "$(basename "$f")"); done
+  local kind
+  for kind in ${what//,/ }; do
+    case $kind in
+      mail) args+=(--mail --mail-db "$mail_db") ;;
+      forum) args+=(--forum --forum-db "$forum_db") ;;
+      forums) args+=(--forum) ;;
+      news) args+=(--news) ;;
+      *) echo "import_sample: unknown kind $kind" >&2; return 2 ;;
+    esac
+  done
+  echo
+  echo "== $format: $*"
+  q import "${args[@]}"
+}
+
+# Internet mail and news stores (samples/internet).
+s=samples/internet
+import_sample Eudora mail $s/eudora/In.mbx $s/eudora/Out.mbx
+import_sample "IE Mail" mail $s/ie-mail/Inbox.mbx
+import_sample "Outlook Express 4 Mail" mail $s/oe4-mail/Inbox.mbx
+import_sample "Netscape Mail" mail $s/netscape-mail/Inbox
+import_sample Pegasus mail $s/pegasus/FOL00001.PMM
+import_sample TheBat mail $s/thebat/messages.tbb
+import_sample "Generic Mail Type 1" mail $s/generic-mail-1/mail.txt
+import_sample "Becky Mail" mail $s/becky/Inbox.mbx
+import_sample "Agent Mail" mail $s/agent/AGENT.TXT
+import_sample "Generic Mail Type 2" mail $s/generic-mail-2/mbox
+import_sample "Poco Mail" mail $s/poco/Inbox.mbx
+import_sample Winvn news $s/winvn/ALTFOLK.TXT
+import_sample Gravity news $s/gravity/rec.arts.books.txt
+import_sample "IE News" news $s/ie-news/news.example.net.nch
+import_sample "Outlook Express 4 News" news $s/oe4-news/rec.arts.books.nch
+import_sample "Netscape News" news $s/netscape-news/comp.os.ms-windows.misc.snm
+
+# Outlook Express 5 and AOL stores (samples/containers).
+s=samples/containers
+import_sample "Outlook Express 5 Mail" mail $s/INBOX.DBX
+import_sample "Outlook Express 5 News" news $s/NEWS.DBX
+import_sample AOL mail $s/JANE.AOL
+
+# CompuServe client stores (samples/cim): the filing cabinet, then the
+# folder of message files; forum messages go to the forums they name.
+import_sample "CompuServe 3 and 4" forums,mail samples/cim/FCABINET.DAT
 echo
-cim_mail=$("$quorvel" --home "$home" --json db add-mail "Jane Smith" jane@example.org |
-  sed -n 's/^ *"id": *\([0-9]*\).*/\1/p')
-"$quorvel" --home "$home" import --format "CompuServe 3 and 4" --method files --path samples/cim \
-  --file FCABINET.DAT --forum --mail --mail-db "$cim_mail"
-"$quorvel" --home "$home" import --format "WinCIM" --method dir --path samples/cim/messages \
-  --forum --mail --mail-db "$cim_mail"
+echo "== WinCIM: samples/cim/messages"
+q import --format WinCIM --method dir --path samples/cim/messages --forum --mail --mail-db "$jane"
+
+# Record-structured CompuServe stores (samples/records): CISCOMM forum
+# messages into "Printers", the mail into Andre Dupont's mailbox, NavCIS
+# forums and OUI newsgroups into databases of their names.
+mail_db=$andre
+s=samples/records
+import_sample CISCOMM forum $s/CISFORUM.DBF
+import_sample CISCOMM mail $s/CISMAIL.DBF
+import_sample "NavCIS 1.6x" forums,mail $s/RECV.DBF
+import_sample "NavCIS 1.7x-" forums,mail $s/HRECV.DBF
+import_sample OUI mail,news $s/MESSAGE.DBF
+
+# What the installation holds now, and a few of the stored messages: the
+# first mails, one newsgroup and one forum with their texts.
 echo
-# Outlook Express 5 and AOL stores (samples/containers/): mail into the
-# mailbox of their owner, news into one database per newsgroup.
-containers=samples/containers
-jane=$("$quorvel" --home "$home" --json db add-mail "Jane Smith" jane@example.org --alt janesmith |
-  python3 -c 'import json, sys; print(json.load(sys.stdin)["id"])')
-"$quorvel" --home "$home" import --format "Outlook Express 5 Mail" --path "$containers" --file INBOX.DBX --mail --mail-db "$jane"
-"$quorvel" --home "$home" import --format "Outlook Express 5 News" --path "$containers" --file NEWS.DBX --news
-"$quorvel" --home "$home" import --format "AOL" --path "$containers" --file JANE.AOL --mail --mail-db "$jane"
+q db list
+echo
+q dump --db "$jane" >"$home/mail-dump.txt"
+head -n 12 "$home/mail-dump.txt"
+news_db=$(q db list | awk '/rec\.arts\.books/ { print $1; exit }')
+echo
+q dump --db "$news_db" --text
+echo
+q dump --db "$printers" --text

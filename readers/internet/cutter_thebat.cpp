@@ -44,9 +44,16 @@ class TheBatCutter final : public Cutter {
     // A record header shorter than its own fixed part is damaged; reading
     // goes on after the fixed part so that the walk always advances.
     const std::uint64_t headerLength = std::max<std::uint64_t>(littleEndian32(head, 4), kRecordHeader);
-    frame.start = w.pos() + headerLength;
+    const std::uint64_t record = w.pos();
+    frame.start = record + headerLength;
     frame.end = frame.start + littleEndian32(head, 36);
     w.seek(frame.start);
+    // A record header that claims to run past the end of the file: its text
+    // is not there.
+    if (w.pos() < frame.start) {
+      sink.skip(record, "a truncated message record");
+      return Found::End;
+    }
     return Found::Message;
   }
 

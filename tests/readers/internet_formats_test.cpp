@@ -144,6 +144,17 @@ TEST(TheBatReader, RecordsOfKnownLengthAndWrongMagicNumbers) {
   ASSERT_EQ(r.sink.messages.size(), 1u);
   EXPECT_EQ(r.sink.messages[0].subject, "One");
 
+  // A record header whose length runs past the end of the file: reported
+  // at the record, inside the file.
+  std::string beyond = theBatRecord("From: b@x.org\r\n\r\nText");
+  beyond[6] = '\x10';  // a header of 0x100030 bytes
+  const std::string bad = theBatFile({theBatRecord(ok), beyond});
+  r = readStore("TheBat", bad);
+  ASSERT_EQ(r.sink.messages.size(), 1u);
+  ASSERT_EQ(r.sink.skipped.size(), 1u);
+  EXPECT_EQ(r.sink.skipped[0],
+            std::make_pair(std::uint64_t{12 + 48 + ok.size()}, std::string("a truncated message record")));
+
   r = readStore("TheBat", "not a message base at all");
   EXPECT_TRUE(r.sink.messages.empty());
   ASSERT_EQ(r.sink.skipped.size(), 1u);
