@@ -4,6 +4,10 @@
 // record's fields, and the reader must finish within a bounded number of
 // calls. Eudora is also given the input as its table of contents, so the
 // offset filter meets arbitrary offsets.
+//
+// Built once for all formats (fuzz_internet_stores) and once per reader
+// family, with QV_FUZZ_FORMATS naming the family's formats ("A|B|C"), so
+// that each family gets a whole run of its own.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -46,12 +50,28 @@ struct CheckingSink final : qv::internet::MessageSink {
   std::size_t taken = 0, skipped = 0;
 };
 
+// The formats this build fuzzes: the family's, or all of them.
+std::vector<std::string_view> fuzzedFormats() {
+#ifdef QV_FUZZ_FORMATS
+  std::vector<std::string_view> out;
+  std::string_view names = QV_FUZZ_FORMATS;
+  while (!names.empty()) {
+    const std::size_t bar = names.find('|');
+    out.push_back(names.substr(0, bar));
+    names = bar == std::string_view::npos ? std::string_view{} : names.substr(bar + 1);
+  }
+  return out;
+#else
+  return qv::internet::storeFormats();
+#endif
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace qv::internet;
   if (size == 0) return 0;
-  const std::vector<std::string_view>& formats = storeFormats();
+  static const std::vector<std::string_view> formats = fuzzedFormats();
   const std::string_view format = formats[data[0] % formats.size()];
   const int budget = 1 + (data[0] >> 4);
   const std::string_view store(reinterpret_cast<const char*>(data) + 1, size - 1);
