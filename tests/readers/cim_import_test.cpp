@@ -101,11 +101,11 @@ TEST_F(CimImport, CabinetMailRecipientRules) {
   EXPECT_EQ(r.R_NAME.str(), "Jane Smith");
   EXPECT_EQ(r.RECIPTYPE.str(), "TO");
   EXPECT_EQ(r.FOR_DESCRIPTION.str(), "Jane Smith");
-  EXPECT_EQ(r.MSGNUMBER, r.REFNUMBER);
+  EXPECT_EQ(+r.MSGNUMBER, +r.REFNUMBER);
   EXPECT_EQ(c.texts[0], "Mail text");
   ASSERT_EQ(c.copies.size(), 3u);
   for (const CCT& cc : c.copies) {
-    EXPECT_EQ(cc.MAILID, r.MSGNUMBER);
+    EXPECT_EQ(+cc.MAILID, +r.MSGNUMBER);
     EXPECT_EQ(cc.RECIPTYPE.str(), "CC");
   }
   EXPECT_EQ(c.copies[0].R_CISADRESS.str(), "jane@example.org");
@@ -122,7 +122,7 @@ TEST_F(CimImport, CabinetMailRecipientRules) {
   EXPECT_EQ(c.records[1].R_CISADRESS.str(), "70000,101");
   EXPECT_EQ(c.records[2].R_CISADRESS.str(), "bob@example.org");
   EXPECT_EQ(c.records[2].R_NAME.str(), "Bob Ray");
-  EXPECT_EQ(c.records[2].MSGNUMBER, c.records[1].MSGNUMBER + 1);
+  EXPECT_EQ(+c.records[2].MSGNUMBER, c.records[1].MSGNUMBER + 1);
   EXPECT_EQ(c.records[3].HEADING.str(), "Lone");
   EXPECT_EQ(c.records[3].R_NAME.str(), "Jane Smith");
   ASSERT_EQ(c.skipped.size(), 1u);
@@ -167,8 +167,8 @@ TEST_F(CimImport, ForumNamesLoseTheirCisPrefixOnly) {
   const Converted c = convert("CompuServe 3 and 4", "FCABINET.DAT", s);
   ASSERT_EQ(c.records.size(), 2u);
   EXPECT_EQ(c.records[0].FOR_DESCRIPTION.str(), "TESTFORUM");
-  EXPECT_EQ(c.records[0].MSGNUMBER, 1001u);
-  EXPECT_EQ(c.records[0].SECTIONNUMBER, 3u);
+  EXPECT_EQ(+c.records[0].MSGNUMBER, 1001u);
+  EXPECT_EQ(+c.records[0].SECTIONNUMBER, 3u);
   EXPECT_EQ(c.records[0].SEC_DESCRIPTION.str(), "General");
   EXPECT_EQ(c.records[1].FOR_DESCRIPTION.str(), "CISCO USERS");
 }
@@ -207,13 +207,13 @@ TEST_F(CimImport, SamplesImportIntoTheirForumAndMailDatabases) {
   EXPECT_EQ(m.imported, 4u);
   EXPECT_EQ(m.databases, (std::vector<std::string>{"Jane Smith", "MODEMFORUM"}));
 
-  // The mailbox: 6 mails; the carbon copies that are not the owner's own.
+  // The mailbox: 6 mails (newest first); the carbon copies that are not the owner's own.
   openDatabase(mail);
   std::vector<std::string> subjects;
   ctx->fileOf<Mail>().set(Mail::DateKey);
   while (ctx->fileOf<Mail>().next() == Err::Ok) subjects.push_back(ctx->mai.SUBJECT.str());
-  EXPECT_EQ(subjects, (std::vector<std::string>{"Lunch", "Agenda", "Agenda", "Thanks", "Project plan",
-                                                "Re: Project plan"}));
+  EXPECT_EQ(subjects, (std::vector<std::string>{"Re: Project plan", "Project plan", "Thanks", "Agenda", "Agenda",
+                                                "Lunch"}));
   std::vector<std::string> copies;
   ctx->fileOf<CCR>().set();
   while (ctx->fileOf<CCR>().next() == Err::Ok)
@@ -233,11 +233,11 @@ TEST_F(CimImport, SamplesImportIntoTheirForumAndMailDatabases) {
   ctx->msg.MSGNUMBER = 2002;
   ASSERT_EQ(ctx->fileOf<MsgNmbr>().get(MsgNmbr::IdKey), Err::Ok);
   const std::uint32_t thread = ctx->msg.THREADNUMBER;
-  EXPECT_EQ(ctx->msg.REFNUMBER, 2001u);
-  EXPECT_EQ(ctx->msg.DATE, dates::dayNumber(2001, 1, 2));
+  EXPECT_EQ(+ctx->msg.REFNUMBER, 2001u);
+  EXPECT_EQ(+ctx->msg.DATE, dates::dayNumber(2001, 1, 2));
   ctx->msg.MSGNUMBER = 2001;
   ASSERT_EQ(ctx->fileOf<MsgNmbr>().get(MsgNmbr::IdKey), Err::Ok);
-  EXPECT_EQ(ctx->msg.THREADNUMBER, thread);
+  EXPECT_EQ(+ctx->msg.THREADNUMBER, thread);
   ctx->txt.MSGNUMBER = 2002;
   ASSERT_EQ(ctx->fileOf<MsgText>().get(MsgText::IdKey), Err::Ok);
   EXPECT_EQ(ctx->txtMemo, "AT&F1 works for me.");
