@@ -78,13 +78,13 @@ const std::vector<std::string>& specsOf(const ImportSettings& settings) {
   return settings.method == kSelectFiles ? settings.files : settings.masks;
 }
 
-// A path or specification longer than its field would be stored cut, naming
+// A path or file mask longer than its field would be stored cut, naming
 // another directory or file; such a definition is refused instead.
 bool specsFit(Context& ctx, const std::vector<std::string>& specs) {
-  for (const std::string& spec : specs) {
-    if (spec.size() > kFileSpecWidth) {
+  for (const std::string& mask : specs) {
+    if (mask.size() > kFileSpecWidth) {
       inform(ctx, "Warning!",
-             "The file specification\r\n" + spec +
+             "The file specification\r\n" + mask +
                  "\r\nis longer than 254 characters and cannot be stored in an import definition!",
              MessageKind::Warning);
       return false;
@@ -137,11 +137,11 @@ bool replaceSpecs(Context& ctx, std::uint32_t id, const std::vector<std::string>
     }
     if (UppDat(ctx, fli, kUppDelete, kRollback) != 1) return false;
   }
-  for (const std::string& spec : specs) {
-    if (clip(spec).empty()) continue;
+  for (const std::string& mask : specs) {
+    if (clip(mask).empty()) continue;
     ctx.fli = FLI{};
     ctx.fli.ID = id;
-    ctx.fli.FILESPEC = spec;
+    ctx.fli.FILESPEC = mask;
     const Err e = fli.add();
     if (e == Err::Ok || e == Err::DuplicateKey) continue;
     const std::string why = fli.errorText();
