@@ -101,13 +101,13 @@ TEST(CaptureForum, ThousandCharacterLineIsStoredInThreePiecesAndJoinedAgain) {
   const CaptureRun r = readCapture("TAPCIS 6.x", crlf(forumBlock("#: 1 S1/A", "    01-Jan-95", "X", line + "\n")));
   ASSERT_EQ(r.bodies.size(), 1u);
   const LineQueue& q = r.bodies[0];
-  ASSERT_EQ(q.size(), 4u);  // the empty line after the header, then the pieces
+  ASSERT_EQ(q.size(), 3u);
+  EXPECT_EQ(q[0].text.size(), 400u);
+  EXPECT_TRUE(q[0].split);
   EXPECT_EQ(q[1].text.size(), 400u);
   EXPECT_TRUE(q[1].split);
-  EXPECT_EQ(q[2].text.size(), 400u);
-  EXPECT_TRUE(q[2].split);
-  EXPECT_EQ(q[3].text.size(), 200u);
-  EXPECT_FALSE(q[3].split);
+  EXPECT_EQ(q[2].text.size(), 200u);
+  EXPECT_FALSE(q[2].split);
   ASSERT_EQ(r.sink.forum.size(), 1u);
   EXPECT_EQ(r.sink.forum[0].text, line + "\r\n");
 }
@@ -139,7 +139,7 @@ TEST(CaptureSlices, MessageAcrossTheSliceBoundaryIsConvertedWhole) {
 
 TEST(CaptureMail, OzLayoutsGiveDirectionPartiesAndBodyStart) {
   const std::string mail =
-      "Date:  12-Jan-95 14:32\nFrom:  Carl Meyer INTERNET:carl@example.org\nSubj:  Schedule\nTo:    Me\n\nHello\n"
+      "Date:  12-Jan-95 14:32\nFrom:  Carl Meyer INTERNET:carl@example.org\nSubj:  Schedule\n\nRcvd:  13-Jan-95\nHello\n"
       "Date:  13-Jan-95 18:40\nMgTo:  Jane Doe 76543,210\nSubj:  Re: Lunch\n\nFine\n";
   const CaptureRun one = readCapture("OzWin I", crlf(mail));
   EXPECT_EQ(one.kind, ContentKind::Mail);
@@ -151,7 +151,7 @@ TEST(CaptureMail, OzLayoutsGiveDirectionPartiesAndBodyStart) {
   EXPECT_EQ(in.senderAddress, "carl@example.org");
   EXPECT_EQ(in.date, day(1995, 1, 12));
   EXPECT_EQ(in.time, dates::timeOf(14, 32, 0));
-  EXPECT_EQ(in.text, "To:    Me\r\n\r\nHello\r\n");  // OzWin I: the body begins on the fourth line
+  EXPECT_EQ(in.text, "Rcvd:  13-Jan-95\r\nHello\r\n");  // OzWin I: the body begins four lines after "Date:"
   const internet::Message& out = one.sink.mail[1];
   EXPECT_EQ(out.direction, internet::Direction::Sent);
   EXPECT_TRUE(out.senderIsOwner);
