@@ -22,9 +22,10 @@ bool fromLineSeparator(std::string_view line) {
 void splitForumParty(const std::optional<std::string>& text, bool recipient, std::string& name, std::string& address) {
   const std::string t = text.value_or("");
   if (t.find('@') != std::string::npos || upper1252(t).find("INTERNET") != std::string::npos) {
+    // Cut as the CompuServe split cuts: a forum party is 60 characters at most.
     const internet::Party p = internet::splitAddressVariant(t, recipient);
-    name = p.name;
-    address = p.address;
+    name = p.name.substr(0, 60);
+    address = p.address.substr(0, 60);
     return;
   }
   FindCISAdress(kCisForum, trimmed(t), address, 60, name, 60);

@@ -289,6 +289,16 @@ TEST(Separator, VirtualAccessTitlesGiveForumMessages) {
   EXPECT_EQ(r.sink.mail[1].newsgroups, std::vector<std::string>{"comp.x"});
 }
 
+TEST(Separator, LongInternetPartiesOfForumMessagesAreCutTo60) {
+  const std::string name(200, 'n');
+  const CaptureRun r = readSeparated(
+      true, "==========\r\nIBMPRO/3_A #5, from x, 1 chars, 1 Jan 95\r\n----------\r\nFrom: " + name +
+                " ann@example.net " + name + "\r\nSubject: S\r\n\r\nT\r\n");
+  ASSERT_EQ(r.sink.forum.size(), 1u);
+  EXPECT_EQ(r.sink.forum[0].senderName, name.substr(0, 60));
+  EXPECT_EQ(r.sink.forum[0].senderAddress.size(), 60u);
+}
+
 TEST(Separator, NewsVariantsAreDecidedFromTheFirstBytes) {
   EXPECT_EQ(capture::newsSeparators("========\r\nFrom: x"), capture::SeparatorKind::Eights);
   EXPECT_EQ(capture::newsSeparators("=====\nFrom a@b Mon\n"), capture::SeparatorKind::FromLines);
