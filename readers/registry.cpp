@@ -1,6 +1,7 @@
 #include "readers/registry.h"
 
 #include "readers/aol/aol_reader.h"
+#include "readers/capture/capture_reader.h"
 #include "readers/cim/cim_readers.h"
 #include "readers/internet/store_reader.h"
 #include "readers/oe5/oe5_reader.h"
@@ -15,6 +16,7 @@ void registerAllReaders(Library& lib) {
   cim::registerCimReaders(lib);
   oe5::registerOe5Readers(lib);
   aol::registerAolReaders(lib);
+  capture::registerCaptureReaders(lib);
 }
 
 }  // namespace qv

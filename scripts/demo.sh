@@ -21,12 +21,15 @@ q db list
 # The databases the samples go to (each samples/ folder's README.md says
 # what its files hold). Jane Smith's mailbox receives the mail of the
 # Internet, CompuServe client and container samples; Andre Dupont's that of
-# the record-structured CompuServe stores. Forum and newsgroup databases
+# the record-structured CompuServe stores; Tom Owner's that of the capture
+# files. Forum and newsgroup databases
 # named by the files are created by the imports themselves.
 dbid() { python3 -c 'import json, sys; print(json.load(sys.stdin)["id"])'; }
 jane=$(q --json db add-mail "Jane Smith" jane@example.org --alt jane@work.example janesmith | dbid)
 andre=$(q --json db add-mail "Andre Dupont" "76543,210" --alt andre@example.com | dbid)
+tom=$(q --json db add-mail "Tom Owner" "70000,100" | dbid)
 printers=$(q --json db add-forum "Printers" | dbid)
+club=$(q --json db add-forum "Capture Club" | dbid)
 
 # import_sample FORMAT WHAT FILE...: one import run of sample files (all in
 # one folder). WHAT is a comma list of mail (to $mail_db), forum (files
@@ -97,6 +100,22 @@ import_sample "NavCIS 1.6x" forums,mail $s/RECV.DBF
 import_sample "NavCIS 1.7x-" forums,mail $s/HRECV.DBF
 import_sample OUI mail,news $s/MESSAGE.DBF
 
+# CompuServe capture files (samples/capture): forum messages of the
+# formats whose files name no forum into "Capture Club", mail into Tom
+# Owner's mailbox.
+mail_db=$tom
+forum_db=$club
+s=samples/capture
+for f in "TAPCIS 6.x:TAPCIS6" "AUTOSIG:AUTOSIG" "TAPCIS 5.x:TAPCIS5" "OzWin I:OZWIN1" "OzWin II:OZWIN2" \
+         "OzCIS:OZCIS" "GoldenCompass:GOLDENCOMPASS" "NavCIS Save format:NAVCIS"; do
+  format=${f%%:*} stem=${f#*:}
+  import_sample "$format" forum $s/"$stem"-FORUM.*
+  import_sample "$format" mail $s/"$stem"-MAIL.*
+done
+import_sample VirtualAccess forums,mail,news $s/VIRTUALACCESS.TXT
+import_sample "Agent News" news $s/AGENT-NEWS.TXT
+import_sample "Unix News" news $s/UNIX-NEWS.TXT
+
 # What the installation holds now, and a few of the stored messages: the
 # first mails, one newsgroup and one forum with their texts.
 echo
@@ -109,3 +128,5 @@ echo
 q dump --db "$news_db" --text
 echo
 q dump --db "$printers" --text
+echo
+q dump --db "$club" --text
