@@ -33,8 +33,8 @@ club=$(q --json db add-forum "Capture Club" | dbid)
 
 # import_sample FORMAT WHAT FILE...: one import run of sample files (all in
 # one folder). WHAT is a comma list of mail (to $mail_db), forum (files
-# that name no forum: to $forum_db), forums (files that name their forums)
-# and news.
+# that name no forum: to $forum_db), forums (files that name their forums),
+# news, and again (import messages met before once more).
 mail_db=$jane
 forum_db=$printers
 import_sample() {
@@ -49,6 +49,7 @@ import_sample() {
       forum) args+=(--forum --forum-db "$forum_db") ;;
       forums) args+=(--forum) ;;
       news) args+=(--news) ;;
+      again) args+=(--reimport) ;;
       *) echo "import_sample: unknown kind $kind" >&2; return 2 ;;
     esac
   done
@@ -102,15 +103,16 @@ import_sample OUI mail,news $s/MESSAGE.DBF
 
 # CompuServe capture files (samples/capture): forum messages of the
 # formats whose files name no forum into "Capture Club", mail into Tom
-# Owner's mailbox.
+# Owner's mailbox. The formats' files hold the same forum messages, each
+# in its own layout, so every later format imports them again.
 mail_db=$tom
 forum_db=$club
 s=samples/capture
 for f in "TAPCIS 6.x:TAPCIS6" "AUTOSIG:AUTOSIG" "TAPCIS 5.x:TAPCIS5" "OzWin I:OZWIN1" "OzWin II:OZWIN2" \
          "OzCIS:OZCIS" "GoldenCompass:GOLDENCOMPASS" "NavCIS Save format:NAVCIS"; do
   format=${f%%:*} stem=${f#*:}
-  import_sample "$format" forum $s/"$stem"-FORUM.*
-  import_sample "$format" mail $s/"$stem"-MAIL.*
+  import_sample "$format" forum,again $s/"$stem"-FORUM.*
+  import_sample "$format" mail,again $s/"$stem"-MAIL.*
 done
 import_sample VirtualAccess forums,mail,news $s/VIRTUALACCESS.TXT
 import_sample "Agent News" news $s/AGENT-NEWS.TXT

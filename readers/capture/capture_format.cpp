@@ -222,7 +222,7 @@ bool readForumHeader(const FormatRules& rules, std::span<const TextLine> lines, 
     if (par != std::string_view::npos) {
       const std::uint64_t ref = unsignedIn(trimmed(from(lineAt(lines, 5), par + 4).substr(0, 8)));
       parFound = true;
-      out.reference = ref <= number ? static_cast<std::uint32_t>(ref) : 0;
+      out.parent = ref <= number ? static_cast<std::uint32_t>(ref) : 0;
     }
   }
   if (!lines[2].text.starts_with("Sb:")) {
@@ -235,7 +235,7 @@ bool readForumHeader(const FormatRules& rules, std::span<const TextLine> lines, 
     out.subject = std::string(trimmed(subject));
     if (!out.subject.empty() && out.subject[0] == '#') out.subject.erase(0, 1);
   } else {
-    replyFromSubject(trimmed(subject), out.number, out.reference, out.subject);
+    replyFromSubject(trimmed(subject), out.number, out.parent, out.subject);
   }
   if (!lines[3].text.starts_with("Fm:") || !lines[4].text.starts_with("To:")) {
     why = "no \"Fm:\" or \"To:\" line";

@@ -12,26 +12,7 @@ bool RunCaptureSink::takeForum(const ForumMessage& m, std::uint64_t offset) {
     skip(offset, m.forum.empty() ? "no forum database to import into" : "no forum database " + m.forum);
     return true;
   }
-  if (!run_.wanted(*db, m.number)) {
-    skip(offset, "message " + std::to_string(m.number) + " is not imported into " + db->name);
-    return true;
-  }
-  NewHR& n = run_.ctx.nhr;
-  n = NewHR{};
-  n.MSGNUMBER = m.number;
-  n.REFNUMBER = m.reference;
-  n.FOR_DESCRIPTION = db->name;
-  n.SECTIONNUMBER = m.sectionNumber;
-  n.SEC_DESCRIPTION = m.sectionName;
-  n.HEADING = m.subject;
-  n.S_NAME = m.senderName;
-  n.S_CISADRESS = m.senderAddress;
-  n.R_NAME = m.recipientName;
-  n.R_CISADRESS = m.recipientAddress;
-  n.DATE = m.date;
-  n.TIME = m.time;
-  run_.ctx.nhrMemo = m.text;
-  return run_.appendMessage(*db);
+  return appendForumMessage(run_, *db, m, offset);
 }
 
 }  // namespace qv::capture

@@ -9,23 +9,15 @@
 #include <string>
 
 #include "import/reader.h"
+#include "readers/forum_message.h"
 #include "readers/internet/message.h"
 #include "readers/internet/run_sink.h"
 
 namespace qv::capture {
 
-struct ForumMessage {
+// A forum message with the forum its file names.
+struct ForumMessage : qv::ForumMessage {
   std::string forum;  // the target database's name; empty: the import's forum database
-  std::uint32_t number = 0;
-  std::uint32_t reference = 0;  // the message replied to, 0 none
-  std::uint32_t sectionNumber = 0;
-  std::string sectionName;
-  std::string subject;
-  std::string senderName, senderAddress;
-  std::string recipientName, recipientAddress;
-  std::int32_t date = 0;
-  std::int32_t time = 0;
-  std::string text;
 };
 
 class CaptureSink : public internet::MessageSink {

@@ -49,7 +49,7 @@ bool readSaveForumHeader(std::span<const TextLine> lines, ForumMessage& out, std
     // "#123400 #Subject": the parent's number (up to position 18), then the subject.
     std::size_t end = 1;
     while (end < subject.size() && end < 8 && isDigit(subject[end])) ++end;
-    out.reference = static_cast<std::uint32_t>(unsignedIn(subject.substr(1, end - 1)));
+    out.parent = static_cast<std::uint32_t>(unsignedIn(subject.substr(1, end - 1)));
     subject = trimmed(from(subject, end));
     if (!subject.empty() && subject[0] == '#') subject.remove_prefix(1);
   }

@@ -199,7 +199,7 @@ bool SeparatorReader::convert(LineQueue& q, std::uint64_t offset, CaptureSink& s
   ForumMessage m;
   m.forum = title->forum;
   m.number = title->number;
-  m.reference = title->reference;
+  m.parent = title->reference;
   m.sectionNumber = title->sectionNumber;
   m.sectionName = title->sectionName;
   m.subject = internet::cleanSubject(h.subject.value_or(""));

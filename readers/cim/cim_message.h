@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "readers/forum_message.h"
+
 namespace qv::cim {
 
 enum class Kind : std::uint8_t { Forum, Mail };
@@ -18,22 +20,11 @@ struct Recipient {
   std::string type;     // "TO", "CC" or "BC"
 };
 
-struct Message {
+// Forum fields (number, parent, section, recipient) are filled for forum
+// messages only; the status mark is not used.
+struct Message : ForumMessage {
   Kind kind = Kind::Forum;
-  std::string subject;
-  std::string senderName, senderAddress;
-  std::int32_t date = 0;
-  std::int32_t time = 0;
-  std::string text;  // line marks converted, cleaned for storage
-
-  // Forum messages.
   std::string forum;  // as written, perhaps with "CIS:" before it
-  std::uint32_t sectionNumber = 0;
-  std::string sectionName;
-  std::uint32_t number = 0;
-  std::uint32_t parent = 0;
-  std::string recipientName, recipientAddress;
-
   // Mail: every recipient the file lists, in order.
   std::vector<Recipient> recipients;
   // The message files give each carbon copy of a received mail its own

@@ -67,26 +67,7 @@ bool CimRunSink::takeForum(const Message& m, std::uint64_t offset) {
     skip(offset, "no forum database takes " + forum);
     return true;
   }
-  if (!run_.wanted(*db, m.number)) {
-    skip(offset, "message " + std::to_string(m.number) + " of " + forum + " is not to be imported");
-    return true;
-  }
-  NewHR& n = run_.ctx.nhr;
-  n = NewHR{};
-  n.FOR_DESCRIPTION = forum;
-  n.MSGNUMBER = m.number;
-  n.REFNUMBER = m.parent;
-  n.SECTIONNUMBER = m.sectionNumber;
-  n.SEC_DESCRIPTION = m.sectionName;
-  n.HEADING = m.subject;
-  n.S_CISADRESS = m.senderAddress;
-  n.S_NAME = m.senderName;
-  n.R_CISADRESS = m.recipientAddress;
-  n.R_NAME = m.recipientName;
-  n.DATE = m.date;
-  n.TIME = m.time;
-  run_.ctx.nhrMemo = m.text;
-  return run_.appendMessage(*db);
+  return appendForumMessage(run_, *db, m, offset);
 }
 
 bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {

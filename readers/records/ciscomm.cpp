@@ -54,7 +54,7 @@ class CisCommReader final : public RecordReader {
     ForumMessage m;
     m.number = c.MSG_NUMBER;
     m.parent = c.MSG_PARENT;
-    m.section = c.MSG_SECTNO;
+    m.sectionNumber = c.MSG_SECTNO;
     m.sectionName = c.MSG_SECT.str();
     m.subject = c.MSG_SUBJEC.str();
     m.senderAddress = cleanAddress(c.MSG_SENDID.view());

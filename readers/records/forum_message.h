@@ -7,22 +7,14 @@
 #include <string>
 
 #include "import/reader.h"
+#include "readers/forum_message.h"
 
 namespace qv::records {
 
 // Message numbers from here on are not forum message numbers.
 inline constexpr std::uint32_t kForumNumberLimit = 9'000'000;
 
-struct ForumMessage {
-  std::uint32_t number = 0;
-  std::uint32_t parent = 0;
-  std::uint32_t section = 0;
-  std::string sectionName, subject;
-  std::string senderAddress, senderName, recipientAddress, recipientName;
-  std::int32_t date = 0;
-  std::uint8_t status = 0;  // NHR:DUMMY
-  std::string text;         // as stored (line ends repaired, cleaned)
-};
+using ForumMessage = qv::ForumMessage;
 
 // Appends `m` for forum database `db` (time 0). Counted as skipped, with
 // why: no database (null, or one that is not a forum), a message number of

@@ -56,7 +56,7 @@ class NavCisReader final : public RecordReader {
     ForumMessage m;
     m.number = h.MSG_NUMBER;
     m.parent = h.MSG_PARENT;
-    m.section = h.SEC_NUMBER;
+    m.sectionNumber = h.SEC_NUMBER;
     m.sectionName = field(h.SEC_NAME.view());
     m.subject = field(h.SUBJECT.view());
     m.senderAddress = cleanAddress(field(h.SEND_ID.view()));

@@ -26,7 +26,7 @@ TEST(CaptureForum, HeaderBlockGivesNumberSectionDateReplyAndParties) {
   EXPECT_EQ(m.sectionNumber, 3u);
   EXPECT_EQ(m.sectionName, "Printers");
   EXPECT_EQ(m.date, day(1995, 1, 13));
-  EXPECT_EQ(m.reference, 412345u);
+  EXPECT_EQ(m.parent, 412345u);
   EXPECT_EQ(m.subject, "Laser fonts");
   EXPECT_EQ(m.senderName, "Jane Doe");
   EXPECT_EQ(m.senderAddress, "76543,210");
@@ -34,7 +34,7 @@ TEST(CaptureForum, HeaderBlockGivesNumberSectionDateReplyAndParties) {
   EXPECT_EQ(m.forum, "");  // the import's forum database
   EXPECT_EQ(m.text, "Body text.\r\n");
   // More than 30,000 apart: no reference, and the subject keeps its number.
-  EXPECT_EQ(r.sink.forum[1].reference, 0u);
+  EXPECT_EQ(r.sink.forum[1].parent, 0u);
   EXPECT_EQ(r.sink.forum[1].subject, "1234-Old thread");
 }
 
@@ -62,7 +62,7 @@ TEST(CaptureForum, OzWinIIReplyNumberComesFromPar) {
       "OzWin II", crlf("#: 500 S1/General (IBMPRO)\n    01-Jan-95\nSb: #7-Topic\nFm: A 1,2\nTo: B 3,4\nPar: 490     "
                        "Rep: 0\nText\n"));
   ASSERT_EQ(r.sink.forum.size(), 1u);
-  EXPECT_EQ(r.sink.forum[0].reference, 490u);
+  EXPECT_EQ(r.sink.forum[0].parent, 490u);
   EXPECT_EQ(r.sink.forum[0].subject, "7-Topic");
 }
 
@@ -243,7 +243,7 @@ TEST(SaveFile, ForumAndMailHeaders) {
   ASSERT_EQ(f.sink.forum.size(), 1u);
   const capture::ForumMessage& m = f.sink.forum[0];
   EXPECT_EQ(m.number, 412350u);
-  EXPECT_EQ(m.reference, 412345u);
+  EXPECT_EQ(m.parent, 412345u);
   EXPECT_EQ(m.subject, "Laser fonts");
   EXPECT_EQ(m.forum, "IBMPRO");
   EXPECT_EQ(m.sectionNumber, 3u);
@@ -275,14 +275,14 @@ TEST(Separator, VirtualAccessTitlesGiveForumMessages) {
   const capture::ForumMessage& m = r.sink.forum[0];
   EXPECT_EQ(m.forum, "IBMPRO");
   EXPECT_EQ(m.number, 412350u);
-  EXPECT_EQ(m.reference, 412345u);
+  EXPECT_EQ(m.parent, 412345u);
   EXPECT_EQ(m.sectionNumber, 3u);
   EXPECT_EQ(m.sectionName, "Printers");
   EXPECT_EQ(m.date, day(1995, 1, 13));
   EXPECT_EQ(m.senderName, "Jane Doe");
   EXPECT_EQ(m.senderAddress, "76543,210");
   EXPECT_EQ(m.text, "Caf\xE9 and a softbreak; ==========\r\n");
-  EXPECT_EQ(r.sink.forum[1].reference, 0u);  // 1234 is more than 30,000 below 40000
+  EXPECT_EQ(r.sink.forum[1].parent, 0u);  // 1234 is more than 30,000 below 40000
   ASSERT_EQ(r.sink.mail.size(), 2u);
   EXPECT_EQ(r.sink.mail[0].kind, internet::MessageKind::Mail);
   EXPECT_EQ(r.sink.mail[1].kind, internet::MessageKind::News);
