@@ -49,6 +49,12 @@ std::string upper1252(std::string_view s) {
   return out;
 }
 
+std::string lower1252(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = lower1252(c);
+  return out;
+}
+
 int compareKeyText(std::string_view a, std::string_view b) {
   a = trimBlanks(a);
   b = trimBlanks(b);

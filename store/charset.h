@@ -15,6 +15,7 @@ char upper1252(char c);
 // Lower case of one Windows-1252 byte.
 char lower1252(char c);
 std::string upper1252(std::string_view s);
+std::string lower1252(std::string_view s);
 
 // Compares two texts as keys do: letter case ignored, trailing blanks ignored.
 // Returns <0, 0 or >0.

@@ -11,12 +11,6 @@ namespace {
 constexpr std::uint8_t kReceived = 1;
 constexpr std::uint8_t kSent = 2;
 
-std::string lowered(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = lower1252(c);
-  return out;
-}
-
 std::string_view trimmed(std::string_view s) {
   const std::size_t first = s.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};
@@ -114,7 +108,7 @@ bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
   n.S_NAME = ownName;
   for (std::size_t i = 0; i < recipients.size(); ++i) {
     n.MSGNUMBER = n.REFNUMBER = run_.nextRunNumber();
-    n.R_CISADRESS = lowered(recipients[i].address);
+    n.R_CISADRESS = lower1252(recipients[i].address);
     n.R_NAME = recipients[i].name;
     n.RECIPTYPE = m.copiesKeepListType ? m.recipients[i].type : std::string("TO");
     if (!run_.appendMessage(db)) return false;

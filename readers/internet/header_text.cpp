@@ -16,12 +16,6 @@ std::string_view trimmed(std::string_view s) {
   return s.substr(first, last - first + 1);
 }
 
-std::string lowered(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = lower1252(c);
-  return out;
-}
-
 // Fields that are header lines whatever follows their name.
 constexpr std::array<std::string_view, 17> kOtherFields = {
     "APPROVED-BY:", "COMMENTS:",     "CONTENT-CONVERSION:", "CONVERSION:",  "IMPORTANCE:",
@@ -49,10 +43,10 @@ std::string unenclosed(std::string_view name) {
 Party splitAtBlank(std::string_view t) {
   const std::size_t at = t.find('@');
   if (const std::size_t after = t.find(' ', at); after != std::string_view::npos)
-    return {lowered(t.substr(0, after)), unenclosed(t.substr(after + 1))};
+    return {lower1252(t.substr(0, after)), unenclosed(t.substr(after + 1))};
   if (const std::size_t before = t.rfind(' ', at); before != std::string_view::npos)
-    return {lowered(t.substr(before + 1)), unenclosed(t.substr(0, before))};
-  return {lowered(t), {}};
+    return {lower1252(t.substr(before + 1)), unenclosed(t.substr(0, before))};
+  return {lower1252(t), {}};
 }
 
 }  // namespace
@@ -106,11 +100,11 @@ std::string cleanSubject(std::string_view text) {
 
 Party splitAddress(std::string_view text, bool recipient) {
   const std::string t = cleanParty(text, recipient);
-  if (t.find('@') == std::string::npos) return {lowered(t), {}};
+  if (t.find('@') == std::string::npos) return {lower1252(t), {}};
   if (t.back() == '>') {
     const std::size_t open = t.rfind('<');
-    if (open == std::string::npos) return {lowered(t), {}};
-    return {lowered(trimmed(std::string_view(t).substr(open + 1, t.size() - open - 2))),
+    if (open == std::string::npos) return {lower1252(t), {}};
+    return {lower1252(trimmed(std::string_view(t).substr(open + 1, t.size() - open - 2))),
             unenclosed(std::string_view(t).substr(0, open))};
   }
   return splitAtBlank(t);
@@ -118,18 +112,18 @@ Party splitAddress(std::string_view text, bool recipient) {
 
 Party splitAddressVariant(std::string_view text, bool recipient) {
   const std::string t = cleanParty(text, recipient);
-  if (t.find('@') == std::string::npos) return {lowered(t), {}};
+  if (t.find('@') == std::string::npos) return {lower1252(t), {}};
   const std::string_view v(t);
   if (const std::size_t open = v.find('<'); open != std::string_view::npos) {
     std::string_view inside = v.substr(open + 1, 60);
     if (const std::size_t close = inside.find('>'); close != std::string_view::npos) inside = inside.substr(0, close);
-    return {lowered(trimmed(inside)), unenclosed(v.substr(0, open))};
+    return {lower1252(trimmed(inside)), unenclosed(v.substr(0, open))};
   }
   const std::string upper = upper1252(v);
   if (const std::size_t p = upper.find("INTERNET"); p != std::string::npos) {
     std::size_t rest = p + 8;
     if (rest < v.size() && v[rest] == ':') ++rest;
-    return {lowered(trimmed(v.substr(rest))), unenclosed(v.substr(0, p))};
+    return {lower1252(trimmed(v.substr(rest))), unenclosed(v.substr(0, p))};
   }
   return splitAtBlank(v);
 }

@@ -9,12 +9,6 @@ namespace {
 constexpr std::uint8_t kReceived = 1;
 constexpr std::uint8_t kSent = 2;
 
-std::string lowered(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = lower1252(c);
-  return out;
-}
-
 }  // namespace
 
 std::optional<MailTarget> mailTarget(ImportRun& run, std::uint64_t offset) {
@@ -34,7 +28,7 @@ std::optional<MailTarget> mailTarget(ImportRun& run, std::uint64_t offset) {
     return std::nullopt;
   }
   t.ownName = std::string(t.owner->DESCRIPTION.view().substr(0, 40));
-  t.ownAddress = lowered(t.owner->MAILADDRESS.view());
+  t.ownAddress = lower1252(t.owner->MAILADDRESS.view());
   return t;
 }
 

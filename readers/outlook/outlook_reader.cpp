@@ -10,11 +10,6 @@ namespace qv::outlook {
 namespace {
 
 // Addresses are stored in lower case, as every mail reader stores them.
-std::string lowered(std::string s) {
-  for (char& c : s) c = lower1252(c);
-  return s;
-}
-
 std::string itemOf(std::string_view name, std::int64_t number) {
   return std::string(name) + "(" + std::to_string(number) + ")";
 }
@@ -97,10 +92,10 @@ void OutlookReader::convertItem(Handle item, std::uint64_t number, ImportRun& ru
   if (sender.address.starts_with("/")) {
     m.senderIsOwner = true;  // an address of the client's own directory
   } else if (sender.address.empty()) {
-    m.senderAddress = sender.name.empty() ? "Unknown" : lowered(sender.name);
+    m.senderAddress = sender.name.empty() ? "Unknown" : lower1252(sender.name);
     m.senderName = sender.name.empty() ? "" : "Unknown";
   } else {
-    m.senderAddress = lowered(sender.address);
+    m.senderAddress = lower1252(sender.address);
     m.senderName = sender.name;
   }
 
@@ -111,7 +106,7 @@ void OutlookReader::convertItem(Handle item, std::uint64_t number, ImportRun& ru
     const Handle r = c.object(recipients, itemOf(".ITEM", i));
     if (r == 0) continue;
     if (textProperty(c, r, ".Type") == "1") {  // a To recipient
-      m.recipientAddress = lowered(textProperty(c, r, ".Address"));
+      m.recipientAddress = lower1252(textProperty(c, r, ".Address"));
       m.recipientName = textProperty(c, r, ".NAME");
       sink.take(m, number);
     }
