@@ -30,6 +30,11 @@ void cisCommForum(const fs::path& dir) {
       {0, 0, "Lost number", "71234,567", "Bob Ray", "A record without a message number.\r\n"},
   };
   for (const Row& r : rows) {
+    // A reply goes to the sender of the message it answers.
+    const Row* parent = nullptr;
+    for (const Row& p : rows) {
+      if (r.parent != 0 && p.number == r.parent) parent = &p;
+    }
     t.record.MSG_NUMBER = r.number;
     t.record.MSG_PARENT = r.parent;
     t.record.MSG_DATE = dayNumber(1995, 3, 14);
@@ -39,8 +44,8 @@ void cisCommForum(const fs::path& dir) {
     t.record.MSG_SUBJEC = r.subject;
     t.record.MSG_SENDID = r.senderId;
     t.record.MSG_SENDER = r.sender;
-    t.record.MSG_RECVID = r.parent == 0 ? "" : "71234,567";
-    t.record.MSG_RECVR = r.parent == 0 ? "All" : "Bob Ray";
+    t.record.MSG_RECVID = parent == nullptr ? "" : parent->senderId;
+    t.record.MSG_RECVR = parent == nullptr ? "All" : parent->sender;
     t.memo = r.text;
     t.add();
   }
