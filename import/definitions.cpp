@@ -84,7 +84,7 @@ bool specsFit(Context& ctx, const std::vector<std::string>& specs) {
   for (const std::string& mask : specs) {
     if (mask.size() > kFileSpecWidth) {
       inform(ctx, "Warning!",
-             "The file specification\r\n" + mask +
+             "The file mask\r\n" + mask +
                  "\r\nis longer than 254 characters and cannot be stored in an import definition!",
              MessageKind::Warning);
       return false;
