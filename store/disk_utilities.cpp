@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "store/dos_mask.h"
+#include "store/engine/companions.h"
 #include "store/engine/lock_file.h"
 #include "store/report.h"
 #include "store/utilities.h"
@@ -48,17 +49,14 @@ bool tableOpen(const fs::path& file) {
   return open;
 }
 
-// What the record-file engine keeps beside a table file: the lock companion,
-// SQLite's rollback journal and super-journals, and a file an interrupted
-// create left. A journal left beside a removed table would otherwise be
-// played back into a new table created under the same name.
+// What the record-file engine keeps beside a table file (companions.h).
 void removeCompanions(const fs::path& file) {
   const std::string base = file.filename().string();
   const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string n = it->path().filename().string();
-    if (n == base + "-journal" || n == base + ".lck" || n == base + ".new" || n.rfind(base + "-mj", 0) == 0) {
+    if (engine::isCompanionOf(base, n)) {
       std::error_code ignored;
       fs::remove(it->path(), ignored);
     }

@@ -38,7 +38,10 @@ class File {
   // Opening an open handle answers FileAlreadyOpen and leaves it open.
   // BadKeys leaves the file open so that build() can repair it.
   Err open(OpenMode mode = OpenMode::ReadWriteShared);
-  // Creates the file empty with all its keys, replacing a file of that name.
+  // Creates the file empty with all its keys. A TOPSPEED or DAT table that
+  // exists already is left as it is and Ok is answered: another session or
+  // process made it first, and open() then opens that one. Raw and dBase
+  // files (what export writes) replace a file of that name.
   Err create();
   void close();
   bool isOpen() const;

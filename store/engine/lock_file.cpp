@@ -17,7 +17,7 @@ std::filesystem::path LockFile::pathFor(const std::filesystem::path& table) {
 bool LockFile::open(const std::filesystem::path& table, bool mayCreate) {
   close();
   const std::filesystem::path p = pathFor(table);
-  fd_ = ::open(p.c_str(), O_RDWR | O_CLOEXEC | (mayCreate ? O_CREAT : 0), 0644);
+  fd_ = ::open(p.c_str(), O_RDWR | O_CLOEXEC | (mayCreate ? O_CREAT : 0), 0600);
   return fd_ >= 0;
 }
 

@@ -12,8 +12,11 @@
 // Byte 0: shared by every open, exclusive for an exclusive open.
 // Byte 1: exclusive for a whole-file lock, shared while records are held.
 // Byte 2 + position: exclusive while that record is held.
+// The last byte a lock can name: exclusive while the table file is being
+// created, so that two creators never both make it.
 
 #include <filesystem>
+#include <limits>
 
 namespace qv::engine {
 
@@ -22,6 +25,7 @@ class LockFile {
   static constexpr long long kOpenByte = 0;
   static constexpr long long kFileLockByte = 1;
   static constexpr long long kFirstRecordByte = 2;
+  static constexpr long long kCreateByte = std::numeric_limits<long long>::max() - 1;
 
   LockFile() = default;
   ~LockFile() { close(); }

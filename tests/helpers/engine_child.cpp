@@ -7,6 +7,10 @@
 //       forever: one transaction over DIR/A.TPS, B.TPS and C.TPS (C encrypted)
 //       adding the same counter to each; prints "committed" after its first
 //       transaction. Meant to be killed.
+//   engine_child create DIR ROUNDS TAG
+//       the creators' race: for each round, each of four tables R<round>-<k>
+//       missing from DIR is created when not found, opened and given one
+//       record numbered TAG. Exit 0 when every table could be used.
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,6 +20,7 @@
 #include "store/engine/engine.h"
 #include "store/engine/file.h"
 #include "store/engine/session.h"
+#include "tests/store/engine/create_race.h"
 #include "tests/store/engine/test_tables.h"
 
 using namespace qv;
@@ -84,6 +89,13 @@ int writer(const std::string& dir) {
 int main(int argc, char** argv) {
   if (argc >= 5 && std::string(argv[1]) == "hold") return hold(argv[2], std::atol(argv[3]), std::atoi(argv[4]));
   if (argc >= 3 && std::string(argv[1]) == "writer") return writer(argv[2]);
-  std::fprintf(stderr, "usage: engine_child hold DIR POSITION SECONDS | writer DIR\n");
+  if (argc >= 5 && std::string(argv[1]) == "create") {
+    engine::Engine e;
+    const std::string failure =
+        test::createAndUseTables(e, argv[2], std::atoi(argv[3]), static_cast<std::uint32_t>(std::atol(argv[4])));
+    if (!failure.empty()) std::fprintf(stderr, "%s\n", failure.c_str());
+    return failure.empty() ? 0 : 1;
+  }
+  std::fprintf(stderr, "usage: engine_child hold DIR POSITION SECONDS | writer DIR | create DIR ROUNDS TAG\n");
   return 2;
 }

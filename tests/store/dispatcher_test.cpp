@@ -27,6 +27,7 @@ class DispatcherTest : public StoreTest {
     engine::Session s(lib.engine);
     engine::File f(s, d, rec.data());
     f.setName(path);
+    ASSERT_EQ(f.remove(), Err::Ok);  // create() never replaces a table
     ASSERT_EQ(f.create(), Err::Ok);
     ASSERT_EQ(f.open(), Err::Ok);
     for (int i = 0; i < records; ++i) {
@@ -138,9 +139,9 @@ TEST_F(DispatcherTest, FilesInUseOrImpossibleToCreateStop) {
   OP_CLOSE(*ctx, kOpOpen, {Threads::FileNo});
   EXPECT_TRUE(ctx->fileOf<Threads>().isOpen());
 
-  // A missing file that cannot be made (something of the name it is built
-  // under stands in the way).
-  std::filesystem::create_directories(dbFile("IDX006.TPS.new") / "in-the-way");
+  // A missing file that cannot be made (a directory stands where its lock
+  // companion must go).
+  std::filesystem::create_directories(dbFile("IDX006.TPS.lck") / "in-the-way");
   EXPECT_EQ(stops([&] { OP_CLOSE(*ctx, kOpOpen, {Sections::FileNo}); }), "File Open Error");
   EXPECT_EQ(ui.last().text, "The file " + dbFile("IDX006.TPS").string() +
                                 " is missing!\r\nThis file cannot be created by the program\r\nand Quorvel will terminate.");

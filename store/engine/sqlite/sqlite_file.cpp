@@ -4,10 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <system_error>
 
+#include "store/engine/companions.h"
 #include "store/engine/session.h"
 #include "store/engine/sqlite/hub.h"
 
@@ -133,59 +138,95 @@ void SqliteFile::close() {
   haveCurrent_ = false;
 }
 
+namespace {
+
+// A name for the file being built that no other creator, in this process or
+// another, uses at the same time.
+fs::path uniqueBuildName(const fs::path& p) {
+  static std::atomic<unsigned> serial{0};
+  fs::path tmp = p;
+  tmp += "." + std::to_string(::getpid()) + "-" + std::to_string(serial.fetch_add(1)) + ".new";
+  return tmp;
+}
+
+// Moves `from` to `to` unless `to` exists. EEXIST when it does.
+int publishWithoutReplacing(const fs::path& from, const fs::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno == EEXIST) return EEXIST;
+  // File systems without RENAME_NOREPLACE: a hard link refuses an existing
+  // name just the same.
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+  if (::link(from.c_str(), to.c_str()) != 0) return errno;
+  ::unlink(from.c_str());
+  return 0;
+}
+
+}  // namespace
+
+Status SqliteFile::buildEmpty(const fs::path& tmp) {
+  Conn c;
+  Status s = c.open(tmp, false, true, b_.decl.ownerPassword, tuning());
+  // The archive is private to its owner whatever the umask; SQLite gives
+  // the journals the mode of their table file.
+  if (s.ok() && ::chmod(tmp.c_str(), S_IRUSR | S_IWUSR) != 0) s = err(Err::FileSystemError, std::strerror(errno));
+  std::string sql = "BEGIN; " + createTableSql(b_.decl) + "; " + createMetaSql() + "; ";
+  for (const KeyDecl& k : b_.decl.keys)
+    if (!k.onDemand()) sql += createIndexSql(b_.decl, k, "main") + "; ";
+  sql += "INSERT INTO qv_meta VALUES ('layout', ?), ('keys_valid', '1'), ('record_size', '" +
+         std::to_string(b_.decl.recordSize) + "'), ('label', '" + b_.decl.label + "');";
+  if (s.ok()) s = c.exec("PRAGMA journal_mode = DELETE");
+  // The layout signature may hold any character: bind it rather than quote it.
+  if (s.ok()) {
+    const std::size_t cut = sql.rfind("INSERT");
+    s = c.exec(sql.substr(0, cut));
+    Stmt ins;
+    if (s.ok()) s = c.prepare(sql.substr(cut), ins);
+    if (s.ok()) {
+      const std::string sig = b_.decl.layoutSignature();
+      sqlite3_bind_text(ins.get(), 1, sig.c_str(), static_cast<int>(sig.size()), SQLITE_TRANSIENT);
+      const int rc = sqlite3_step(ins.get());
+      if (rc != SQLITE_DONE) s = fromSqlite(rc, c.db());
+    }
+    ins = Stmt();
+    if (s.ok()) s = c.exec("COMMIT");
+  }
+  return s;
+}
+
+// Creating never replaces a table file: sessions and processes that find
+// the same table missing all get the one file the first of them made, and
+// nobody's open handle ends up on a file that was renamed over.
 Status SqliteFile::create() {
   const fs::path& p = b_.name;
   if (Status s = checkName(p, true); !s.ok()) return s;
   if (own_.isOpen()) close();
-  fs::path tmp = p;
-  tmp += ".new";
-  removeQuietly(tmp);
+  // The creation lock orders creators, so the stale journal below is only
+  // ever removed while no table of this name exists to own it.
+  LockFile creating;
+  if (!creating.open(p, true)) return err(Err::AccessDenied, LockFile::pathFor(p).string());
+  if (!creating.lock(LockFile::kCreateByte, true, tuning().busyMs / 1000.0))
+    return err(Err::AccessDenied, p.string() + " is being created elsewhere");
+  std::error_code ec;
+  if (fs::exists(p, ec)) return {};
+  const fs::path tmp = uniqueBuildName(p);
   fs::path tmpJournal = tmp;
   tmpJournal += "-journal";
+  Status s = buildEmpty(tmp);
   removeQuietly(tmpJournal);
-  {
-    Conn c;
-    Status s = c.open(tmp, false, true, b_.decl.ownerPassword, tuning());
-    std::string sql = "BEGIN; " + createTableSql(b_.decl) + "; " + createMetaSql() + "; ";
-    for (const KeyDecl& k : b_.decl.keys)
-      if (!k.onDemand()) sql += createIndexSql(b_.decl, k, "main") + "; ";
-    sql += "INSERT INTO qv_meta VALUES ('layout', ?), ('keys_valid', '1'), ('record_size', '" +
-           std::to_string(b_.decl.recordSize) + "'), ('label', '" + b_.decl.label + "');";
-    if (s.ok()) s = c.exec("PRAGMA journal_mode = DELETE");
-    // The layout signature may hold any character: bind it rather than quote it.
-    if (s.ok()) {
-      const std::size_t cut = sql.rfind("INSERT");
-      s = c.exec(sql.substr(0, cut));
-      Stmt ins;
-      if (s.ok()) s = c.prepare(sql.substr(cut), ins);
-      if (s.ok()) {
-        const std::string sig = b_.decl.layoutSignature();
-        sqlite3_bind_text(ins.get(), 1, sig.c_str(), static_cast<int>(sig.size()), SQLITE_TRANSIENT);
-        const int rc = sqlite3_step(ins.get());
-        if (rc != SQLITE_DONE) s = fromSqlite(rc, c.db());
-      }
-      ins = Stmt();
-      if (s.ok()) s = c.exec("COMMIT");
-    }
-    if (!s.ok()) {
-      c.close();
-      removeQuietly(tmp);
-      removeQuietly(tmpJournal);
-      return s;
-    }
+  if (!s.ok()) {
+    removeQuietly(tmp);
+    return s;
   }
   // A journal left by an earlier file of this name must not be played back
   // into the new one.
   fs::path journal = p;
   journal += "-journal";
   removeQuietly(journal);
-  std::error_code ec;
-  fs::rename(tmp, p, ec);
-  if (ec) {
-    removeQuietly(tmp);
-    return err(ec == std::errc::permission_denied ? Err::AccessDenied : Err::FileSystemError, ec.message());
-  }
-  return {};
+  const int rc = publishWithoutReplacing(tmp, p);
+  if (rc == 0) return {};
+  removeQuietly(tmp);
+  if (rc == EEXIST) return {};
+  return err(rc == EACCES || rc == EPERM ? Err::AccessDenied : Err::FileSystemError, std::strerror(rc));
 }
 
 Status SqliteFile::remove() {
@@ -200,8 +241,7 @@ Status SqliteFile::remove() {
   const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
   for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
     const std::string n = e.path().filename().string();
-    if (n == base + "-journal" || n == base + ".lck" || n == base + ".new" || n.rfind(base + "-mj", 0) == 0)
-      removeQuietly(e.path());
+    if (isCompanionOf(base, n)) removeQuietly(e.path());
   }
   return {};
 }

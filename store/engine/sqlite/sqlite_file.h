@@ -126,6 +126,8 @@ class SqliteFile final : public DriverFile {
   Status fetch(Direction dir, std::size_t limit);
   Status takeHold(Position pos);
   Status loadMeta();
+  // Makes an empty table file of the declaration under the name `tmp`.
+  Status buildEmpty(const std::filesystem::path& tmp);
   Status writeMeta(Route& r, const std::string& key, const std::string& value);
   Status rebuildKeys(const KeyDecl* only);
   Status dropKeysForAppend(Route& r);
