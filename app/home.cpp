@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "store/private_directories.h"
+
 namespace qv::app {
 
 std::filesystem::path resolveHome(const std::optional<std::filesystem::path>& flag) {
@@ -23,7 +25,7 @@ std::filesystem::path resolveHome(const std::optional<std::filesystem::path>& fl
   else
     throw std::runtime_error("No data home: give --home DIR or set QUORVEL_HOME");
   std::error_code ec;
-  fs::create_directories(home, ec);
+  createPrivateDirectories(home, ec);
   fs::path canonical = fs::canonical(home, ec);
   if (ec) throw std::runtime_error("The data home " + home.string() + " cannot be used: " + ec.message());
   return canonical;

@@ -95,6 +95,12 @@ bool TargetList::anyTouched() const {
 
 bool TargetList::createOnDisk(Context& ctx, TargetDatabase& db) {
   if (!db.isNew) return true;
+  // Another process may have added a database since the list was read:
+  // the directory number is taken only once its directory is ours.
+  const std::uint32_t reserved = ReserveDirNumber(ctx, db.dirNumber);
+  if (reserved == 0) return false;
+  db.dirNumber = reserved;
+  if (nextDir_ <= reserved) nextDir_ = reserved + 1;
   OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
   ctx.for_ = Forums{};
   ctx.for_.ID = db.id;
@@ -107,9 +113,11 @@ bool TargetList::createOnDisk(Context& ctx, TargetDatabase& db) {
   ctx.for_.WORDLISTINDEXNEEDSUPDATE = 1;
   const bool ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kReport) == 1;
   OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
-  if (!ok) return false;
+  if (!ok) {
+    ReleaseDirNumber(ctx, db.dirNumber);
+    return false;
+  }
   const std::string dir = "F" + std::to_string(db.dirNumber);
-  ExistPath(ctx, kPathCreate, ctx.mem.FileDir / dir, {}, true);
   // The directory describes itself, as every database directory does.
   const std::string keep = ctx.mem.Dirnamn;
   ctx.mem.Dirnamn = dir;

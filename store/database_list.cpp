@@ -1,11 +1,16 @@
 #include "store/database_list.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <system_error>
 
 #include "store/dates.h"
 #include "store/dispatcher.h"
 #include "store/persons.h"
+#include "store/private_directories.h"
 #include "store/records.h"
 #include "store/report.h"
 #include "store/utilities.h"
@@ -97,8 +102,33 @@ std::uint32_t NextDirNumber(Context& ctx) {
   return next;
 }
 
+std::uint32_t ReserveDirNumber(Context& ctx, std::uint32_t atLeast) {
+  std::error_code ec;
+  if (!createPrivateDirectories(ctx.mem.FileDir, ec)) {
+    ExistPath(ctx, kPathCreate, ctx.mem.FileDir, {}, true);  // tells why, and stops
+    return 0;
+  }
+  for (std::uint32_t n = std::max(atLeast, NextDirNumber(ctx));; ++n) {
+    const std::filesystem::path dir = ctx.mem.FileDir / dirName(n);
+    if (::mkdir(dir.c_str(), 0700) == 0) {
+      std::filesystem::permissions(dir, kPrivateDirectoryMode, std::filesystem::perm_options::replace, ec);
+      return n;
+    }
+    if (errno != EEXIST) {
+      ExistPath(ctx, kPathCreate, dir, {}, true);  // tells why, and stops
+      return 0;
+    }
+  }
+}
+
+void ReleaseDirNumber(Context& ctx, std::uint32_t dirNumber) {
+  std::error_code ec;
+  std::filesystem::remove(ctx.mem.FileDir / dirName(dirNumber), ec);  // only an empty directory goes
+}
+
 bool AddForumDatabase(Context& ctx, std::string_view name) {
-  const std::uint32_t dir = NextDirNumber(ctx);
+  const std::uint32_t dir = ReserveDirNumber(ctx);
+  if (dir == 0) return false;
   OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
   ctx.for_ = Forums{};
   ctx.for_.DESCRIPTION = name;
@@ -112,8 +142,8 @@ bool AddForumDatabase(Context& ctx, std::string_view name) {
     ctx.for_.INDEXTYPE = 1;
     ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kReport) == 1;
   }
+  if (!ok) ReleaseDirNumber(ctx, dir);
   if (ok) {
-    ExistPath(ctx, kPathCreate, ctx.mem.FileDir / dirName(dir), {}, true);
     // The description is written into the new directory; the globals go
     // back to the active database afterwards.
     Restore<std::string> keepDir(ctx.mem.Dirnamn);

@@ -26,6 +26,17 @@ std::uint8_t UpdREF(Context& ctx, int mode);
 // The highest directory number in the list plus 1, or 1 for an empty list.
 std::uint32_t NextDirNumber(Context& ctx);
 
+// A directory number for a new database, at least NextDirNumber and at
+// least `atLeast`, whose directory this call has just created. Processes
+// adding databases at once each get a number of their own: the directory
+// is the reservation (a directory made by anyone else is passed over).
+// 0 when no directory can be made (the user was told why).
+std::uint32_t ReserveDirNumber(Context& ctx, std::uint32_t atLeast = 1);
+
+// Gives back a reservation that was not used: removes its directory when
+// it is still empty.
+void ReleaseDirNumber(Context& ctx, std::uint32_t dirNumber);
+
 // The quick form " Add New Forum": adds a forum database named `name` with a
 // new identifier and the next free directory, creates the directory and its
 // description. False when the record cannot be added (the user was told

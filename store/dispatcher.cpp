@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "store/charset.h"
+#include "store/private_directories.h"
 #include "store/report.h"
 
 namespace qv {
@@ -232,8 +233,7 @@ std::uint8_t ExistPath(Context& ctx, int mode, const std::filesystem::path& path
          MessageKind::Warning);
   }
   if (mode == kPathCreate || mode == kTableDirCreate) {
-    std::filesystem::create_directories(path, ec);
-    if (ec || !std::filesystem::is_directory(path)) {
+    if (!createPrivateDirectories(path, ec) || !std::filesystem::is_directory(path)) {
       ctx.ui.beep();
       stop(ctx, " Directory Creation Error",
            "The specified directory " + shownPath + " could not be created.\r\n" + "Quorvel will be halted.",

@@ -45,8 +45,12 @@ int addMail(Env& env, const AddArgs& a) {
   form.name = cp1252FromUtf8(a.name);
   form.address = cp1252FromUtf8(a.address);
   for (std::size_t i = 0; i < a.alternatives.size(); ++i) form.alternatives[i] = cp1252FromUtf8(a.alternatives[i]);
-  std::uint32_t dir = NextDirNumber(ctx);
-  if (!AddMailDatabase(ctx, form, dir)) return kFailure;
+  std::uint32_t dir = ReserveDirNumber(ctx);
+  if (dir == 0) return kFailure;
+  if (!AddMailDatabase(ctx, form, dir)) {
+    ReleaseDirNumber(ctx, dir);
+    return kFailure;
+  }
   const Forums added = ctx.for_;
   // The first mail database becomes the default one for imports.
   if (generalSetting(ctx, kItemMailDatabase) == 0) {
