@@ -24,7 +24,7 @@ std::unique_ptr<Cutter> makeTheBatCutter();
 // next header line after the body has begun.
 std::unique_ptr<Cutter> makeHeaderScanCutter(bool news);
 // "Generic Mail Type 2", Poco Mail (`news` false) and Winvn (true): "From "
-// lines with an address.
+// lines with an address or ending in the mailbox date (from_line.h).
 std::unique_ptr<Cutter> makeFromLineCutter(bool news);
 // IE News and Outlook Express 4 News (`records` true: 0xBC records and
 // header lines) and Netscape News (false: header lines only).

@@ -114,6 +114,40 @@ TEST(SeparatorMailboxes, MarkerAndNetscapeMailboxesSkipWhatComesBeforeTheFirstHe
   EXPECT_EQ(r.sink.messages[1].subject, "Two");
 }
 
+// Mailing-list archives write the sender as "guido at python.org", local
+// mail as "MAILER-DAEMON": the mailbox date at the end of the line makes such
+// a line a separator; a body line that begins with "From " is none.
+TEST(FromLineMailboxes, DateEndedLinesStartMessagesWithOrWithoutAnAddress) {
+  const std::string archive =
+      "From guido at python.org  Mon Sep  1 10:11:12 2003\n"
+      "From: guido at python.org (Guido)\nDate: Mon, 01 Sep 2003 10:11:12 -0400\nSubject: One\n\n"
+      "From here on we go\nto the end.\n\n"
+      "From MAILER-DAEMON Tue Sep  2 08:00:00 2003 -0700\nFrom: mailer-daemon@x.org\nSubject: Two\n\nReturned\n"
+      "From tim@x.org Wed Sep  3 09:00:00 2003\nFrom: tim@x.org\nSubject: Three\n\nLast\n";
+  for (std::string_view format : {"Generic Mail Type 2", "Poco Mail", "Winvn"}) {
+    for (const std::string& bytes : {archive, crlf(archive)}) {
+      const StoreRun r = readStore(format, bytes);
+      ASSERT_EQ(r.sink.messages.size(), 3u) << format;
+      EXPECT_TRUE(r.sink.skipped.empty());
+      EXPECT_EQ(r.sink.messages[0].subject, "One");
+      EXPECT_EQ(r.sink.messages[0].date, dates::dayNumber(2003, 9, 1));
+      EXPECT_EQ(r.sink.messages[0].text, "From here on we go\r\nto the end.\r\n\r\n");
+      EXPECT_EQ(r.sink.messages[1].subject, "Two");
+      EXPECT_EQ(r.sink.messages[1].text, "Returned\r\n");
+      EXPECT_EQ(r.sink.messages[2].text, "Last\r\n");
+    }
+  }
+  // A quoted separator or a "From " line with other words after the date stays in the body.
+  const StoreRun r = readStore("Generic Mail Type 2",
+                               "From a at x.org  Mon Sep  1 10:11:12 2003\nSubject: One\n\nBody\n"
+                               ">From b at x.org  Mon Sep  1 10:11:12 2003\n"
+                               "From b at x.org  Mon Sep  1 10:11:12 2003, he wrote\n");
+  ASSERT_EQ(r.sink.messages.size(), 1u);
+  EXPECT_EQ(r.sink.messages[0].text,
+            "Body\r\n>From b at x.org  Mon Sep  1 10:11:12 2003\r\nFrom b at x.org  Mon Sep  1 10:11:12 2003, he "
+            "wrote\r\n");
+}
+
 TEST(PegasusReader, MessagesEndAtEachFormOfCtrlZ) {
   const StoreRun r = readStore("Pegasus",
                                "junk\r\nFrom: a@x.org\r\nDate: Wed, 5 Jan 2000 09:30\r\nSubject: One\r\n\r\n"
