@@ -208,20 +208,24 @@ TEST(HeaderScanReader, CandidatesWithoutFromDateAndToAreSkipped) {
   EXPECT_EQ(r.sink.skipped[0].second, "no From, Date and To lines");
 }
 
-TEST(MailRecogniser, NewsAndBoundlessMultipartAreRejectedFoldedBoundariesFound) {
+// A multipart mail whose Content-Type names no boundary is kept, its body
+// whole: without a boundary no part can be told from another.
+TEST(MailRecogniser, NewsIsRejectedBoundlessMultipartKeptWholeFoldedBoundariesFound) {
   const std::string from = "From a@x.org Sat Jan  1 00:00:00 2000\r\nFrom: a@x.org\r\n";
+  const std::string broken = "--XYZ\r\nContent-Type: text/plain\r\n\r\nNo parts\r\n--XYZ--\r\n";
   const StoreRun r =
       readStore("Generic Mail Type 2",
                 from + "Newsgroups: comp.x\r\nSubject: News\r\n\r\nArticle\r\n" +  //
-                    from + "Content-Type: multipart/mixed\r\nSubject: Broken\r\n\r\nNo parts\r\n" + from +
+                    from + "Content-Type: multipart/mixed\r\nSubject: Broken\r\n\r\n" + broken + from +
                     "Subject: Parts\r\nContent-Type: multipart/alternative;\r\n\tboundary=\"XYZ\"\r\n\r\n" +
                     "--XYZ\r\nContent-Type: text/plain\r\n\r\nPlain part\r\n--XYZ\r\nContent-Type: text/html\r\n\r\n"
                     "<p>Html part</p>\r\n--XYZ--\r\n");
-  ASSERT_EQ(r.sink.messages.size(), 1u);
-  EXPECT_EQ(r.sink.messages[0].text, "Plain part\r\n");
-  ASSERT_EQ(r.sink.skipped.size(), 2u);
+  ASSERT_EQ(r.sink.messages.size(), 2u);
+  EXPECT_EQ(r.sink.messages[0].subject, "Broken");
+  EXPECT_EQ(r.sink.messages[0].text, broken);
+  EXPECT_EQ(r.sink.messages[1].text, "Plain part\r\n");
+  ASSERT_EQ(r.sink.skipped.size(), 1u);
   EXPECT_EQ(r.sink.skipped[0].second, "a news article among mail (Newsgroups line)");
-  EXPECT_EQ(r.sink.skipped[1].second, "a multipart mail without boundary");
 }
 
 TEST(NewsReaders, RecordsFillWhatTheLinesLackAndRepliesGoToUnknown) {
