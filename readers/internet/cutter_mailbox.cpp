@@ -67,7 +67,7 @@ class MarkerCutter final : public Cutter {
 
 class NetscapeMailCutter final : public Cutter {
  public:
-  NetscapeMailCutter() : Cutter(mailTraits()) {}
+  NetscapeMailCutter() : Cutter(traits()) {}
 
   Found seek(Scan& scan, Frame& frame, MessageSink&) override {
     while (!scan.window.atEnd()) {
@@ -92,6 +92,13 @@ class NetscapeMailCutter final : public Cutter {
   }
 
  private:
+  // The Unix and Mac versions of Netscape write LF line ends, the Windows
+  // version CR LF.
+  static CutterTraits traits() {
+    CutterTraits t = mailTraits();
+    t.lfTolerant = true;
+    return t;
+  }
   static bool separatorAt(const Scan& scan) {
     return scan.window.view(kNetscapeSeparator.size()) == kNetscapeSeparator;
   }

@@ -148,6 +148,40 @@ TEST(FromLineMailboxes, DateEndedLinesStartMessagesWithOrWithoutAnAddress) {
             "wrote\r\n");
 }
 
+// The Unix and Mac versions of Netscape keep their mail and news folders
+// with LF line ends: such a folder gives what its CR LF twin gives. A CR LF
+// folder (its first line end decides) keeps a lone LF as text.
+TEST(NetscapeFolders, LfOnlyFoldersGiveTheMessagesOfTheirCrLfTwins) {
+  const std::string mail =
+      "From - Sat Jan 01 10:00:00 2000\nX-Mozilla-Status: 0001\nFrom: a@x.org\nSubject: One\n\nBody one\n\n"
+      "From - Sun Jan 02 10:00:00 2000\nX-Mozilla-Status: 0001\nSubject: Two\nFrom: b@x.org\n\nBody two\n";
+  const std::string news =
+      "Newsgroups: comp.a\nFrom: Jane <Jane@X.org>\nSubject: One\nMessage-ID: <n1@x>\n\nText one\n\n"
+      "Newsgroups: comp.a\nFrom: k@x.org\nSubject: Two\nMessage-ID: <n2@x>\nReferences: <n1@x>\n\nText two\n";
+  for (const auto& [format, folder] : {std::pair{"Netscape Mail", mail}, std::pair{"Netscape News", news}}) {
+    const StoreRun lf = readStore(format, folder);
+    const StoreRun twin = readStore(format, crlf(folder));
+    ASSERT_EQ(lf.sink.messages.size(), 2u) << format;
+    ASSERT_EQ(twin.sink.messages.size(), 2u) << format;
+    EXPECT_TRUE(lf.sink.skipped.empty());
+    for (std::size_t i = 0; i < 2; ++i) {
+      const Message& a = lf.sink.messages[i];
+      const Message& b = twin.sink.messages[i];
+      EXPECT_EQ(a.subject, i == 0 ? "One" : "Two") << format;
+      EXPECT_EQ(a.subject, b.subject);
+      EXPECT_EQ(a.senderAddress, b.senderAddress);
+      EXPECT_EQ(a.newsgroups, b.newsgroups);
+      EXPECT_EQ(a.parentId, b.parentId);
+      EXPECT_EQ(a.text, b.text);
+    }
+    EXPECT_EQ(lf.sink.messages[1].text, format == std::string_view("Netscape Mail") ? "Body two\r\n" : "Text two\r\n");
+  }
+  const StoreRun r = readStore("Netscape Mail", crlf("From - Sat Jan 01 10:00:00 2000\nFrom: a@x.org\n\nBody") +
+                                                    "\nFrom - Sun Jan 02 10:00:00 2000\nFrom: b@x.org\r\n");
+  ASSERT_EQ(r.sink.messages.size(), 1u);
+  EXPECT_EQ(r.sink.messages[0].text, "Body\nFrom - Sun Jan 02 10:00:00 2000\nFrom: b@x.org\r\n");
+}
+
 TEST(PegasusReader, MessagesEndAtEachFormOfCtrlZ) {
   const StoreRun r = readStore("Pegasus",
                                "junk\r\nFrom: a@x.org\r\nDate: Wed, 5 Jan 2000 09:30\r\nSubject: One\r\n\r\n"
