@@ -4,6 +4,7 @@
 #include "readers/capture/capture_text.h"
 #include "readers/internet/convert.h"
 #include "readers/internet/date_text.h"
+#include "readers/internet/from_line.h"
 #include "readers/internet/header_text.h"
 #include "readers/internet/store_reader.h"
 #include "store/names.h"
@@ -12,10 +13,6 @@ namespace qv::capture {
 namespace {
 
 constexpr std::string_view kTens = "==========";
-
-bool fromLineSeparator(std::string_view line) {
-  return line.starts_with("From ") && line.substr(0, 100).find('@') != std::string_view::npos;
-}
 
 // A forum party: an Internet address as the header split reads it, a
 // CompuServe one ("Jane Doe 76543,210") by the CompuServe rules.
@@ -39,7 +36,7 @@ SeparatorKind newsSeparators(std::string_view firstBytes) {
   if (run != std::string_view::npos && firstBytes.substr(run).starts_with("========")) return SeparatorKind::Eights;
   for (std::size_t at = 0; at < firstBytes.size();) {
     const std::size_t lf = firstBytes.find('\n', at);
-    if (fromLineSeparator(firstBytes.substr(at, lf == std::string_view::npos ? lf : lf - at)))
+    if (internet::fromSeparatorLine(firstBytes.substr(at, lf == std::string_view::npos ? lf : lf - at)))
       return SeparatorKind::FromLines;
     if (lf == std::string_view::npos) break;
     at = lf + 1;
@@ -96,7 +93,7 @@ bool SeparatorReader::isSeparator(std::string_view line) const {
   switch (separators_) {
     case SeparatorKind::Tens: return line.starts_with(kTens);
     case SeparatorKind::Eights: return line.starts_with("========");
-    case SeparatorKind::FromLines: return fromLineSeparator(line);
+    case SeparatorKind::FromLines: return internet::fromSeparatorLine(line);
     case SeparatorKind::None: break;
   }
   return false;

@@ -7,8 +7,10 @@
 // Separators: "==========" (ten equal signs) for VirtualAccess; for the news
 // formats the first 300 bytes decide once: the first run of five equal
 // signs, when it begins "========", makes "========" lines the separators;
-// otherwise a "From " line with an "@" in its first 100 characters makes
-// such lines the separators. A news file with neither has no messages.
+// otherwise a "From " separator line as the "From " mailboxes have them (an
+// "@" in its first 100 characters, or the mailbox date at its end:
+// internet/from_line.h) makes such lines the separators. A news file with
+// neither has no messages.
 //
 // Lines are read with quoted-printable soft breaks undone and "=XX" pairs
 // decoded (separator lines themselves are read as they are). After a

@@ -253,15 +253,9 @@ Converted convertMessage(LineQueue& lines, const ConvertOptions& options, const 
     case Recogniser::Mail: h = readMailHeader(lines); break;
     case Recogniser::News: h = readNewsHeader(lines, prefill); break;
   }
-  if (options.recogniser == Recogniser::Mail) {
-    if (h.newsgroupsLine) {
-      out.rejected = "a news article among mail (Newsgroups line)";
-      return out;
-    }
-    if (h.multipart && !h.boundary) {
-      out.rejected = "a multipart mail without boundary";
-      return out;
-    }
+  if (options.recogniser == Recogniser::Mail && h.newsgroupsLine) {
+    out.rejected = "a news article among mail (Newsgroups line)";
+    return out;
   }
   if (options.required == Required::FromDateTo && !(h.from && h.date && h.to)) {
     out.rejected = "no From, Date and To lines";
@@ -324,11 +318,12 @@ Converted convertMessage(LineQueue& lines, const ConvertOptions& options, const 
   m.date = when.date;
   m.time = when.time;
 
+  // A multipart mail whose boundary was not found keeps its whole body:
+  // without a boundary no part can be told from another.
   BodyKind kind = h.kind;
   if (options.recogniser != Recogniser::Eudora && h.multipart && h.boundary)
     kind = body::selectParts(lines, h.firstBody, lines.size(), *h.boundary);
-  if (h.firstBody < lines.size())
-    m.text = body::assembleBody(kind, lines, h.firstBody, lines.size(), options.aolBody);
+  if (h.firstBody < lines.size()) m.text = body::assembleBody(kind, lines, h.firstBody, lines.size(), options.aolBody);
   out.message = std::move(m);
   return out;
 }

@@ -65,9 +65,10 @@ struct Converted {
 };
 
 // Parses the header, decides the kind and the parties, and assembles the
-// body. Rejections: an empty message; a news article among mail; a
-// multipart mail without boundary; a header without what `options.required`
-// demands. Lines may be drop-marked by part selection.
+// body. Rejections: an empty message; a news article among mail; a header
+// without what `options.required` demands. A multipart message whose
+// boundary is not found is kept, its body assembled whole (no part
+// selection). Lines may be drop-marked by part selection.
 Converted convertMessage(LineQueue& lines, const ConvertOptions& options, const Prefill* prefill);
 
 }  // namespace qv::internet

@@ -2,6 +2,7 @@
 // Mail and Outlook Express 4 Mail, Netscape's "From - " folders, and the
 // "From " mailboxes.
 #include "readers/internet/cutters.h"
+#include "readers/internet/from_line.h"
 #include "readers/internet/header_text.h"
 
 namespace qv::internet {
@@ -66,7 +67,7 @@ class MarkerCutter final : public Cutter {
 
 class NetscapeMailCutter final : public Cutter {
  public:
-  NetscapeMailCutter() : Cutter(mailTraits()) {}
+  NetscapeMailCutter() : Cutter(traits()) {}
 
   Found seek(Scan& scan, Frame& frame, MessageSink&) override {
     while (!scan.window.atEnd()) {
@@ -91,6 +92,13 @@ class NetscapeMailCutter final : public Cutter {
   }
 
  private:
+  // The Unix and Mac versions of Netscape write LF line ends, the Windows
+  // version CR LF.
+  static CutterTraits traits() {
+    CutterTraits t = mailTraits();
+    t.lfTolerant = true;
+    return t;
+  }
   static bool separatorAt(const Scan& scan) {
     return scan.window.view(kNetscapeSeparator.size()) == kNetscapeSeparator;
   }
@@ -110,10 +118,12 @@ class FromLineCutter final : public SeparatorLineCutter {
     t.lfTolerant = true;
     return t;
   }
-  // "From " and an "@" within the line's first 100 characters.
+  // "From " and an "@" within the line's first 100 characters, or a line
+  // ending in the mailbox date (from_line.h). One character more than the
+  // longest date line is looked at, so that a longer line is seen as such.
   bool separatorAt(const Scan& scan) const override {
-    const std::string_view line = scan.lineAhead(100);
-    return line.starts_with("From ") && line.find('@') != std::string_view::npos;
+    if (scan.window.view(5) != "From ") return false;
+    return fromSeparatorLine(scan.lineAhead(kFromLineDateMax + 1));
   }
 };
 

@@ -60,6 +60,7 @@ class NewsCutter final : public Cutter {
     CutterTraits t;
     t.convert.recogniser = Recogniser::News;
     t.convert.addressVariant = !records;  // Netscape News
+    t.lfTolerant = !records;              // Netscape News on Unix and the Mac writes LF line ends
     t.midLineStops[kRecordMark] = records;
     return t;
   }

@@ -13,7 +13,7 @@ namespace qv::internet {
 std::unique_ptr<Cutter> makeEudoraCutter();
 // IE Mail and Outlook Express 4 Mail: messages after the marker 0x7F 0x00 0x7F.
 std::unique_ptr<Cutter> makeMarkerCutter();
-// Netscape Mail: messages after "From - " lines.
+// Netscape Mail: messages after "From - " lines; CR LF or LF line ends.
 std::unique_ptr<Cutter> makeNetscapeMailCutter();
 // Pegasus: header lines to a Ctrl-Z.
 std::unique_ptr<Cutter> makePegasusCutter();
@@ -24,10 +24,11 @@ std::unique_ptr<Cutter> makeTheBatCutter();
 // next header line after the body has begun.
 std::unique_ptr<Cutter> makeHeaderScanCutter(bool news);
 // "Generic Mail Type 2", Poco Mail (`news` false) and Winvn (true): "From "
-// lines with an address.
+// lines with an address or ending in the mailbox date (from_line.h).
 std::unique_ptr<Cutter> makeFromLineCutter(bool news);
 // IE News and Outlook Express 4 News (`records` true: 0xBC records and
-// header lines) and Netscape News (false: header lines only).
+// header lines) and Netscape News (false: header lines only; CR LF or LF
+// line ends).
 std::unique_ptr<Cutter> makeNewsCutter(bool records);
 
 }  // namespace qv::internet

@@ -311,6 +311,19 @@ TEST(Separator, NewsVariantsAreDecidedFromTheFirstBytes) {
   EXPECT_TRUE(readSeparated(false, "no separators at all\n").sink.mail.empty());
 }
 
+// "Unix News" files whose "From " lines write no "@" but end in the mailbox
+// date are cut at those lines, not at a body line beginning with "From ".
+TEST(Separator, UnixNewsFromLinesEndingInTheMailboxDate) {
+  const std::string first = "From news at example.org  Mon Sep  1 10:11:12 2003";
+  EXPECT_EQ(capture::newsSeparators(first + "\r\n"), capture::SeparatorKind::FromLines);
+  const std::string article = "From: a@b.c\nNewsgroups: comp.x\nMessage-ID: <1@b.c>\nSubject: One\n\n";
+  const CaptureRun r = readSeparated(false, crlf(first + "\n" + article + "From here on we go\n" +
+                                                 "From news Tue Sep  2 10:11:12 2003 EST\n" + article + "Two\n"));
+  ASSERT_EQ(r.sink.mail.size(), 2u);
+  EXPECT_EQ(r.sink.mail[0].text, "From here on we go\r\n");
+  EXPECT_EQ(r.sink.mail[1].text, "Two\r\n");
+}
+
 TEST(Separator, ListservNotebookIsReadWithoutCrash) {
   const std::filesystem::path corpus = std::filesystem::path(QV_SOURCE_DIR) / ".." / "shared" / "corpus" / "listserv";
   if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no corpus";

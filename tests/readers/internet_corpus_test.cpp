@@ -5,8 +5,8 @@
 // python3) — or, where the documented cutting rules differ from it, the
 // count those rules give, with the reason beside it.
 //
-// The python-dev archives are large: the default run reads four months;
-// QV_CORPUS_FULL=1 reads all 24.
+// All 24 python-dev months (37 MB) are read: about 15 seconds in a
+// sanitizer build.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -120,39 +120,56 @@ class InternetCorpus : public ::testing::Test {
   }
 };
 
-// The "From " mailboxes as "Generic Mail Type 2". A message starts only at a
-// "From " line holding an "@" in its first 100 characters. Python's mailbox
-// module takes every "From " line; the archives that write the sender as
-// "guido at python.org" (python-dev from August 2003, the pipermail and
-// hyperkitty exports, Numpy-discussion, imagined.mbox) therefore give fewer
-// messages here — the messages behind such lines run on in the message
-// before, and a file without any "@" separator gives none. mbox.src and its
-// CR LF twin mbox.win hold one "From " line without "@".
-TEST_F(InternetCorpus, FromLineMailboxesGiveOneMessagePerSeparatorWithAnAddress) {
-  std::vector<std::string> files;
-  for (const std::string& f : filesUnder("mbox")) {
-    const bool archive = f.find("python-dev-archives") != std::string::npos;
-    const bool sampleMonth = f.ends_with("2002-01.txt") || f.ends_with("2002-12.txt") || f.ends_with("2003-08.txt") ||
-                             f.ends_with("2003-09.txt");
-    if (!archive || sampleMonth || std::getenv("QV_CORPUS_FULL") != nullptr) files.push_back(f);
-  }
+// The "From " mailboxes as "Generic Mail Type 2". A message starts at a
+// "From " line holding an "@" in its first 100 characters or ending in the
+// mailbox date; every message such a line starts is taken, or skipped when
+// rejected (a news article among mail), and data/corpus_counts.py counts
+// those lines as well. Python's mailbox module takes every "From " line at a line start.
+// Together, and for each python-dev month alone, the messages stored are
+// Python's count within 0.5 % (python-dev 2003-11 quotes "From Barry's
+// discussion …" unescaped in a body: Python splits there, Quorvel does
+// not); every other mailbox gives exactly Python's count, but for those
+// listed in kFromLineExemptions.
+const std::map<std::string, std::string> kFromLineExemptions = {
+    {"mbox/micronode_mstor/etc/samples/mailboxes/samples.mbx",
+     "a Netscape folder whose generated separators read \"From - Mon June 02 12:00:00 1997\": a four-letter month "
+     "is no mailbox date, so 2 of its 4 messages start (the Netscape Mail reader reads all 4)"},
+    {"mbox/micronode_mstor/etc/samples/mailboxes/MboxFile/Inbox",
+     "a Netscape folder of one message whose only separator reads \"From - Mon June 02 12:00:00 1997\" (the "
+     "Netscape Mail reader reads it)"},
+};
+
+bool withinHalfAPercent(std::size_t ours, std::size_t python) {
+  const std::size_t difference = ours > python ? ours - python : python - ours;
+  return difference * 200 <= python;
+}
+
+TEST_F(InternetCorpus, FromLineMailboxesGivePythonsCount) {
+  const std::vector<std::string> files = filesUnder("mbox");
   const auto counts = pythonCounts("mbox", files);
   ASSERT_EQ(counts.size(), files.size());
-  std::size_t python = 0, rule = 0, found = 0;
+  std::size_t python = 0, taken = 0, skipped = 0;
   for (const std::string& f : files) {
     const FileRun r = readFile("Generic Mail Type 2", kCorpus / f);
     ASSERT_TRUE(r.opened) << f;
     const std::vector<std::string>& c = counts.at(f);
-    // Rejected messages (a Newsgroups line, a multipart without boundary)
-    // are counted as skipped: together with the taken ones they are the
-    // messages the file was cut into.
-    EXPECT_EQ(r.taken + r.skipped.size(), std::stoul(c[1])) << f << " (python: " << c[0] << ")";
-    python += std::stoul(c[0]);
-    rule += std::stoul(c[1]);
-    found += r.taken;
+    const std::size_t pythonCount = std::stoul(c[0]);
+    // Each separator starts one message, taken or skipped.
+    EXPECT_EQ(r.taken + r.skipped.size(), std::stoul(c[1])) << f;
+    if (f.find("python-dev-archives") != std::string::npos) {
+      EXPECT_TRUE(withinHalfAPercent(r.taken, pythonCount)) << f << ": " << r.taken << ", python " << pythonCount;
+      std::printf("  %s: python %zu, stored %zu\n", fs::path(f).filename().c_str(), pythonCount, r.taken);
+    } else if (!kFromLineExemptions.contains(f)) {
+      EXPECT_EQ(r.taken, pythonCount) << f;
+    }
+    python += pythonCount;
+    taken += r.taken;
+    skipped += r.skipped.size();
   }
-  std::printf("From mailboxes: %zu files, python %zu messages, %zu separators with \"@\", %zu taken\n", files.size(),
-              python, rule, found);
+  EXPECT_TRUE(withinHalfAPercent(taken, python)) << taken << ", python " << python;
+  std::printf("From mailboxes: %zu files, python %zu messages, %zu stored, %zu skipped\n", files.size(), python, taken,
+              skipped);
+  for (const auto& [file, why] : kFromLineExemptions) std::printf("  exempt: %s: %s\n", file.c_str(), why.c_str());
 }
 
 // A CR LF twin reads like its LF-only original.
@@ -192,43 +209,57 @@ TEST_F(InternetCorpus, EudoraMailboxesWithAndWithoutTableOfContents) {
 }
 
 // Netscape folders: a message begins at the first line after a "From - "
-// line that starts with From:, Date:, To: or Subject:, and a line ends at
-// CR LF. These folders have LF line ends only: after the separator at the
-// file start no line ever begins, so they give no message (python's mailbox
-// sees 4 and 1). The reader says nothing is there instead of guessing.
-TEST_F(InternetCorpus, LfOnlyNetscapeFoldersGiveNoMessage) {
-  for (const char* f : {"samples.mbx", "MboxFile/Inbox"}) {
-    const FileRun r = readFile("Netscape Mail", kCorpus / "mbox/micronode_mstor/etc/samples/mailboxes" / f);
+// line that starts with From:, Date:, To: or Subject:. These two folders
+// have LF line ends, as the Unix and Mac versions of Netscape write them;
+// each gives Python's count, and its CR LF copy the same messages.
+TEST_F(InternetCorpus, LfOnlyNetscapeFoldersGivePythonsCount) {
+  const std::vector<std::string> files = {"mbox/micronode_mstor/etc/samples/mailboxes/samples.mbx",
+                                          "mbox/micronode_mstor/etc/samples/mailboxes/MboxFile/Inbox"};
+  const auto counts = pythonCounts("mbox", files);
+  ASSERT_EQ(counts.size(), files.size());
+  for (const std::string& f : files) {
+    const FileRun r = readFile("Netscape Mail", kCorpus / f);
     EXPECT_TRUE(r.opened) << f;
-    EXPECT_EQ(r.taken + r.skipped.size(), 0u) << f;
+    EXPECT_TRUE(r.skipped.empty()) << f;
+    EXPECT_EQ(r.taken, std::stoul(counts.at(f)[0])) << f;
+    const FileRun twin = readAsCrLf("Netscape Mail", kCorpus / f);
+    ASSERT_EQ(twin.taken, r.taken) << f;
+    for (std::size_t i = 0; i < r.firstFew.size(); ++i) {
+      EXPECT_EQ(r.firstFew[i].subject, twin.firstFew[i].subject) << f;
+      EXPECT_EQ(r.firstFew[i].senderAddress, twin.firstFew[i].senderAddress) << f;
+      EXPECT_EQ(r.firstFew[i].date, twin.firstFew[i].date) << f;
+      EXPECT_EQ(r.firstFew[i].text, twin.firstFew[i].text) << f;
+    }
+    std::printf("Netscape folder %s: python %s, stored %zu\n", f.c_str(), counts.at(f)[0].c_str(), r.taken);
   }
 }
 
-// Usenet articles, one per file, through the Netscape News reader. Its
-// lines end at CR LF; these spool files have LF only, so no line after the
-// first begins and a file whose first line is not an article line ("Xref:",
-// "Path:") gives nothing. Read as the CR LF files a Windows news reader
-// keeps, every file gives its article, whose subject is the file's
-// (python's email module). An article ends at an article line after its
-// header, so a body that quotes header lines ("From: …" at a line start)
-// gives further pieces; they are counted, not compared.
+// Usenet articles, one per file, through the Netscape News reader. These
+// spool files have LF line ends; each gives what its CR LF copy (as a
+// Windows news reader keeps it) gives, and every file gives its article,
+// whose subject is the file's (python's email module). An article ends at
+// an article line after its header, so a body that quotes header lines
+// ("From: …" at a line start) gives further pieces; they are counted, not
+// compared.
 TEST_F(InternetCorpus, UsenetArticlesGiveTheirArticle) {
   const std::vector<std::string> files = filesUnder("usenet");
   const auto counts = pythonCounts("single", {"usenet"});
   ASSERT_EQ(counts.size(), files.size());
-  std::size_t articles = 0, pieces = 0, complete = 0, asLf = 0;
+  std::size_t articles = 0, pieces = 0, complete = 0;
   for (const std::string& f : files) {
     const std::vector<std::string>& c = counts.at(f);
     if (c[0] != "1") continue;
     ++complete;
-    asLf += readFile("Netscape News", kCorpus / f).taken;
-    const FileRun r = readAsCrLf("Netscape News", kCorpus / f);
-    if (r.taken == 0) {
+    const FileRun r = readFile("Netscape News", kCorpus / f);
+    const FileRun twin = readAsCrLf("Netscape News", kCorpus / f);
+    EXPECT_EQ(r.taken, twin.taken) << f;
+    if (r.taken == 0 || twin.taken == 0) {
       ADD_FAILURE() << f;
       continue;
     }
     const internet::Message& first = r.firstFew.front();
     EXPECT_EQ(first.kind, internet::MessageKind::News) << f;
+    EXPECT_EQ(first.text, twin.firstFew.front().text) << f;
     // An encoded word in a character set other than Latin-1 and Latin-2
     // stays encoded (its pairs decoded): compared only when plain.
     if (!c[1].starts_with("=?")) {
@@ -239,8 +270,7 @@ TEST_F(InternetCorpus, UsenetArticlesGiveTheirArticle) {
     pieces += r.taken - 1;
   }
   EXPECT_EQ(articles, complete);
-  std::printf("Usenet: %zu files, %zu complete articles read as CR LF (%zu as LF-only), %zu further pieces\n",
-              files.size(), articles, asLf, pieces);
+  std::printf("Usenet: %zu files, %zu complete articles, %zu further pieces\n", files.size(), articles, pieces);
 }
 
 // Single messages through the header-scan reader ("Generic Mail Type 1"):

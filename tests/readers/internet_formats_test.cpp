@@ -114,6 +114,74 @@ TEST(SeparatorMailboxes, MarkerAndNetscapeMailboxesSkipWhatComesBeforeTheFirstHe
   EXPECT_EQ(r.sink.messages[1].subject, "Two");
 }
 
+// Mailing-list archives write the sender as "guido at python.org", local
+// mail as "MAILER-DAEMON": the mailbox date at the end of the line makes such
+// a line a separator; a body line that begins with "From " is none.
+TEST(FromLineMailboxes, DateEndedLinesStartMessagesWithOrWithoutAnAddress) {
+  const std::string archive =
+      "From guido at python.org  Mon Sep  1 10:11:12 2003\n"
+      "From: guido at python.org (Guido)\nDate: Mon, 01 Sep 2003 10:11:12 -0400\nSubject: One\n\n"
+      "From here on we go\nto the end.\n\n"
+      "From MAILER-DAEMON Tue Sep  2 08:00:00 2003 -0700\nFrom: mailer-daemon@x.org\nSubject: Two\n\nReturned\n"
+      "From tim@x.org Wed Sep  3 09:00:00 2003\nFrom: tim@x.org\nSubject: Three\n\nLast\n";
+  for (std::string_view format : {"Generic Mail Type 2", "Poco Mail", "Winvn"}) {
+    for (const std::string& bytes : {archive, crlf(archive)}) {
+      const StoreRun r = readStore(format, bytes);
+      ASSERT_EQ(r.sink.messages.size(), 3u) << format;
+      EXPECT_TRUE(r.sink.skipped.empty());
+      EXPECT_EQ(r.sink.messages[0].subject, "One");
+      EXPECT_EQ(r.sink.messages[0].date, dates::dayNumber(2003, 9, 1));
+      EXPECT_EQ(r.sink.messages[0].text, "From here on we go\r\nto the end.\r\n\r\n");
+      EXPECT_EQ(r.sink.messages[1].subject, "Two");
+      EXPECT_EQ(r.sink.messages[1].text, "Returned\r\n");
+      EXPECT_EQ(r.sink.messages[2].text, "Last\r\n");
+    }
+  }
+  // A quoted separator or a "From " line with other words after the date stays in the body.
+  const StoreRun r = readStore("Generic Mail Type 2",
+                               "From a at x.org  Mon Sep  1 10:11:12 2003\nSubject: One\n\nBody\n"
+                               ">From b at x.org  Mon Sep  1 10:11:12 2003\n"
+                               "From b at x.org  Mon Sep  1 10:11:12 2003, he wrote\n");
+  ASSERT_EQ(r.sink.messages.size(), 1u);
+  EXPECT_EQ(r.sink.messages[0].text,
+            "Body\r\n>From b at x.org  Mon Sep  1 10:11:12 2003\r\nFrom b at x.org  Mon Sep  1 10:11:12 2003, he "
+            "wrote\r\n");
+}
+
+// The Unix and Mac versions of Netscape keep their mail and news folders
+// with LF line ends: such a folder gives what its CR LF twin gives. A CR LF
+// folder (its first line end decides) keeps a lone LF as text.
+TEST(NetscapeFolders, LfOnlyFoldersGiveTheMessagesOfTheirCrLfTwins) {
+  const std::string mail =
+      "From - Sat Jan 01 10:00:00 2000\nX-Mozilla-Status: 0001\nFrom: a@x.org\nSubject: One\n\nBody one\n\n"
+      "From - Sun Jan 02 10:00:00 2000\nX-Mozilla-Status: 0001\nSubject: Two\nFrom: b@x.org\n\nBody two\n";
+  const std::string news =
+      "Newsgroups: comp.a\nFrom: Jane <Jane@X.org>\nSubject: One\nMessage-ID: <n1@x>\n\nText one\n\n"
+      "Newsgroups: comp.a\nFrom: k@x.org\nSubject: Two\nMessage-ID: <n2@x>\nReferences: <n1@x>\n\nText two\n";
+  for (const auto& [format, folder] : {std::pair{"Netscape Mail", mail}, std::pair{"Netscape News", news}}) {
+    const StoreRun lf = readStore(format, folder);
+    const StoreRun twin = readStore(format, crlf(folder));
+    ASSERT_EQ(lf.sink.messages.size(), 2u) << format;
+    ASSERT_EQ(twin.sink.messages.size(), 2u) << format;
+    EXPECT_TRUE(lf.sink.skipped.empty());
+    for (std::size_t i = 0; i < 2; ++i) {
+      const Message& a = lf.sink.messages[i];
+      const Message& b = twin.sink.messages[i];
+      EXPECT_EQ(a.subject, i == 0 ? "One" : "Two") << format;
+      EXPECT_EQ(a.subject, b.subject);
+      EXPECT_EQ(a.senderAddress, b.senderAddress);
+      EXPECT_EQ(a.newsgroups, b.newsgroups);
+      EXPECT_EQ(a.parentId, b.parentId);
+      EXPECT_EQ(a.text, b.text);
+    }
+    EXPECT_EQ(lf.sink.messages[1].text, format == std::string_view("Netscape Mail") ? "Body two\r\n" : "Text two\r\n");
+  }
+  const StoreRun r = readStore("Netscape Mail", crlf("From - Sat Jan 01 10:00:00 2000\nFrom: a@x.org\n\nBody") +
+                                                    "\nFrom - Sun Jan 02 10:00:00 2000\nFrom: b@x.org\r\n");
+  ASSERT_EQ(r.sink.messages.size(), 1u);
+  EXPECT_EQ(r.sink.messages[0].text, "Body\nFrom - Sun Jan 02 10:00:00 2000\nFrom: b@x.org\r\n");
+}
+
 TEST(PegasusReader, MessagesEndAtEachFormOfCtrlZ) {
   const StoreRun r = readStore("Pegasus",
                                "junk\r\nFrom: a@x.org\r\nDate: Wed, 5 Jan 2000 09:30\r\nSubject: One\r\n\r\n"
@@ -174,20 +242,24 @@ TEST(HeaderScanReader, CandidatesWithoutFromDateAndToAreSkipped) {
   EXPECT_EQ(r.sink.skipped[0].second, "no From, Date and To lines");
 }
 
-TEST(MailRecogniser, NewsAndBoundlessMultipartAreRejectedFoldedBoundariesFound) {
+// A multipart mail whose Content-Type names no boundary is kept, its body
+// whole: without a boundary no part can be told from another.
+TEST(MailRecogniser, NewsIsRejectedBoundlessMultipartKeptWholeFoldedBoundariesFound) {
   const std::string from = "From a@x.org Sat Jan  1 00:00:00 2000\r\nFrom: a@x.org\r\n";
+  const std::string broken = "--XYZ\r\nContent-Type: text/plain\r\n\r\nNo parts\r\n--XYZ--\r\n";
   const StoreRun r =
       readStore("Generic Mail Type 2",
                 from + "Newsgroups: comp.x\r\nSubject: News\r\n\r\nArticle\r\n" +  //
-                    from + "Content-Type: multipart/mixed\r\nSubject: Broken\r\n\r\nNo parts\r\n" + from +
+                    from + "Content-Type: multipart/mixed\r\nSubject: Broken\r\n\r\n" + broken + from +
                     "Subject: Parts\r\nContent-Type: multipart/alternative;\r\n\tboundary=\"XYZ\"\r\n\r\n" +
                     "--XYZ\r\nContent-Type: text/plain\r\n\r\nPlain part\r\n--XYZ\r\nContent-Type: text/html\r\n\r\n"
                     "<p>Html part</p>\r\n--XYZ--\r\n");
-  ASSERT_EQ(r.sink.messages.size(), 1u);
-  EXPECT_EQ(r.sink.messages[0].text, "Plain part\r\n");
-  ASSERT_EQ(r.sink.skipped.size(), 2u);
+  ASSERT_EQ(r.sink.messages.size(), 2u);
+  EXPECT_EQ(r.sink.messages[0].subject, "Broken");
+  EXPECT_EQ(r.sink.messages[0].text, broken);
+  EXPECT_EQ(r.sink.messages[1].text, "Plain part\r\n");
+  ASSERT_EQ(r.sink.skipped.size(), 1u);
   EXPECT_EQ(r.sink.skipped[0].second, "a news article among mail (Newsgroups line)");
-  EXPECT_EQ(r.sink.skipped[1].second, "a multipart mail without boundary");
 }
 
 TEST(NewsReaders, RecordsFillWhatTheLinesLackAndRepliesGoToUnknown) {

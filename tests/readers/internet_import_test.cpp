@@ -46,6 +46,28 @@ TEST_F(InternetImport, LfOnlyAndCrLfTwinsOfAGenericMailType2FileImportTheSame) {
                               "|owner|bob@example.org|Yes please, softline\r\n");
 }
 
+// A multipart mail whose Content-Type names no boundary is stored with its
+// whole body and counted as imported: a malformed MIME header loses no mail.
+TEST_F(InternetImport, MultipartMailWithoutBoundaryIsStoredWhole) {
+  const std::uint32_t mail = addMail("Jane Smith", "jane@example.org");
+  writeSource("parts.mbx",
+              "From bob@example.org Sat May  1 12:00:00 1999\nFrom: bob@example.org\nTo: jane@example.org\n"
+              "Date: Sat, 1 May 1999 12:00:00\nSubject: Photos\nMIME-Version: 1.0\nContent-Type: multipart/mixed\n\n"
+              "See below.\n--x\nContent-Type: text/plain\n\nHello\n--x--\n");
+  ImportSettings s = settings("Generic Mail Type 2", {"parts.mbx"});
+  s.mail = true;
+  s.mailDatabase = mail;
+  const ImportSummary r = run(s);
+  EXPECT_TRUE(r.completed) << r.outcome;
+  EXPECT_EQ(r.imported, 1u);
+  EXPECT_EQ(r.skipped, 0u);
+  EXPECT_TRUE(r.unreadable.empty());
+  EXPECT_EQ(mails(mail), std::vector<std::string>{"Photos|" + std::to_string(dates::dayNumber(1999, 5, 1)) + "|" +
+                                                  std::to_string(dates::timeOf(12, 0, 0)) +
+                                                  "|bob@example.org|owner|See below.\r\n--x\r\n"
+                                                  "Content-Type: text/plain\r\n\r\nHello\r\n--x--\r\n"});
+}
+
 TEST_F(InternetImport, EudoraWithItsTableOfContentsAndSentMail) {
   const std::uint32_t mail = addMail("Jane Smith", "me@y.org");
   const std::string first =

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "readers/internet/date_text.h"
+#include "readers/internet/from_line.h"
 #include "readers/internet/header_text.h"
 #include "store/dates.h"
 #include "tests/readers/internet_helpers.h"
@@ -229,6 +230,44 @@ TEST(HeaderLines, ClassifierAndQuickTest) {
   EXPECT_FALSE(looksLikeHeaderLine("Subject:hi there"));
   EXPECT_FALSE(looksLikeHeaderLine(" Subject: hi"));
   EXPECT_FALSE(looksLikeHeaderLine("Nothing"));
+}
+
+TEST(FromSeparatorLines, AnAddressOrTheMailboxDateAtTheEndMakesASeparator) {
+  const char* separators[] = {
+      "From guido at python.org  Mon Sep  1 10:11:12 2003",  // archives that hide the "@"
+      "From guido at python.org  Mon Sep  1 10:11:12 2003 -0700",
+      "From guido at python.org  Mon Sep  1 10:11:12 2003 EST",
+      "From MAILER-DAEMON Sat Aug 28 14:17:14 2021",  // local mail
+      "From owner-list Fri Oct  9 16:11 CDT 1998",    // minutes only, the zone before the year
+      "From list Sat Nov 15 01:17:36 +0000 2014",
+      "From x wed jan 01 00:00:00 2000 \r",  // any letter case, blanks and a CR after it
+      "From Mon Jan  1 00:00:00 2000",       // no sender at all
+      "From jane@x.org",                     // an "@" needs no date
+  };
+  for (const char* line : separators) EXPECT_TRUE(fromSeparatorLine(line)) << line;
+
+  const char* bodyLines[] = {
+      "From here on we go",
+      "From here on we go, said Mon Sep  1",
+      "From x  Mon Sep  1 10:11:12 2003 and later",  // words after the date
+      "From x  Mon Sep  1 10:11:12 03",              // a two-digit year
+      "From x  Mon Sep  1 10:11 12 2003",
+      "From x  Mon Sep  1 1:11:12 2003",  // a one-digit hour
+      "From x  Mon Sep 123 10:11:12 2003",
+      "From x  Day Sep  1 10:11:12 2003",            // not a day name
+      "From - Mon June 02 12:00:00 1997",            // not a three-letter month
+      "From x  Mon Sep  1 10:11:12 -0700 2003 EST",  // two zones
+      "From x  Mon Sep  1 10:11:12 2003 Eastern",    // not a zone
+      "from x at y.org  Mon Sep  1 10:11:12 2003",   // lower-case "from"
+      ">From x at y.org  Mon Sep  1 10:11:12 2003",  // quoted
+      "From  Sep  1 10:11:12 2003",
+  };
+  for (const char* line : bodyLines) EXPECT_FALSE(fromSeparatorLine(line)) << line;
+  // The date is looked for on lines of at most 400 characters; the "@" in the first 100.
+  const std::string date = " Mon Sep  1 10:11:12 2003";
+  EXPECT_TRUE(fromSeparatorLine("From " + std::string(400 - 5 - date.size(), 'x') + date));
+  EXPECT_FALSE(fromSeparatorLine("From " + std::string(401 - 5 - date.size(), 'x') + date));
+  EXPECT_FALSE(fromSeparatorLine("From " + std::string(95, 'x') + "@x.org"));
 }
 
 }  // namespace

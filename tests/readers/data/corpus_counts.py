@@ -5,8 +5,10 @@ email modules. One line per file, tab-separated, the path last:
 A PATH that is a folder stands for the files under it (names beginning
 with "." left out).
 
-  mbox PATH...   python's message count, the "From " lines holding an "@"
-                 in their first 100 characters, path
+  mbox PATH...   python's message count, the "From " lines that separate
+                 messages in Quorvel's "From " mailboxes (an "@" in their
+                 first 100 characters, or the mailbox date at their end:
+                 see from_date below), path
   single PATH... 1 when the message has From, Date and To lines (news:
                  Newsgroups and Message-ID), its subject's first 40
                  characters without one leading "Re:", path
@@ -15,7 +17,38 @@ import email
 import email.policy
 import mailbox
 import os
+import re
 import sys
+
+DAYS = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"}
+MONTHS = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"}
+
+
+def zone(word):
+    return re.fullmatch(rb"[+-][0-9]{4}|[A-Z]{1,5}", word) is not None
+
+
+def from_date(rest):
+    """Whether the words of `rest` end in "Www Mmm dd hh:mm[:ss] yyyy", with
+    one optional zone word before or after the year."""
+    w = [word for word in re.split(rb"[ \t]+", rest) if word]
+    if len(w) >= 2 and zone(w[-1]) and re.fullmatch(rb"[0-9]{4}", w[-2]):
+        w = w[:-1]
+    elif len(w) >= 2 and zone(w[-2]) and re.fullmatch(rb"[0-9]{4}", w[-1]):
+        w = w[:-2] + w[-1:]
+    if len(w) < 5 or not re.fullmatch(rb"[0-9]{4}", w[-1]):
+        return False
+    day, month, mday, time = w[-5], w[-4], w[-3], w[-2]
+    return (re.fullmatch(rb"[0-9]{2}:[0-9]{2}(:[0-9]{2})?", time) is not None
+            and re.fullmatch(rb"[0-9]{1,2}", mday) is not None
+            and month.upper().decode("latin-1") in MONTHS and day.upper().decode("latin-1") in DAYS)
+
+
+def separator(line):
+    line = line.rstrip(b"\r")
+    if not line.startswith(b"From "):
+        return False
+    return b"@" in line[:100] or (len(line) <= 400 and from_date(line[5:]))
 
 
 def files(paths):
@@ -44,7 +77,7 @@ def main():
             rule = 0
             with open(p, "rb") as f:
                 for line in f.read().split(b"\n"):
-                    rule += line.startswith(b"From ") and b"@" in line[:100]
+                    rule += separator(line)
             print("%d\t%d\t%s" % (count, rule, p))
         else:
             with open(p, "rb") as f:
