@@ -1,5 +1,5 @@
 #pragma once
-// The program's frame without its windows: start-up in the documented order,
+// The program's frame without its windows: start-up in its fixed order,
 // the active database and the globals it publishes, the register of open
 // windows, and shutdown. The command line and the GUI both drive it.
 

@@ -1,6 +1,6 @@
 #pragma once
-// Where an installation keeps its data: the data home (the program directory
-// of the documents). Chosen by --home, else $QUORVEL_HOME, else
+// Where an installation keeps its data: the data home, which plays the part
+// of the program directory (configuration, databases). Chosen by --home, else $QUORVEL_HOME, else
 // $XDG_DATA_HOME/quorvel, else ~/.local/share/quorvel.
 
 #include <filesystem>

@@ -184,7 +184,7 @@ enum LayoutOp : int { kLayoutLoad = 1, kLayoutStore = 2, kLayoutRead = 3, kLayou
 //   the current record at once.
 // - 3 reads it: the current one, else the default one; 0 when neither is
 //   saved (`place` unchanged: the window keeps its own layout).
-// - 4 (our addition) makes every current position (width) the default one
+// - 4 makes every current position (width) the default one
 //   again and saves: "Reset all window positions to default".
 // A number outside the range is an unknown item (the stop question).
 std::uint8_t WindowPos(Context& ctx, int op, int window, WindowPlace& place);

@@ -1,7 +1,7 @@
 #pragma once
 // The library's state: what the whole process shares (Library) and what one
 // thread of work — a window, a job, a command — has for itself (Context):
-// the shared globals of the documents (Mem:ForumNumber → ctx.mem.ForumNumber,
+// the shared globals (Mem:ForumNumber → ctx.mem.ForumNumber,
 // MasIdxPath, FileName, FileTmpName …), one current-record buffer and one
 // table handle per table, and the dispatcher's use counts.
 //

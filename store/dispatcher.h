@@ -54,8 +54,8 @@ std::uint8_t ExistPath(Context& ctx, int mode, const std::filesystem::path& path
                        bool quiet = false);
 std::uint8_t ExistPath(Context& ctx, int mode, int fileNo, std::string_view extra = {}, bool quiet = false);
 
-// Two paths name the same directory as the documents compare them: in upper
-// case, trailing blanks and separators ignored.
+// Two paths name the same directory as the program compares directory
+// settings: in upper case, trailing blanks and separators ignored.
 bool samePath(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace qv

@@ -2,7 +2,7 @@
 // Fixed-width text fields of the record layouts (STRING(n)).
 //
 // A FixedString<N> is exactly N bytes with no terminator, blank-padded on the
-// right, so it can sit inside a packed record at its documented offset.
+// right, so it can sit inside a packed record at its declared offset.
 // Assigning a longer text cuts it to N bytes; comparisons ignore trailing
 // blanks. Contents are Windows-1252 bytes as stored; conversion to UTF-8
 // happens only at a front end.
@@ -62,7 +62,7 @@ struct FixedString {
   friend bool operator==(const FixedString& a, const char* b) { return a == std::string_view(b); }
 };
 
-// Text without trailing blanks (the documented "CLIP").
+// Text without trailing blanks (what "CLIP" gives).
 inline std::string_view clip(std::string_view s) {
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;

@@ -1,6 +1,6 @@
 #pragma once
-// "The program stops": where the documents say the program ends after a
-// message, the library shows the message through the UI port and throws Halt.
+// "The program stops": where the program ends after a message (an
+// unrecoverable file error, an impossible state), the library shows the message through the UI port and throws Halt.
 // The front end catches it, closes what is open and exits with status 3.
 // The library never calls exit() or abort().
 

@@ -52,7 +52,7 @@ struct ColumnFormat {
 };
 
 struct FieldDecl {
-  std::string name;  // as documented, without the prefix: "FROMALPHA"
+  std::string name;  // the field name without its table prefix: "FROMALPHA"
   std::size_t offset = 0;
   std::size_t size = 0;
   FieldType type = FieldType::Byte;

@@ -2,7 +2,7 @@
 // through the Internet store readers: every file reads to its end without
 // crash, with the message count an independent count gives — Python's
 // mailbox and email modules, run by data/corpus_counts.py (skipped without
-// python3) — or, where the documented cutting rules differ from it, the
+// python3) — or, where the readers' cutting rules differ from it, the
 // count those rules give, with the reason beside it.
 //
 // All 24 python-dev months (37 MB) are read: about 15 seconds in a
