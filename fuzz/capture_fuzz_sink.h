@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "readers/body/body.h"
+#include "text/body/body.h"
 #include "readers/capture/capture_sink.h"
 
 namespace qv::fuzz {

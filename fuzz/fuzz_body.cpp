@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "readers/body/body.h"
+#include "text/body/body.h"
 #include "store/charset.h"
 
 namespace {

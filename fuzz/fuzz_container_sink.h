@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "readers/internet/block_window.h"
-#include "readers/internet/message.h"
+#include "text/block_window.h"
+#include "text/message.h"
 
 namespace qv::fuzz {
 

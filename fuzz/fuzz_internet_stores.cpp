@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "readers/internet/store_reader.h"
+#include "readers/machinery/store_reader.h"
 #include "store/tables.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include <fstream>
 #include <string>
 
-#include "readers/cserve/cserve_text.h"
-#include "readers/internet/convert.h"
+#include "text/cserve_text.h"
+#include "text/convert.h"
 #include "readers/records/record_text.h"
 #include "store/engine/engine.h"
 #include "store/engine/file.h"

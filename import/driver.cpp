@@ -5,7 +5,6 @@
 
 #include "import/formats.h"
 #include "import/source_selection.h"
-#include "readers/outlook/outlook_reader.h"
 #include "store/charset.h"
 #include "store/config.h"
 #include "store/dates.h"
@@ -136,7 +135,7 @@ void ImportJob::start() {
   for (int no : {NewHR::FileNo, CCT::FileNo, TempID::FileNo}) ctx_.file(no).stream();
 
   if (selectsFolders(settings_.formatNumber)) {
-    if (startOutlook()) state_ = State::NextFile;
+    if (startFolders()) state_ = State::NextFile;
     return;
   }
   SourceList sources = buildSourceList(settings_);
@@ -151,28 +150,22 @@ void ImportJob::start() {
   state_ = State::NextFile;
 }
 
-bool ImportJob::startOutlook() {
-  outlook_ = std::make_unique<outlook::Session>(outlookClient ? outlookClient() : nullptr);
-  const char* refusal = nullptr;
-  switch (outlook_->start()) {
-    case outlook::StartResult::NotInstalled: refusal = outlook::kNotInitialisedText; break;
-    case outlook::StartResult::CannotRun: refusal = outlook::kCannotRunText; break;
-    case outlook::StartResult::Started:
-      if (!outlook_->select(settings_.files)) refusal = outlook::kFoldersMissingText;
-      break;
+bool ImportJob::startFolders() {
+  folders_ = makeFolderSource(ctx_.lib, settings_.format);
+  if (!folders_) {
+    say("Warning!", "Files of the format \"" + settings_.format + "\" cannot be imported by this version.",
+        MessageKind::Error);
+    end(false);
+    return false;
   }
-  if (refusal != nullptr) {
+  if (const std::string refusal = folders_->start(settings_.files); !refusal.empty()) {
     say("Warning!", refusal, MessageKind::Error);
     end(false);
     return false;
   }
-  for (const outlook::Folder& f : outlook_->folders()) {
-    if (!f.selected) continue;
-    files_.push_back({f.name, f.count});
-    outlookFolders_.push_back(&f);
-  }
+  files_ = folders_->sources();
   perFileProgress_ = false;
-  range_ = static_cast<std::int64_t>(outlook_->selectedItems());
+  range_ = static_cast<std::int64_t>(folders_->items());
   return true;
 }
 
@@ -185,12 +178,12 @@ void ImportJob::nextFile() {
   const std::string name = run_.file.name.string();
   setText(name);
   std::error_code ec;
-  if (!outlook_ && !std::filesystem::is_regular_file(run_.file.name, ec)) {
+  if (!folders_ && !std::filesystem::is_regular_file(run_.file.name, ec)) {
     say(" Import Error ", "The file " + name + " does not exist and will be skipped!");
     return;
   }
-  if (outlook_)
-    reader_ = std::make_unique<outlook::OutlookReader>(*outlook_, *outlookFolders_[nextFile_ - 1]);
+  if (folders_)
+    reader_ = folders_->reader(nextFile_ - 1);
   else
     reader_ = makeReader(ctx_.lib, settings_.format);
   if (!reader_) {
@@ -338,9 +331,9 @@ void ImportJob::end(bool completed) {
   tables_.clear();
   merge_.reset();
   reader_.reset();
-  // Every folder object goes back and the client is told to quit.
-  outlookFolders_.clear();
-  outlook_.reset();
+  // Every folder object goes back and the client is told to quit (after
+  // the reader, which uses the client).
+  folders_.reset();
   if (tempOpen_) {
     ctx_.fileOf<NewHR>().unlock();
     OP_CLOSE(ctx_, kOpRemove, {NewHR::FileNo, CCT::FileNo, TempID::FileNo});

@@ -27,7 +27,7 @@
 #include "import/reader.h"
 #include "import/settings.h"
 #include "import/targets.h"
-#include "readers/outlook/session.h"
+#include "import/folder_source.h"
 #include "store/job.h"
 #include "store/utilities.h"
 
@@ -61,8 +61,6 @@ class ImportJob final : public Job {
   std::function<void()> onFinished;
   // How much disk is free where; tests replace it.
   FreeSpaceQuery freeSpace = queryFreeSpace;
-  // The Outlook client "Outlook Mail" imports from; tests replace it.
-  outlook::AutomationFactory outlookClient = outlook::makeDefaultAutomation;
 
  private:
   enum class State {
@@ -71,9 +69,9 @@ class ImportJob final : public Job {
   };
 
   void start();
-  // "Outlook Mail": starts the client and takes its selected folders as
-  // the sources. False when the run ended (reported).
-  bool startOutlook();
+  // A format that reads a client's folders: starts the client and takes
+  // the chosen folders as the sources. False when the run ended (reported).
+  bool startFolders();
   void nextFile();
   void convert();
   void conversionDone();
@@ -114,8 +112,7 @@ class ImportJob final : public Job {
   bool perFileProgress_ = false;
   bool controlLocked_ = false;
   bool tempOpen_ = false;
-  std::unique_ptr<outlook::Session> outlook_;          // "Outlook Mail" only
-  std::vector<const outlook::Folder*> outlookFolders_;  // the folder of each source
+  std::unique_ptr<FolderSource> folders_;  // a format that reads a client's folders only
 
   // Merge.
   std::vector<TargetDatabase*> databases_;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "import/driver.h"
-#include "readers/body/body.h"
+#include "text/body/body.h"
 #include "store/database_list.h"
 #include "store/dispatcher.h"
 #include "store/records.h"

@@ -1,5 +1,7 @@
 #include "import/reader.h"
 
+#include "import/folder_source.h"
+
 #include "store/charset.h"
 #include "store/dispatcher.h"
 #include "store/records.h"
@@ -12,6 +14,15 @@ void registerReader(Library& lib, std::string_view format, ReaderFactory factory
 
 std::unique_ptr<Reader> makeReader(Library& lib, std::string_view format) {
   ReaderFactory f = lib.readerFactory(std::string(format));
+  return f ? f() : nullptr;
+}
+
+void registerFolderSource(Library& lib, std::string_view format, FolderSourceFactory factory) {
+  lib.registerFolderSourceFactory(std::string(format), std::move(factory));
+}
+
+std::unique_ptr<FolderSource> makeFolderSource(Library& lib, std::string_view format) {
+  FolderSourceFactory f = lib.folderSourceFactory(std::string(format));
   return f ? f() : nullptr;
 }
 

@@ -5,7 +5,7 @@
 
 #include "import/formats.h"
 #include "import/source_selection.h"
-#include "readers/outlook/automation.h"
+#include "import/folder_source.h"
 #include "store/config.h"
 #include "store/dispatcher.h"
 #include "store/report.h"
@@ -79,9 +79,12 @@ bool checkTargets(Context& ctx, const ImportSettings& s) {
   return true;
 }
 
-// Without an answer of the caller's, the client of this system is asked.
-bool clientAvailable(const OutlookAvailable& outlookAvailable) {
-  return outlookAvailable ? outlookAvailable() : outlook::clientInstalled(outlook::makeDefaultAutomation);
+// Without an answer of the caller's, the folder source registered for the
+// format asks its client; a format without one has no client to drive.
+bool clientAvailable(Context& ctx, std::string_view format, const OutlookAvailable& outlookAvailable) {
+  if (outlookAvailable) return outlookAvailable();
+  const std::unique_ptr<FolderSource> folders = makeFolderSource(ctx.lib, format);
+  return folders && folders->clientInstalled();
 }
 
 bool checkSources(Context& ctx, const ImportSettings& s, StartFrom from, const OutlookAvailable& outlookAvailable) {
@@ -90,7 +93,7 @@ bool checkSources(Context& ctx, const ImportSettings& s, StartFrom from, const O
                                         : refuse(ctx, kNoFilesTitle, kNoFilesText);
   };
   if (selectsFolders(s.formatNumber)) {
-    if (!clientAvailable(outlookAvailable)) return refuse(ctx, kRefusalTitle, kOutlookMissingText);
+    if (!clientAvailable(ctx, formatName(s.formatNumber), outlookAvailable)) return refuse(ctx, kRefusalTitle, kOutlookMissingText);
     return s.files.empty() ? noFiles() : true;
   }
   const int method = skipsMethodPage(s.formatNumber) ? kSelectFiles : s.method;
@@ -147,7 +150,7 @@ std::filesystem::path ImportWizard::defaultImportPath() const {
 
 bool ImportWizard::chooseFormat(int number) {
   if (number == 0 || formatName(number).empty()) return false;
-  if (selectsFolders(number) && !outlookAvailable()) {
+  if (selectsFolders(number) && !clientAvailable(ctx_, formatName(number), outlookAvailable_)) {
     inform(ctx_, kRefusalTitle, kOutlookMissingText, MessageKind::Warning);
     return false;
   }
@@ -160,7 +163,9 @@ bool ImportWizard::chooseFormat(int number) {
   return true;
 }
 
-bool ImportWizard::outlookAvailable() const { return clientAvailable(outlookAvailable_); }
+bool ImportWizard::outlookAvailable() const {
+  return clientAvailable(ctx_, "Outlook Mail", outlookAvailable_);
+}
 
 bool ImportWizard::offersMethodPage() const {
   return !skipsMethodPage(settings_.formatNumber) && !selectsFolders(settings_.formatNumber);

@@ -28,8 +28,8 @@ enum class StartFrom { Wizard, Definition };
 using Editor = StartFrom;
 
 // Whether the Outlook mail client can be driven by automation. Empty: the
-// client of this system is asked (readers/outlook/automation.h), which is
-// not installed here.
+// folder source registered for the format asks its client (none is
+// installed on this system).
 using OutlookAvailable = std::function<bool()>;
 
 // Messages of the refusals.

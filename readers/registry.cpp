@@ -3,8 +3,9 @@
 #include "readers/aol/aol_reader.h"
 #include "readers/capture/capture_reader.h"
 #include "readers/cim/cim_readers.h"
-#include "readers/internet/store_reader.h"
+#include "readers/machinery/store_reader.h"
 #include "readers/oe5/oe5_reader.h"
+#include "readers/outlook/outlook_folders.h"
 #include "readers/records/record_loop.h"
 
 namespace qv {
@@ -17,6 +18,7 @@ void registerAllReaders(Library& lib) {
   oe5::registerOe5Readers(lib);
   aol::registerAolReaders(lib);
   capture::registerCaptureReaders(lib);
+  outlook::registerOutlookFolders(lib);
 }
 
 }  // namespace qv

@@ -38,6 +38,17 @@ ReaderFactory Library::readerFactory(const std::string& format) const {
   return it == readers_.end() ? ReaderFactory() : it->second;
 }
 
+void Library::registerFolderSourceFactory(const std::string& format, FolderSourceFactory factory) {
+  std::lock_guard lock(mutex_);
+  folderSources_[format] = std::move(factory);
+}
+
+FolderSourceFactory Library::folderSourceFactory(const std::string& format) const {
+  std::lock_guard lock(mutex_);
+  auto it = folderSources_.find(format);
+  return it == folderSources_.end() ? FolderSourceFactory() : it->second;
+}
+
 Context::Context(Library& library) : lib(library), ui(library.ui), session(library.engine) {
   mem = lib.published(&MasIdxPath);
   auto bind = [this](int no, void* record, std::string* memo = nullptr) {

@@ -30,6 +30,10 @@ namespace qv {
 class Reader;
 // Makes a reader for one source file of a format (import/reader.h).
 using ReaderFactory = std::function<std::unique_ptr<Reader>()>;
+class FolderSource;
+// Makes the folder source of a format that reads a mail client's folders
+// (import/folder_source.h).
+using FolderSourceFactory = std::function<std::unique_ptr<FolderSource>()>;
 
 // The Mem: group of shared globals.
 struct MemGroup {
@@ -77,6 +81,9 @@ class Library {
   // The format readers of the import, by format name (import/reader.h).
   void registerReaderFactory(const std::string& format, ReaderFactory factory);
   ReaderFactory readerFactory(const std::string& format) const;
+  // The folder sources of the formats that read a client's folders.
+  void registerFolderSourceFactory(const std::string& format, FolderSourceFactory factory);
+  FolderSourceFactory folderSourceFactory(const std::string& format) const;
 
  private:
   mutable std::mutex mutex_;
@@ -84,6 +91,7 @@ class Library {
   std::filesystem::path publishedMasIdxPath_;
   std::map<int, Procedure> procedures_;
   std::map<std::string, ReaderFactory> readers_;
+  std::map<std::string, FolderSourceFactory> folderSources_;
 };
 
 class Context {

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "readers/aol/aol_items.h"
-#include "readers/internet/convert.h"
-#include "readers/internet/store_reader.h"
+#include "text/convert.h"
+#include "readers/machinery/store_reader.h"
 #include "store/config.h"
 #include "store/dates.h"
 

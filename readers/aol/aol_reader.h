@@ -17,8 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "readers/internet/date_text.h"
-#include "readers/internet/stepped_reader.h"
+#include "text/date_text.h"
+#include "readers/machinery/stepped_reader.h"
 
 namespace qv::aol {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "readers/aol/aol_reader.h"
-#include "readers/internet/date_text.h"
+#include "text/date_text.h"
 #include "store/dates.h"
 
 namespace qv::aol {

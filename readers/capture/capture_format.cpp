@@ -3,8 +3,8 @@
 #include <array>
 
 #include "readers/capture/capture_text.h"
-#include "readers/cserve/cserve_text.h"
-#include "readers/internet/date_text.h"
+#include "text/cserve_text.h"
+#include "text/date_text.h"
 #include "store/dates.h"
 #include "store/names.h"
 

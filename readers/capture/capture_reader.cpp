@@ -1,10 +1,10 @@
 #include "readers/capture/capture_reader.h"
 
-#include "readers/body/body.h"
+#include "text/body/body.h"
 #include "readers/capture/capture_text.h"
-#include "readers/cserve/cserve_text.h"
-#include "readers/internet/convert.h"
-#include "readers/internet/header_text.h"
+#include "text/cserve_text.h"
+#include "text/convert.h"
+#include "text/header_text.h"
 
 namespace qv::capture {
 namespace {

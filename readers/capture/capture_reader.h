@@ -34,7 +34,7 @@
 #include "readers/capture/capture_format.h"
 #include "readers/capture/capture_sink.h"
 #include "readers/capture/text_lines.h"
-#include "readers/line_queue.h"
+#include "text/line_queue.h"
 
 namespace qv::capture {
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "import/reader.h"
-#include "readers/forum_message.h"
-#include "readers/internet/message.h"
-#include "readers/internet/run_sink.h"
+#include "readers/machinery/forum_message.h"
+#include "text/message.h"
+#include "readers/machinery/run_sink.h"
 
 namespace qv::capture {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "readers/line_queue.h"
+#include "text/line_queue.h"
 #include "store/charset.h"
 
 namespace qv::capture {

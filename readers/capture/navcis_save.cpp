@@ -1,7 +1,7 @@
 // The labelled header blocks of NavCIS save files.
 #include "readers/capture/capture_format.h"
 #include "readers/capture/capture_text.h"
-#include "readers/cserve/cserve_text.h"
+#include "text/cserve_text.h"
 #include "store/dates.h"
 #include "store/names.h"
 

@@ -1,12 +1,12 @@
 #include "readers/capture/separator_reader.h"
 
-#include "readers/body/body.h"
+#include "text/body/body.h"
 #include "readers/capture/capture_text.h"
-#include "readers/internet/convert.h"
-#include "readers/internet/date_text.h"
-#include "readers/internet/from_line.h"
-#include "readers/internet/header_text.h"
-#include "readers/internet/store_reader.h"
+#include "text/convert.h"
+#include "text/date_text.h"
+#include "text/from_line.h"
+#include "text/header_text.h"
+#include "readers/machinery/store_reader.h"
 #include "store/names.h"
 
 namespace qv::capture {

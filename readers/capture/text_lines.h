@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "readers/internet/block_window.h"
+#include "text/block_window.h"
 
 namespace qv::capture {
 

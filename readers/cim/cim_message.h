@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "readers/forum_message.h"
+#include "readers/machinery/forum_message.h"
 
 namespace qv::cim {
 

@@ -12,7 +12,7 @@
 
 #include "import/reader.h"
 #include "readers/cim/cim_message.h"
-#include "readers/internet/block_window.h"
+#include "text/block_window.h"
 
 namespace qv::cim {
 

@@ -1,8 +1,8 @@
 #include "readers/cim/cim_run_sink.h"
 
 #include "import/merge.h"
-#include "readers/cserve/cserve_text.h"
-#include "readers/internet/run_sink.h"
+#include "text/cserve_text.h"
+#include "readers/machinery/run_sink.h"
 #include "store/charset.h"
 
 namespace qv::cim {

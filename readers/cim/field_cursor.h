@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 
-#include "readers/internet/block_window.h"
+#include "text/block_window.h"
 
 namespace qv::cim {
 

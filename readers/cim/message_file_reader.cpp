@@ -3,7 +3,7 @@
 #include "readers/cim/cim_readers.h"
 #include "readers/cim/cim_run_sink.h"
 #include "readers/cim/field_cursor.h"
-#include "readers/cserve/cserve_text.h"
+#include "text/cserve_text.h"
 #include "store/dates.h"
 #include "store/names.h"
 

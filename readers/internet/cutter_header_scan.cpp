@@ -2,7 +2,7 @@
 // Becky Mail, Agent Mail; Gravity for news): a message starts at a known
 // header line and ends where, after its header, the next one starts.
 #include "readers/internet/cutters.h"
-#include "readers/internet/header_text.h"
+#include "text/header_text.h"
 
 namespace qv::internet {
 namespace {

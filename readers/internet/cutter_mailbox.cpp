@@ -2,8 +2,8 @@
 // Mail and Outlook Express 4 Mail, Netscape's "From - " folders, and the
 // "From " mailboxes.
 #include "readers/internet/cutters.h"
-#include "readers/internet/from_line.h"
-#include "readers/internet/header_text.h"
+#include "text/from_line.h"
+#include "text/header_text.h"
 
 namespace qv::internet {
 namespace {

@@ -2,7 +2,7 @@
 // article's header fields, or bare articles) and Netscape News (bare
 // articles).
 #include "readers/internet/cutters.h"
-#include "readers/internet/header_text.h"
+#include "text/header_text.h"
 
 namespace qv::internet {
 namespace {

@@ -1,6 +1,6 @@
 // Pegasus folders: each message runs from its first header line to a Ctrl-Z.
 #include "readers/internet/cutters.h"
-#include "readers/internet/header_text.h"
+#include "text/header_text.h"
 
 namespace qv::internet {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "readers/internet/store_reader.h"
+#include "readers/machinery/store_reader.h"
 
 namespace qv::internet {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "readers/internet/header_text.h"
+#include "text/header_text.h"
 
 namespace qv::oe5 {
 namespace {

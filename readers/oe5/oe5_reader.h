@@ -23,8 +23,8 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "readers/internet/stepped_reader.h"
-#include "readers/internet/store_reader.h"
+#include "readers/machinery/stepped_reader.h"
+#include "readers/machinery/store_reader.h"
 
 namespace qv::oe5 {
 

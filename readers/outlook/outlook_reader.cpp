@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "readers/internet/run_sink.h"
+#include "readers/machinery/run_sink.h"
 #include "store/charset.h"
 #include "store/config.h"
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "import/reader.h"
-#include "readers/internet/date_text.h"
+#include "text/date_text.h"
 #include "readers/outlook/session.h"
 
 namespace qv::outlook {

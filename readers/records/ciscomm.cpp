@@ -1,7 +1,7 @@
 // CISCOMM: a forum message table (CCO) and a mail table (CMA) with memos.
 // Names and texts are code page 850 and pass through the OEM table.
-#include "readers/cserve/cserve_text.h"
-#include "readers/internet/run_sink.h"
+#include "text/cserve_text.h"
+#include "readers/machinery/run_sink.h"
 #include "readers/records/forum_message.h"
 #include "readers/records/record_loop.h"
 #include "readers/records/record_text.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "import/reader.h"
-#include "readers/forum_message.h"
+#include "readers/machinery/forum_message.h"
 
 namespace qv::records {
 

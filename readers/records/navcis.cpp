@@ -1,6 +1,6 @@
 // NavCIS 1.6x and 1.7x-: one message table (HRE) with the text as memo;
 // forum messages and mail side by side, told apart by HRE:INTERNAL.
-#include "readers/internet/run_sink.h"
+#include "readers/machinery/run_sink.h"
 #include "readers/records/forum_message.h"
 #include "readers/records/record_loop.h"
 #include "readers/records/record_text.h"

@@ -2,8 +2,8 @@
 // its header lines, MSG_BODY its body. The header is read with the news
 // recogniser of the Internet readers and the body assembled by the same
 // machinery, as if header and body stood in one news store.
-#include "readers/internet/convert.h"
-#include "readers/internet/run_sink.h"
+#include "text/convert.h"
+#include "readers/machinery/run_sink.h"
 #include "readers/records/record_loop.h"
 #include "readers/records/record_text.h"
 

@@ -1,8 +1,8 @@
 #include "readers/records/record_text.h"
 
 #include "import/formats.h"
-#include "readers/cserve/cserve_text.h"
-#include "readers/internet/date_text.h"
+#include "text/cserve_text.h"
+#include "text/date_text.h"
 #include "store/dates.h"
 
 namespace qv::records {

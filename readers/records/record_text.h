@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "readers/line_queue.h"
+#include "text/line_queue.h"
 
 namespace qv::records {
 

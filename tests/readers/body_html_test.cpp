@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "readers/body/body.h"
+#include "text/body/body.h"
 
 namespace qv::test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "readers/body/body.h"
+#include "text/body/body.h"
 #include "store/charset.h"
 #include "tests/readers/body_test_support.h"
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "readers/line_queue.h"
+#include "text/line_queue.h"
 
 namespace qv::test {
 

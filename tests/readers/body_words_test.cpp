@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "readers/body/body.h"
+#include "text/body/body.h"
 
 namespace qv::test {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // Running a container reader over bytes in memory into a recording sink.
 
-#include "readers/internet/stepped_reader.h"
+#include "readers/machinery/stepped_reader.h"
 #include "tests/readers/container_writers.h"
 #include "tests/readers/internet_helpers.h"
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "readers/body/body.h"
-#include "readers/internet/header_text.h"
+#include "text/body/body.h"
+#include "text/header_text.h"
 #include "readers/oe5/oe5_reader.h"
 #include "readers/registry.h"
 #include "tests/import/import_fixture.h"

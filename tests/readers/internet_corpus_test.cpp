@@ -16,7 +16,7 @@
 #include <map>
 #include <sstream>
 
-#include "readers/internet/store_reader.h"
+#include "readers/machinery/store_reader.h"
 
 namespace qv::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "readers/internet/store_reader.h"
+#include "readers/machinery/store_reader.h"
 #include "store/charset.h"
 
 namespace qv::test {

@@ -1,7 +1,7 @@
 // Internet stores imported end to end: the readers as the import driver
 // calls them, into mail and newsgroup databases.
 #include "import/formats.h"
-#include "readers/internet/store_reader.h"
+#include "readers/machinery/store_reader.h"
 #include "tests/readers/internet_import_fixture.h"
 
 namespace qv::test {

@@ -2,9 +2,9 @@
 // collection, dates, addresses, subjects and header lines.
 #include <gtest/gtest.h>
 
-#include "readers/internet/date_text.h"
-#include "readers/internet/from_line.h"
-#include "readers/internet/header_text.h"
+#include "text/date_text.h"
+#include "text/from_line.h"
+#include "text/header_text.h"
 #include "store/dates.h"
 #include "tests/readers/internet_helpers.h"
 

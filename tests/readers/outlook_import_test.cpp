@@ -4,6 +4,7 @@
 
 #include "import/formats.h"
 #include "import/wizard.h"
+#include "readers/outlook/outlook_folders.h"
 #include "readers/outlook/outlook_reader.h"
 #include "readers/registry.h"
 #include "tests/import/import_fixture.h"
@@ -18,6 +19,7 @@ class OutlookImport : public ImportTest {
  protected:
   OutlookImport() {
     registerAllReaders(lib);
+    outlook::registerOutlookFolders(lib, [this] { return std::make_unique<MemoryOutlook>(client); });
     mailDb = addMail("Jane Smith", "jane@y.org");
     const int top = client->folder(0, "Personal Folders");
     inbox = client->folder(top, "Inbox");
@@ -33,7 +35,6 @@ class OutlookImport : public ImportTest {
     s.mailDatabase = mailDb;
     Context importCtx(lib);
     ImportJob job(importCtx, s);
-    job.outlookClient = [this] { return std::make_unique<MemoryOutlook>(client); };
     runToEnd(job);
     return job.summary();
   }

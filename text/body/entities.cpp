@@ -1,7 +1,7 @@
 // HTML character entities, as far as Windows-1252 can hold them.
 #include <algorithm>
 
-#include "readers/body/text_util.h"
+#include "text/body/text_util.h"
 #include "store/charset.h"
 
 namespace qv::body::detail {

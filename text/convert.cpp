@@ -1,11 +1,11 @@
-#include "readers/internet/convert.h"
+#include "text/convert.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
 
-#include "readers/internet/date_text.h"
-#include "readers/internet/header_text.h"
+#include "text/date_text.h"
+#include "text/header_text.h"
 #include "store/charset.h"
 
 namespace qv::internet {

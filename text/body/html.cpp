@@ -11,9 +11,9 @@
 // HEAD tags mean nothing.
 #include <algorithm>
 
-#include "readers/body/body.h"
-#include "readers/body/html_output.h"
-#include "readers/body/text_util.h"
+#include "text/body/body.h"
+#include "text/body/html_output.h"
+#include "text/body/text_util.h"
 #include "store/charset.h"
 
 namespace qv::body {

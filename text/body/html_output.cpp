@@ -1,7 +1,7 @@
-#include "readers/body/html_output.h"
+#include "text/body/html_output.h"
 
-#include "readers/body/body.h"
-#include "readers/body/text_util.h"
+#include "text/body/body.h"
+#include "text/body/text_util.h"
 
 namespace qv::body::detail {
 

@@ -3,7 +3,7 @@
 // are copied as they are.
 #include <algorithm>
 
-#include "readers/body/body.h"
+#include "text/body/body.h"
 #include "store/charset.h"
 
 namespace qv::body {

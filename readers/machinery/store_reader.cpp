@@ -1,8 +1,8 @@
-#include "readers/internet/store_reader.h"
+#include "readers/machinery/store_reader.h"
 
 #include <algorithm>
 
-#include "readers/body/body.h"
+#include "text/body/body.h"
 
 namespace qv::internet {
 

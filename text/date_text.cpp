@@ -1,4 +1,4 @@
-#include "readers/internet/date_text.h"
+#include "text/date_text.h"
 
 #include <array>
 #include <cstddef>

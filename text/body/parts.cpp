@@ -7,8 +7,8 @@
 // everything after the kept part are dropped.
 #include <algorithm>
 
-#include "readers/body/body.h"
-#include "readers/body/text_util.h"
+#include "text/body/body.h"
+#include "text/body/text_util.h"
 #include "store/charset.h"
 #include "store/fixed_string.h"
 

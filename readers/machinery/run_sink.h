@@ -7,7 +7,7 @@
 #include <string>
 
 #include "import/reader.h"
-#include "readers/internet/message.h"
+#include "text/message.h"
 
 namespace qv::internet {
 

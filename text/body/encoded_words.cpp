@@ -4,8 +4,8 @@
 // ISO-8859-2 words through the Latin-2 table.
 #include <algorithm>
 
-#include "readers/body/body.h"
-#include "readers/body/text_util.h"
+#include "text/body/body.h"
+#include "text/body/text_util.h"
 #include "store/charset.h"
 #include "store/fixed_string.h"
 

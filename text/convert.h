@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "readers/body/body.h"
-#include "readers/internet/message.h"
-#include "readers/line_queue.h"
+#include "text/body/body.h"
+#include "text/message.h"
+#include "text/line_queue.h"
 
 namespace qv::internet {
 

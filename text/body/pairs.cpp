@@ -2,8 +2,8 @@
 // text freely, so only the pairs that are unlikely to occur in plain text are
 // decoded: a few punctuation characters, blank and tab, and the bytes 0x80 to
 // 0xFF, all in upper-case hexadecimal. "=41" or "=e9" stay as written.
-#include "readers/body/body.h"
-#include "readers/body/text_util.h"
+#include "text/body/body.h"
+#include "text/body/text_util.h"
 
 namespace qv::body {
 

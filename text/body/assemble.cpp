@@ -1,8 +1,8 @@
 // Joining the collected lines into the stored message text.
 #include <algorithm>
 
-#include "readers/body/body.h"
-#include "readers/body/text_util.h"
+#include "text/body/body.h"
+#include "text/body/text_util.h"
 #include "store/charset.h"
 
 namespace qv::body {

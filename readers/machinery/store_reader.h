@@ -31,11 +31,11 @@
 #include <string_view>
 
 #include "import/reader.h"
-#include "readers/internet/block_window.h"
-#include "readers/internet/convert.h"
-#include "readers/internet/message.h"
-#include "readers/internet/stepped_reader.h"
-#include "readers/line_queue.h"
+#include "text/block_window.h"
+#include "text/convert.h"
+#include "text/message.h"
+#include "readers/machinery/stepped_reader.h"
+#include "text/line_queue.h"
 
 namespace qv::internet {
 

@@ -1,4 +1,4 @@
-#include "readers/cserve/cserve_text.h"
+#include "text/cserve_text.h"
 
 #include <array>
 #include <cstdint>

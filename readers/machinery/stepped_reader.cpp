@@ -1,6 +1,6 @@
-#include "readers/internet/stepped_reader.h"
+#include "readers/machinery/stepped_reader.h"
 
-#include "readers/internet/run_sink.h"
+#include "readers/machinery/run_sink.h"
 
 namespace qv::internet {
 

@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "import/reader.h"
-#include "readers/internet/block_window.h"
-#include "readers/internet/message.h"
+#include "text/block_window.h"
+#include "text/message.h"
 
 namespace qv::internet {
 

@@ -4,7 +4,7 @@
 // the plain letter, and marks without a letter become "?".
 #include <array>
 
-#include "readers/body/body.h"
+#include "text/body/body.h"
 
 namespace qv::body {
 namespace {

@@ -1,4 +1,4 @@
-#include "readers/forum_message.h"
+#include "readers/machinery/forum_message.h"
 
 namespace qv {
 

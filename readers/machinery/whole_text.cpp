@@ -1,5 +1,5 @@
 // A message held whole in memory, read through the store machinery.
-#include "readers/internet/store_reader.h"
+#include "readers/machinery/store_reader.h"
 
 namespace qv::internet {
 namespace {

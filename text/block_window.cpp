@@ -1,4 +1,4 @@
-#include "readers/internet/block_window.h"
+#include "text/block_window.h"
 
 #include <algorithm>
 #include <cstring>

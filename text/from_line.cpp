@@ -1,4 +1,4 @@
-#include "readers/internet/from_line.h"
+#include "text/from_line.h"
 
 #include <algorithm>
 #include <array>

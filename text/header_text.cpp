@@ -1,4 +1,4 @@
-#include "readers/internet/header_text.h"
+#include "text/header_text.h"
 
 #include <array>
 

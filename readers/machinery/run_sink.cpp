@@ -1,4 +1,4 @@
-#include "readers/internet/run_sink.h"
+#include "readers/machinery/run_sink.h"
 
 #include "import/merge.h"
 #include "store/charset.h"
