@@ -42,7 +42,12 @@ struct ImportSummary {
   double seconds = 0;
   double conversionSeconds = 0;  // of which the conversion (reading the sources)
   bool completed = false;  // reached its end (not cancelled, not failed)
-  std::string outcome;     // the last step text ("The import process has finished!", …)
+  // How the run ended: "The import process has finished!" or "No messages
+  // to import!" when it reached its end; otherwise what ended it — the first
+  // line (first sentence) of the message that said so, the title and the
+  // error for a key build error, "Import process interrupted" for a cancel,
+  // and "Import unsuccessful!" when no message gave a reason.
+  std::string outcome;
   std::vector<SkippedMessage> unreadable;  // what the readers could not read
 };
 
@@ -63,6 +68,10 @@ class ImportJob final : public Job {
   FreeSpaceQuery freeSpace = queryFreeSpace;
   // The Outlook client "Outlook Mail" imports from; tests replace it.
   outlook::AutomationFactory outlookClient = outlook::makeDefaultAutomation;
+  // Called when a source file has been converted, inside the step that
+  // finished it: a test can stop stepping (or block) here to hold the run
+  // at a known point.
+  std::function<void(const SourceFile&)> onFileConverted;
 
  private:
   enum class State {
@@ -85,8 +94,12 @@ class ImportJob final : public Job {
   void finish();
 
   // Ends the run: commits what is open, releases the control file, deletes
-  // the temporary files, and reports.
+  // the temporary files, and reports. A run that did not complete and has
+  // no outcome yet takes the message that ended it (the Context's last
+  // report within this step) as its outcome.
   void end(bool completed);
+  // Ends a run that did not complete, for the reason given.
+  void endBecause(std::string outcome);
   bool cancelHere();
   // The free-space check with one of the three warning texts; false: stop.
   bool enoughSpace(const std::filesystem::path& dir, std::uint64_t need, const std::string& why);
