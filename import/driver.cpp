@@ -127,6 +127,19 @@ bool ImportJob::enoughSpace(const std::filesystem::path& dir, std::uint64_t need
 
 void ImportJob::start() {
   started_ = std::chrono::steady_clock::now();
+  // Before anything is touched: another run may be working in the
+  // temporary tables this one would re-create.
+  const ImportLockAttempt lock = lock_.acquire(ctx_.mem.TempDir);
+  if (lock.state == ImportLockState::Busy) {
+    say(kImportBusyTitle, importBusyText(lock.ownerPid));
+    end(false);
+    return;
+  }
+  if (lock.state == ImportLockState::Unavailable) {
+    say(kImportLockErrorTitle, importLockErrorText(ctx_.mem.TempDir, lock.error), MessageKind::Error);
+    end(false);
+    return;
+  }
   run_.runDate = dates::today();
   run_.runTime = dates::clockNow();
   run_.budget = std::max(1, SpeedVal(ctx_, 3, kItemSpeedReading));
@@ -375,6 +388,7 @@ void ImportJob::end(bool completed) {
     tempOpen_ = false;
   }
   OP_CLOSE(ctx_, kOpRelease, {Control::FileNo, SaveFile::FileNo});
+  lock_.release();
   ctx_.mem = savedMem_;
   summary_.completed = completed;
   if (summary_.outcome.empty() && completed) summary_.outcome = "The import process has finished!";

@@ -15,6 +15,12 @@
 // cancelling before the merge leaves them unchanged, cancelling during the
 // merge keeps what was merged, and a run killed at any moment can be run
 // again to completion.
+//
+// Only one run at a time works in a temporary directory: a run takes the
+// import lock (import/import_lock.h) at its start, before it touches any
+// table, and holds it until it ends, whatever the outcome. A run that finds
+// the lock taken is refused: it shows why (kImportBusyTitle,
+// importBusyText) and ends, having changed nothing.
 
 #include <chrono>
 #include <cstdint>
@@ -23,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "import/import_lock.h"
 #include "import/merge.h"
 #include "import/reader.h"
 #include "import/settings.h"
@@ -94,9 +101,9 @@ class ImportJob final : public Job {
   void finish();
 
   // Ends the run: commits what is open, releases the control file, deletes
-  // the temporary files, and reports. A run that did not complete and has
-  // no outcome yet takes the message that ended it (the Context's last
-  // report within this step) as its outcome.
+  // the temporary files, lets go of the import lock, and reports. A run
+  // that did not complete and has no outcome yet takes the message that
+  // ended it (the Context's last report within this step) as its outcome.
   void end(bool completed);
   // Ends a run that did not complete, for the reason given.
   void endBecause(std::string outcome);
@@ -111,6 +118,7 @@ class ImportJob final : public Job {
 
   Context& ctx_;
   ImportSettings settings_;
+  ImportLock lock_;
   bool scheduled_;
   TargetList targets_;
   ImportRun run_;
