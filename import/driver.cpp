@@ -21,6 +21,23 @@ constexpr std::uint64_t kLowDisk = 5000000;
 const char* const kTempDiskText =
     "This may be too little for the temporary importfile. Running out of diskspace may corrupt the currently "
     "accessed data file(s).Press OK if you want to continue and Cancel if you want to abort the import!";
+const char* const kInterruptedTitle = "Import process interrupted";
+const char* const kUnsuccessfulText = "Import unsuccessful!";
+
+// A message shortened to what a summary line can hold: its first line, and
+// of that the first sentence (the disk warnings are one long line).
+std::string outcomeOf(std::string_view text) {
+  text = text.substr(0, text.find_first_of("\r\n"));
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if ((text[i] == '.' || text[i] == '!' || text[i] == '?') && text[i + 1] == ' ') {
+      text = text.substr(0, i + 1);
+      break;
+    }
+  }
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
 }  // namespace
 
 ImportJob::ImportJob(Context& ctx, ImportSettings settings)
@@ -37,9 +54,11 @@ ImportJob::~ImportJob() {
 
 bool ImportJob::step() {
   if (state_ == State::Ended) return true;
+  // What ends the run in this step is what it reports in this step.
+  ctx_.lastReported = {};
   if (cancelRequested()) {
     if (cancelHere()) {
-      end(false);
+      endBecause(kInterruptedTitle);
       return true;
     }
   }
@@ -83,7 +102,7 @@ bool ImportJob::cancelHere() {
   // Converting writes nothing to a database: stop at once. While merging,
   // the counts of the database would be left incomplete: ask first.
   if (state_ < State::NextDatabase || scheduled_) return true;
-  return ask(ctx_, "Import process interrupted",
+  return ask(ctx_, kInterruptedTitle,
              "Stopping at this stage will cause message counts \r\nper section, thread and person to be incorrect.\r\n"
              "If you do quit, please run the Count Messages process to correct the numbers! Are you sure you want to "
              "quit?",
@@ -93,17 +112,33 @@ bool ImportJob::cancelHere() {
 bool ImportJob::enoughSpace(const std::filesystem::path& dir, std::uint64_t need, const std::string& why) {
   const std::optional<FreeSpace> free = freeSpace(dir);
   if (!free || free->bytes >= need) return true;
-  if (scheduled_) return false;  // a warning that would ask ends a scheduled run
   std::string bytes = formatFreeBytes(free->bytes);
   bytes.erase(0, bytes.find_first_not_of(' '));
-  beep(ctx_);
-  return ask(ctx_, "Warning",
-             "You have only " + bytes + " bytes free on disk " + free->mountPoint.string() + " " + why,
-             kOk | kCancel, kCancel) == kOk;
+  const std::string text = "You have only " + bytes + " bytes free on disk " + free->mountPoint.string() + " " + why;
+  // A warning that would ask ends a scheduled run.
+  if (!scheduled_) {
+    beep(ctx_);
+    if (ask(ctx_, "Warning", text, kOk | kCancel, kCancel) == kOk) return true;
+  }
+  summary_.outcome = outcomeOf(text);
+  return false;
 }
 
 void ImportJob::start() {
   started_ = std::chrono::steady_clock::now();
+  // Before anything is touched: another run may be working in the
+  // temporary tables this one would re-create.
+  const ImportLockAttempt lock = lock_.acquire(ctx_.mem.TempDir);
+  if (lock.state == ImportLockState::Busy) {
+    say(kImportBusyTitle, importBusyText(lock.ownerPid));
+    end(false);
+    return;
+  }
+  if (lock.state == ImportLockState::Unavailable) {
+    say(kImportLockErrorTitle, importLockErrorText(ctx_.mem.TempDir, lock.error), MessageKind::Error);
+    end(false);
+    return;
+  }
   run_.runDate = dates::today();
   run_.runTime = dates::clockNow();
   run_.budget = std::max(1, SpeedVal(ctx_, 3, kItemSpeedReading));
@@ -236,6 +271,7 @@ void ImportJob::convert() {
   }
   reader_.reset();
   state_ = State::NextFile;
+  if (onFileConverted) onFileConverted(run_.file);
 }
 
 void ImportJob::conversionDone() {
@@ -264,9 +300,12 @@ void ImportJob::conversionDone() {
     engine::File& f = ctx_.file(no);
     const Err e = f.build();
     if (e != Err::Ok && e != Err::DuplicateKey) {
-      say(no == NewHR::FileNo ? "NewHR Key Build Error!" : no == TempID::FileNo ? "TempID Key Build Error!" : "CCT Key Build Error!",
-          f.errorText() + "\r\nMessages will not be imported!", MessageKind::Error);
-      end(false);
+      const std::string title = no == NewHR::FileNo    ? "NewHR Key Build Error!"
+                                : no == TempID::FileNo ? "TempID Key Build Error!"
+                                                       : "CCT Key Build Error!";
+      say(title, f.errorText() + "\r\nMessages will not be imported!", MessageKind::Error);
+      // The error alone would not say which step failed.
+      endBecause(title + " " + outcomeOf(f.errorText()));
       return;
     }
   }
@@ -321,6 +360,8 @@ void ImportJob::finish() {
 
 void ImportJob::end(bool completed) {
   if (state_ == State::Ended) return;
+  // The message that ended the run, before closing up can report another.
+  const std::string endedBy = completed ? std::string() : outcomeOf(ctx_.lastReported.text);
   // What was merged stays; the counts of an interrupted database may lag.
   if (ctx_.session.inTransaction()) ctx_.session.commit();
   if (controlLocked_) {
@@ -340,12 +381,20 @@ void ImportJob::end(bool completed) {
     tempOpen_ = false;
   }
   OP_CLOSE(ctx_, kOpRelease, {Control::FileNo, SaveFile::FileNo});
+  lock_.release();
   ctx_.mem = savedMem_;
   summary_.completed = completed;
-  if (summary_.outcome.empty()) summary_.outcome = completed ? "The import process has finished!" : stepText_;
+  if (summary_.outcome.empty() && completed) summary_.outcome = "The import process has finished!";
+  if (summary_.outcome.empty()) summary_.outcome = endedBy;
+  if (summary_.outcome.empty()) summary_.outcome = kUnsuccessfulText;
   summary_.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
   state_ = State::Ended;
   if (onFinished) onFinished();
+}
+
+void ImportJob::endBecause(std::string outcome) {
+  summary_.outcome = std::move(outcome);
+  end(false);
 }
 
 }  // namespace qv

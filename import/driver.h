@@ -15,6 +15,12 @@
 // cancelling before the merge leaves them unchanged, cancelling during the
 // merge keeps what was merged, and a run killed at any moment can be run
 // again to completion.
+//
+// Only one run at a time works in a temporary directory: a run takes the
+// import lock (import/import_lock.h) at its start, before it touches any
+// table, and holds it until it ends, whatever the outcome. A run that finds
+// the lock taken is refused: it shows why (kImportBusyTitle,
+// importBusyText) and ends, having changed nothing.
 
 #include <chrono>
 #include <cstdint>
@@ -23,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "import/import_lock.h"
 #include "import/merge.h"
 #include "import/reader.h"
 #include "import/settings.h"
@@ -42,7 +49,12 @@ struct ImportSummary {
   double seconds = 0;
   double conversionSeconds = 0;  // of which the conversion (reading the sources)
   bool completed = false;  // reached its end (not cancelled, not failed)
-  std::string outcome;     // the last step text ("The import process has finished!", …)
+  // How the run ended: "The import process has finished!" or "No messages
+  // to import!" when it reached its end; otherwise what ended it — the first
+  // line (first sentence) of the message that said so, the title and the
+  // error for a key build error, "Import process interrupted" for a cancel,
+  // and "Import unsuccessful!" when no message gave a reason.
+  std::string outcome;
   std::vector<SkippedMessage> unreadable;  // what the readers could not read
 };
 
@@ -61,6 +73,10 @@ class ImportJob final : public Job {
   std::function<void()> onFinished;
   // How much disk is free where; tests replace it.
   FreeSpaceQuery freeSpace = queryFreeSpace;
+  // Called when a source file has been converted, inside the step that
+  // finished it: a test can stop stepping (or block) here to hold the run
+  // at a known point.
+  std::function<void(const SourceFile&)> onFileConverted;
 
  private:
   enum class State {
@@ -83,8 +99,12 @@ class ImportJob final : public Job {
   void finish();
 
   // Ends the run: commits what is open, releases the control file, deletes
-  // the temporary files, and reports.
+  // the temporary files, lets go of the import lock, and reports. A run
+  // that did not complete and has no outcome yet takes the message that
+  // ended it (the Context's last report within this step) as its outcome.
   void end(bool completed);
+  // Ends a run that did not complete, for the reason given.
+  void endBecause(std::string outcome);
   bool cancelHere();
   // The free-space check with one of the three warning texts; false: stop.
   bool enoughSpace(const std::filesystem::path& dir, std::uint64_t need, const std::string& why);
@@ -96,6 +116,7 @@ class ImportJob final : public Job {
 
   Context& ctx_;
   ImportSettings settings_;
+  ImportLock lock_;
   bool scheduled_;
   TargetList targets_;
   ImportRun run_;

@@ -111,6 +111,14 @@ class Context {
   std::uint8_t GlobalResponse = 0;    // 1 done, 2 cancelled
   engine::Session session;
 
+  // The last message or question given to the user through show, inform,
+  // ask or stop (store/report.h) — kept also when an unattended run does not
+  // show it — so that work a message ended can name the reason afterwards.
+  struct Reported {
+    std::string title;
+    std::string text;
+  } lastReported;
+
   // Unattended: a scheduled task runs; information and warnings are not
   // shown and questions take their safe answer.
   bool unattended() const { return mem.DoTask == 2 || mem.DoTask == 6; }

@@ -1,6 +1,8 @@
 #pragma once
 // How library procedures speak to the user: through the UI port of the
 // Context, minding the unattended rule, and "the program stops" as Halt.
+// show, inform, ask and stop also keep the message in ctx.lastReported,
+// whether it was shown or not.
 
 #include <string_view>
 

@@ -1,10 +1,14 @@
-// A second process for the import's crash test: runs one import of the test
-// line format into the data home HOME, reading FILE... from SOURCES.
+// A second process for the import's crash and lock tests: runs one import of
+// the test line format into the data home HOME, reading FILE... from SOURCES.
 //
-//   import_child HOME SOURCES MAILDB FILE...
+//   import_child [--hold] HOME SOURCES MAILDB FILE...
 //
 // Forum, mail and newsgroup messages are imported; MAILDB is the mail
-// database's identifier. Prints "done" when the run has ended.
+// database's identifier. Prints "done" when the run has ended. With --hold
+// the run stops after its first file is converted, prints "held" and waits
+// there until it is killed.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,8 +32,13 @@ class QuietUi : public qv::UiPort {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool hold = argc > 1 && std::string(argv[1]) == "--hold";
+  if (hold) {
+    --argc;
+    ++argv;
+  }
   if (argc < 5) {
-    std::fprintf(stderr, "usage: import_child HOME SOURCES MAILDB FILE...\n");
+    std::fprintf(stderr, "usage: import_child [--hold] HOME SOURCES MAILDB FILE...\n");
     return 2;
   }
   QuietUi ui;
@@ -52,6 +61,13 @@ int main(int argc, char** argv) {
   s.forum = s.mail = s.news = true;
   s.mailDatabase = static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10));
   qv::ImportJob job(ctx, s);
+  if (hold) {
+    job.onFileConverted = [](const qv::SourceFile&) {
+      std::printf("held\n");
+      std::fflush(stdout);
+      for (;;) ::pause();
+    };
+  }
   qv::runToEnd(job);
   std::printf("done %llu\n", static_cast<unsigned long long>(job.summary().imported));
   return job.summary().completed ? 0 : 1;

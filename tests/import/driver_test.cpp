@@ -176,6 +176,7 @@ TEST_F(ImportTest, CancellingBeforeTheMergeChangesNoDatabase) {
     job.requestCancel();
     EXPECT_TRUE(job.step());
     EXPECT_FALSE(job.summary().completed);
+    EXPECT_EQ(job.summary().outcome, "Import process interrupted");
   }
   openDatabase(forum);
   EXPECT_EQ(ctx->fileOf<MsgNmbr>().records(), 0);
@@ -191,6 +192,7 @@ TEST_F(ImportTest, CancellingBeforeTheMergeChangesNoDatabase) {
       job.requestCancel();
   }
   EXPECT_FALSE(job.summary().completed);
+  EXPECT_EQ(job.summary().outcome, "Import process interrupted");
   int asked = 0;
   for (const auto& shownItem : ui.shown)
     if (shownItem.title == "Import process interrupted") ++asked;
@@ -200,6 +202,46 @@ TEST_F(ImportTest, CancellingBeforeTheMergeChangesNoDatabase) {
   const std::int64_t kept = ctx->fileOf<MsgNmbr>().records();
   EXPECT_GT(kept, 0);
   EXPECT_LT(kept, 120);
+}
+
+// The summary of a run that ended early says what ended it, not where it was.
+TEST_F(ImportTest, ARunEndedEarlyNamesWhatEndedIt) {
+  const std::uint32_t forum = addForum("Computer Club");
+  std::string lines;
+  for (int i = 1; i <= 120; ++i)
+    lines += "F||1|General|" + std::to_string(i) + "|0|Subject|Ann Lee|70001,1|All||1995-03-01|10:00|Text\n";
+  writeSource("many.txt", lines);
+  ImportSettings s = settings("TAPCIS 5.x", {"many.txt"});
+  s.forum = true;
+  s.forumDatabase = forum;
+  const std::string lowDisk =
+      "You have only 1,000 bytes free on disk /data This may be too little for the temporary importfile.";
+  // The disk warning answered Cancel, and the same warning ending a scheduled run unasked.
+  for (const int task : {0, 2}) {
+    ui.clear();
+    ui.answers = {kCancel};
+    Context importCtx(lib);
+    importCtx.mem.DoTask = static_cast<std::uint8_t>(task);
+    ImportJob job(importCtx, s);
+    job.freeSpace = [](const std::filesystem::path&) { return std::optional<FreeSpace>(FreeSpace{1000, "/data"}); };
+    runToEnd(job);
+    EXPECT_FALSE(job.summary().completed);
+    EXPECT_EQ(job.summary().outcome, lowDisk) << "scheduled " << task;
+    EXPECT_EQ(ui.shown.size(), task == 0 ? 1u : 0u);
+  }
+
+  // The temporary file removed under the run (as a second run beside it
+  // once did) fails its key build.
+  ui.clear();
+  Context importCtx(lib);
+  ImportJob job(importCtx, s);
+  job.onFileConverted = [&](const SourceFile&) { std::filesystem::remove(home.path() / "TEMP" / "IDX010.TPS"); };
+  runToEnd(job);
+  EXPECT_FALSE(job.summary().completed);
+  ASSERT_FALSE(ui.shown.empty());
+  EXPECT_EQ(ui.last().title, "NewHR Key Build Error!");
+  const std::string firstLine = ui.last().text.substr(0, ui.last().text.find("\r\n"));
+  EXPECT_EQ(job.summary().outcome, "NewHR Key Build Error! " + firstLine);
 }
 
 TEST_F(ImportTest, AScheduledRunShowsNothing) {

@@ -1,6 +1,6 @@
 #pragma once
-// Starts a helper program as a second process, reads its first output line,
-// and kills it on request or at the end of the test.
+// Starts a helper program (or the quorvel program) as a second process,
+// reads its output, and kills it on request or at the end of the test.
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -14,12 +14,15 @@ namespace qv::test {
 
 class ChildProcess {
  public:
-  explicit ChildProcess(std::vector<std::string> args) {
+  // `withStderr`: the child's standard error goes into the same pipe as its
+  // standard output.
+  explicit ChildProcess(std::vector<std::string> args, bool withStderr = false) {
     int fds[2];
     if (::pipe(fds) != 0) return;
     pid_ = ::fork();
     if (pid_ == 0) {
       ::dup2(fds[1], 1);
+      if (withStderr) ::dup2(fds[1], 2);
       ::close(fds[0]);
       ::close(fds[1]);
       std::vector<char*> argv;
@@ -45,6 +48,14 @@ class ChildProcess {
     while (::read(out_, &c, 1) == 1 && c != '\n') line += c;
     return line;
   }
+  // Everything the child writes until it closes its output.
+  std::string readAll() {
+    std::string all;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(out_, buf, sizeof buf)) > 0;) all.append(buf, static_cast<std::size_t>(n));
+    return all;
+  }
+  pid_t pid() const { return pid_; }
   // Kills the child at once (SIGKILL) and reaps it.
   void kill() {
     if (pid_ <= 0) return;
