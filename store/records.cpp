@@ -1,6 +1,10 @@
 #include "store/records.h"
 
+#include <algorithm>
+#include <chrono>
+#include <random>
 #include <string>
+#include <thread>
 
 #include "store/dispatcher.h"
 #include "store/report.h"
@@ -13,6 +17,30 @@ namespace {
 
 // How long a taker of identifiers waits for an import's hold on the counter.
 constexpr int kCounterLockWait = 10;
+// How long one try waits for the transaction's write lock.
+constexpr std::chrono::milliseconds kCounterTryWait{50};
+
+// Takes the counter's file lock and then the write lock of a transaction of
+// its own over Control. A caller that drew inside its own transaction holds
+// the write lock and waits for the file lock: the opposite order. So the
+// write lock is only tried briefly; when it is taken, the file lock is let go
+// for a moment (longer than a waiter's polling interval) and both are tried
+// again, until the overall wait is used up. The waits are short so that a
+// taker holding the file lock never keeps the other order waiting long.
+Err lockCounter(engine::Session& own, engine::File& f) {
+  using Clock = std::chrono::steady_clock;
+  const auto until = Clock::now() + std::chrono::seconds(kCounterLockWait);
+  std::minstd_rand jitter(static_cast<unsigned>(Clock::now().time_since_epoch().count()));
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::seconds>(until - Clock::now()).count();
+    Err e = f.lock(static_cast<int>(std::max<std::int64_t>(left, 0)));
+    if (e != Err::Ok) return e;
+    e = own.logoutWithin(kCounterTryWait, {&f});
+    if (e != Err::UnableToLock || Clock::now() >= until) return e;
+    f.unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20 + jitter() % 40));
+  }
+}
 
 std::string titleOf(const engine::File& f) { return std::string(clip(f.name().string())); }
 
@@ -71,8 +99,7 @@ std::uint32_t NextNr(Context& ctx) {
     f.setName(BuildFileName(ctx, Control::FileNo));
     Err e = f.open();
     if (e == Err::FileNotFound && f.create() == Err::Ok) e = f.open();
-    if (e == Err::Ok) e = f.lock(kCounterLockWait);
-    if (e == Err::Ok) e = own.logout(5, {&f});
+    if (e == Err::Ok) e = lockCounter(own, f);
     if (e == Err::Ok) {
       n = advanceCounter(f, rec, failure);
       if (n != 0 && own.commit() != Err::Ok) {

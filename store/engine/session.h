@@ -4,6 +4,7 @@
 // process and of different processes see each other's holds, locks and
 // transactions through the files themselves.
 
+#include <chrono>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -34,6 +35,11 @@ class Session {
   // also across a crash; writes to other tables are not part of it.
   Err logout(int seconds, std::initializer_list<File*> files);
   Err logout(int seconds, const std::vector<File*>& files);
+  // The same, waiting only `wait` for the locks; once they are taken the
+  // transaction's statements (its commit included) wait as long as ordinary
+  // operations do. For callers that must not sit on another lock while they
+  // wait for these.
+  Err logoutWithin(std::chrono::milliseconds wait, std::initializer_list<File*> files);
   Err commit();
   Err rollback();
   bool inTransaction() const;

@@ -62,7 +62,7 @@ void HubManager::detachAllFrom(SqliteFile* hub) {
   while (!hub->attached.empty()) detach(hub->attached.back());
 }
 
-Status HubManager::logout(int seconds, const std::vector<File*>& files) {
+Status HubManager::logout(int lockMs, int runMs, const std::vector<File*>& files) {
   if (hub_ != nullptr) return error(Err::TransactionActive, "commit or roll back the running transaction first");
   std::vector<SqliteFile*> fs;
   for (File* file : files) {
@@ -109,7 +109,7 @@ Status HubManager::logout(int seconds, const std::vector<File*>& files) {
   if (c.streams > 0) {
     if (Status s = c.exec("COMMIT"); !s.ok()) return s;
   }
-  c.setBusyMs(seconds * 1000);
+  c.setBusyMs(lockMs);
   Status s = c.exec("BEGIN", Err::UnableToLock);
   // Each named file is locked for writing now (a statement that writes
   // nothing still takes the write lock), so the wait happens here.
@@ -124,6 +124,7 @@ Status HubManager::logout(int seconds, const std::vector<File*>& files) {
     if (c.streams > 0) c.exec("BEGIN");
     return s;
   }
+  c.setBusyMs(runMs);
   c.txn = true;
   hub_ = hub;
   members_ = fs;

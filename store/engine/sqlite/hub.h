@@ -38,7 +38,9 @@ class HubManager {
   // A member closed during a transaction rolls the transaction back.
   void closing(SqliteFile* f);
 
-  Status logout(int seconds, const std::vector<File*>& files);
+  // Waits up to lockMs for the write locks; the transaction's further
+  // statements wait up to runMs.
+  Status logout(int lockMs, int runMs, const std::vector<File*>& files);
   Status commit();
   Status rollback();
   bool active() const { return hub_ != nullptr; }
