@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "app/windows/window_layouts.h"
 #include "readers/registry.h"
 #include "store/config.h"
 #include "store/dispatcher.h"
@@ -73,7 +74,7 @@ void Application::start(const std::filesystem::path& home) {
   ctx.MasIdxPath = index.empty() ? ctx.mem.FileDir : index;
 
   // 4. The settings.
-  if (loadSettings(ctx) == 0) throw Halt("The settings cannot be loaded");
+  if (loadSettings(ctx) == 0 || loadWindowLayouts(ctx) == 0) throw Halt("The settings cannot be loaded");
 
   // 5. The upgrade reset of window layouts.
   if (generalSetting(ctx, kItemProgramVersion) < kFirstVersionWithLayouts) {

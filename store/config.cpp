@@ -226,13 +226,9 @@ std::uint8_t loadSettings(Context& ctx) {
   std::int32_t value = 0;
   std::string text;
   std::filesystem::path path;
-  WindowPlace place;
-  ListColumns widths{};
   return AutoPath(ctx, kAutoPathLoad, 0, 0, path) == 1 && Konfig(ctx, kKonfigLoadGeneral, 0, value, 0, text) == 1 &&
                  Konfig(ctx, kKonfigLoadDisplay, 0, value, 0, text) == 1 &&
-                 Konfig(ctx, kKonfigLoadImportPath, 0, value, 0, text) == 1 && SpeedVal(ctx, 2, 0) == 1 &&
-                 WindowPos(ctx, kLayoutLoad, 0, place) == 1 && WindowPos2(ctx, kLayoutLoad, 0, place) == 1 &&
-                 ListCol(ctx, kLayoutLoad, 0, widths) == 1
+                 Konfig(ctx, kKonfigLoadImportPath, 0, value, 0, text) == 1 && SpeedVal(ctx, 2, 0) == 1
              ? 1
              : 0;
 }

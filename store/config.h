@@ -26,7 +26,6 @@
 //   failed and gives 0; the start-up then ends. A Control file that cannot
 //   be opened at all ends the program in the table dispatcher.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -158,46 +157,14 @@ std::int32_t SetDate(Context& ctx, std::string& name, int& picture);
 // "Windows setting"; dates::formatTime).
 std::int32_t SetTime(Context& ctx, std::string& name, int& picture);
 
-// A saved window position. All zero: nothing saved.
-struct WindowPlace {
-  std::int16_t x = 0;
-  std::int16_t y = 0;
-  std::int16_t width = 0;
-  std::int16_t height = 0;
-  bool empty() const { return x == 0 && y == 0 && width == 0 && height == 0; }
-  friend bool operator==(const WindowPlace&, const WindowPlace&) = default;
-};
-
-// Column widths of one list.
-using ListColumns = std::array<std::uint16_t, 5>;
-
-enum LayoutOp : int { kLayoutLoad = 1, kLayoutStore = 2, kLayoutRead = 3, kLayoutReset = 4 };
-
-// Saved positions of the main windows (WindowPos: records 2 default, 3
-// current) and of the other windows (WindowPos2: records 7, 8), and column
-// widths of lists (ListCol: records 5, 6). Windows are numbered 0-31 and
-// lists 0-19; the program gives each window and list its number.
-// - 1 loads the default and current records; a missing default record is
-//   created empty (nothing saved), a missing current record as a copy of
-//   the default one.
-// - 2 stores a window's position (a list's widths) as current and saves
-//   the current record at once.
-// - 3 reads it: the current one, else the default one; 0 when neither is
-//   saved (`place` unchanged: the window keeps its own layout).
-// - 4 makes every current position (width) the default one
-//   again and saves: "Reset all window positions to default".
-// A number outside the range is an unknown item (the stop question).
-std::uint8_t WindowPos(Context& ctx, int op, int window, WindowPlace& place);
-std::uint8_t WindowPos2(Context& ctx, int op, int window, WindowPlace& place);
-std::uint8_t ListCol(Context& ctx, int op, int list, ListColumns& widths);
-
 // The text of Neo record n: its 100 bytes, or 100 blanks when there is no
 // such record or the table cannot be read (a text is never a reason to stop).
 std::string CallNeo(Context& ctx, std::uint32_t n);
 
 // The start-up's configuration load after the directories: AutoPath 1,
-// Konfig 1, 6 and 23, SpeedVal 2, WindowPos 1, WindowPos2 1 and ListCol 1,
-// in that order, stopping at the first failure. 1 when all succeeded.
+// Konfig 1, 6 and 23 and SpeedVal 2, in that order, stopping at the first
+// failure. 1 when all succeeded. The program's window layouts are loaded
+// after it by the program itself (app/windows/window_layouts.h).
 std::uint8_t loadSettings(Context& ctx);
 
 }  // namespace qv

@@ -1,9 +1,9 @@
 #pragma once
 // The small shared procedures beside the record writes: the form save of the
 // browses' record forms, the queue error report, the stopwatch, the file
-// helpers, the progress scaling, the typed-ahead locator of lists and the
-// free-disk-space check, and the launcher of procedures by code (SemaFore)
-// with the library's own in-place codes.
+// helpers, the progress scaling and the free-disk-space check, and the
+// launcher of procedures by code (SemaFore) with the library's own in-place
+// codes.
 
 #include <cstddef>
 #include <cstdint>
@@ -201,22 +201,6 @@ struct CalcMaxResult {
 // gives {1, 0}; negative counts {1, x} (held at -32768); counts too large for
 // a LONG divisor hold n at its maximum and the scaled value at 32767.
 CalcMaxResult CalcMax(double x);
-
-// ---------------------------------------------------------------------------
-// Typed-ahead locator
-
-// Takes a key pressed in a list into the locator text. The key codes taken
-// are the runtime's: 96-105 (keypad digits, taken as 48-57), 48-90, 304-346,
-// 1328-1337, 32, 362, 367, 1386 and 1391; the character is the code's low
-// byte. Any other key answers 0 and changes nothing.
-// A key that comes within the locator delay of the previous one is appended
-// (the text keeps at most 10 characters); otherwise the text restarts with
-// it and the delay is read again from general setting 3, the locator delay
-// (tenths of a second; outside 1-35 counts as 15). The text is copied into
-// target (cut to targetSize, blank-padded), and 1 is answered.
-std::uint8_t IncrementStep(Context& ctx, int keyCode, char* target, std::size_t targetSize);
-// The same at a given steady-clock time in milliseconds.
-std::uint8_t IncrementStep(Context& ctx, int keyCode, char* target, std::size_t targetSize, std::int64_t nowMs);
 
 // ---------------------------------------------------------------------------
 // Free disk space

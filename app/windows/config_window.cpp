@@ -1,4 +1,4 @@
-#include "store/config_window.h"
+#include "app/windows/config_window.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,6 +6,7 @@
 #include <limits>
 #include <map>
 
+#include "app/windows/window_layouts.h"
 #include "store/config.h"
 #include "store/config_records.h"
 #include "store/config_store.h"

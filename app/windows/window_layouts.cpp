@@ -1,6 +1,7 @@
 // Saved window positions (WindowPos, WindowPos2) and list column layouts
 // (ListCol): a default record and a current record each.
-#include "store/config.h"
+#include "app/windows/window_layouts.h"
+
 #include "store/config_store.h"
 
 namespace qv {
@@ -106,6 +107,15 @@ std::uint8_t ListCol(Context& ctx, int op, int list, ListColumns& widths) {
         for (std::size_t i = 0; i < widths.size(); ++i)
           widths[i] = static_cast<std::uint16_t>(readInt16(image, at + 2 * i));
       });
+}
+
+std::uint8_t loadWindowLayouts(Context& ctx) {
+  WindowPlace place;
+  ListColumns widths{};
+  return WindowPos(ctx, kLayoutLoad, 0, place) == 1 && WindowPos2(ctx, kLayoutLoad, 0, place) == 1 &&
+                 ListCol(ctx, kLayoutLoad, 0, widths) == 1
+             ? 1
+             : 0;
 }
 
 }  // namespace qv

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/application.h"
+#include "app/windows/window_layouts.h"
 #include "store/config.h"
 #include "store/database_list.h"
 #include "store/halt.h"

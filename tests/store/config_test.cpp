@@ -1,67 +1,21 @@
 // The settings: loading with defaults, the identifier counter beside them,
-// unknown items, directories, speed values, window layouts, the Neo texts of
-// the save-failure message, and the configuration window's model.
+// unknown items, directories, speed values and the Neo texts of the
+// save-failure message.
 #include "store/config.h"
 
 #include <cstring>
 
+#include "app/windows/window_layouts.h"
 #include "store/config_records.h"
 #include "store/config_store.h"
-#include "store/config_window.h"
 #include "store/dates.h"
 #include "store/dispatcher.h"
 #include "store/halt.h"
 #include "store/records.h"
-#include "tests/store/store_fixture.h"
+#include "tests/store/config_fixture.h"
 
 namespace qv::test {
 namespace {
-
-class ConfigTest : public StoreTest {
- protected:
-  std::int32_t general(int item) { return generalSetting(*ctx, item); }
-  std::int32_t display(int item) { return displaySetting(*ctx, item); }
-  std::uint8_t setGeneral(int item, std::int32_t v) {
-    std::string t;
-    return Konfig(*ctx, kKonfigSetGeneral, item, v, 0, t);
-  }
-  std::uint8_t setDisplay(int item, std::int32_t v, std::string t = {}) {
-    return Konfig(*ctx, kKonfigSetDisplay, item, v, 0, t);
-  }
-  std::filesystem::path dir(int item) {
-    std::filesystem::path p;
-    EXPECT_EQ(AutoPath(*ctx, kAutoPathGet, item, 0, p), 1);
-    return p;
-  }
-  std::uint8_t setDir(int item, std::filesystem::path p) { return AutoPath(*ctx, kAutoPathSet, item, 0, p); }
-
-  // The stored CTL:NEXTNUMBER of record 1 raised or kept; NextNr shows it.
-  void setStoredCounter(std::uint32_t n) {
-    ASSERT_EQ(NextNr(*ctx), 1u);  // makes record 1 as NextNr does on a fresh installation
-    OP_CLOSE(*ctx, kOpOpen, {Control::FileNo});
-    ctx->ctl.ID = 1;
-    ASSERT_EQ(ctx->fileOf<Control>().get(Control::IdKey), engine::Err::Ok);
-    ctx->ctl.NEXTNUMBER = n;
-    ASSERT_EQ(ctx->fileOf<Control>().put(), engine::Err::Ok);
-    OP_CLOSE(*ctx, kOpRelease, {Control::FileNo});
-  }
-
-  // A second process on the same data home.
-  struct Restart {
-    explicit Restart(const std::filesystem::path& home) {
-      MemGroup mem;
-      mem.Net = home;
-      mem.FileDir = home;
-      mem.TempDir = home / "TEMP";
-      mem.Dirnamn = "F1";
-      lib.publish(mem, home);
-      ctx = std::make_unique<Context>(lib);
-    }
-    RecordingUi ui;
-    Library lib{ui};
-    std::unique_ptr<Context> ctx;
-  };
-};
 
 std::string clipped(const std::string& s) { return std::string(clip(s)); }
 
@@ -182,11 +136,6 @@ TEST_F(ConfigTest, SettingsSurviveARestart) {
   std::int32_t v = 0;
   ASSERT_EQ(Konfig(*ctx, kKonfigSetImportPath, kItemImportPath, v, 0, importPath), 1);
   ASSERT_EQ(setDir(kItemDataDir, "/srv/quorvel/data/"), 1);
-  const WindowPlace frame{-20, 10, 800, 600};
-  WindowPlace place = frame;
-  ASSERT_EQ(WindowPos(*ctx, kLayoutStore, 0, place), 1);
-  ListColumns widths{40, 120, 300, 80, 0};
-  ASSERT_EQ(ListCol(*ctx, kLayoutStore, 19, widths), 1);
   std::string t;
   for (int op : {kKonfigSaveGeneral, kKonfigSaveDisplay, kKonfigSaveImportPath})
     ASSERT_EQ(Konfig(*ctx, op, 0, v, 0, t), 1);
@@ -209,16 +158,6 @@ TEST_F(ConfigTest, SettingsSurviveARestart) {
   std::filesystem::path p;
   ASSERT_EQ(AutoPath(c, kAutoPathGet, kItemDataDir, 0, p), 1);
   EXPECT_EQ(p, "/srv/quorvel/data");
-  place = {};
-  ASSERT_EQ(WindowPos(c, kLayoutRead, 0, place), 1);
-  EXPECT_EQ(place, frame);
-  EXPECT_EQ(WindowPos2(c, kLayoutRead, 0, place), 0);  // the other windows are another record
-  ListColumns read{};
-  ASSERT_EQ(ListCol(c, kLayoutRead, 19, read), 1);
-  EXPECT_EQ(read, widths);
-  // Reset: the current layouts become the (empty) defaults again.
-  ASSERT_EQ(WindowPos(c, kLayoutReset, 0, place), 1);
-  EXPECT_EQ(WindowPos(c, kLayoutRead, 0, place), 0);
 }
 
 TEST_F(ConfigTest, DirectoriesDefaultToTheDataHomeAndAreNeverCut) {
@@ -359,122 +298,6 @@ TEST_F(ConfigTest, DamagedDirectoryRecordIsReadWithinItsBytes) {
   EXPECT_EQ(paths[0].size(), 255u);  // the group's last byte is the next length
   EXPECT_TRUE(paths[1].empty());
   EXPECT_TRUE(paths[2].empty());
-}
-
-TEST_F(ConfigTest, CurrentLayoutStartsAsACopyOfTheDefaultOne) {
-  // An installation that ships default positions but has no current ones.
-  config::Image defaults{};
-  config::writeInt16(defaults, 3 * config::kWindowSlotBytes, 100);
-  config::writeInt16(defaults, 3 * config::kWindowSlotBytes + 4, 640);
-  ASSERT_TRUE(config::writeRecord(*ctx, config::kRecOtherWindowsDefault, defaults));
-  WindowPlace place;
-  ASSERT_EQ(WindowPos2(*ctx, kLayoutLoad, 0, place), 1);
-  ASSERT_EQ(WindowPos2(*ctx, kLayoutRead, 3, place), 1);
-  EXPECT_EQ(place, (WindowPlace{100, 0, 640, 0}));
-  place = {5, 5, 50, 50};
-  ASSERT_EQ(WindowPos2(*ctx, kLayoutStore, 3, place), 1);
-  ASSERT_EQ(WindowPos2(*ctx, kLayoutReset, 0, place), 1);
-  ASSERT_EQ(WindowPos2(*ctx, kLayoutRead, 3, place), 1);
-  EXPECT_EQ(place, (WindowPlace{100, 0, 640, 0}));
-}
-
-TEST_F(ConfigTest, WindowModelValidatesStoresAndSaves) {
-  ASSERT_EQ(loadSettings(*ctx), 1);
-  ConfigWindow w(*ctx);
-  ASSERT_NE(w.find("start-database"), nullptr);
-  EXPECT_EQ(w.find("start-database")->description, "Deafult Forum to show at startup");
-  EXPECT_EQ(w.find("locator-delay")->description, "Delay after last keypress until locator string is reset");
-  EXPECT_EQ(w.value("locator-delay"), "15");
-  EXPECT_EQ(w.value("date-format"), "Windows setting");
-  EXPECT_EQ(w.value("read-only-colour"), "#C0C0C0");
-  EXPECT_EQ(w.value("keep-colour"), "#000080");
-  EXPECT_EQ(w.value("list-font"), "Arial,8");
-  EXPECT_EQ(w.value("task-period"), "none");
-  EXPECT_EQ(w.value("next-id"), "250000");
-
-  EXPECT_NE(w.set("locator-delay", "36"), "");
-  EXPECT_NE(w.set("locator-delay", "1O"), "");
-  EXPECT_NE(w.set("next-id", "1"), "");
-  EXPECT_NE(w.set("list-font", "A typeface name far too long,8"), "");
-  EXPECT_NE(w.set("temp-dir", "/" + std::string(300, 't')), "");
-  EXPECT_NE(w.set("task-period", "24:00-06:00"), "");
-  EXPECT_FALSE(w.changed());
-
-  for (auto [key, text] : {std::pair{"locator-delay", "20"},
-                           {"date-format", "DD-MM-YYYY"},
-                           {"tool-tips", "no"},
-                           {"tab-colour", "#000000"},
-                           {"list-font", "Courier New,10"},
-                           {"task-period", "22:00-06:30"},
-                           {"speed-import", "7"},
-                           {"index-dir", "/srv/index"},
-                           {"reset-windows", "yes"}})
-    ASSERT_EQ(w.set(key, text), "") << key;
-  WindowPlace place{1, 2, 3, 4};
-  ASSERT_EQ(WindowPos(*ctx, kLayoutStore, 5, place), 1);
-  ASSERT_EQ(w.save(), 1);
-  EXPECT_TRUE(ui.shown.empty());
-  EXPECT_EQ(SpeedVal(*ctx, 3, 30), 100);
-  EXPECT_EQ(WindowPos(*ctx, kLayoutRead, 5, place), 0);
-
-  Restart again(home.path());
-  ASSERT_EQ(loadSettings(*again.ctx), 1);
-  ConfigWindow reloaded(*again.ctx);
-  EXPECT_EQ(generalSetting(*again.ctx, kItemToolTips), 2);
-  EXPECT_EQ(reloaded.value("locator-delay"), "20");
-  EXPECT_EQ(reloaded.value("date-format"), "dd-mm-yyyy");
-  EXPECT_EQ(reloaded.value("tab-colour"), "#000000");
-  EXPECT_EQ(reloaded.value("list-font"), "Courier New,10");
-  EXPECT_EQ(reloaded.value("task-period"), "22:00-06:30");
-  EXPECT_EQ(reloaded.value("index-dir"), "/srv/index");
-  EXPECT_EQ(reloaded.value("reset-windows"), "no");
-}
-
-TEST_F(ConfigTest, WindowModelValuesMeanWhatTheSettingsMean) {
-  ASSERT_EQ(loadSettings(*ctx), 1);
-  ConfigWindow w(*ctx);
-  // Colours are written red first; the settings keep red in the low byte.
-  ASSERT_EQ(w.set("delete-colour", "#FF8000"), "");
-  // The import date order: a stored 0 is month-day-year.
-  EXPECT_EQ(w.value("import-date-format"), "mmddyy");
-  ASSERT_EQ(w.set("import-date-format", "yymmdd"), "");
-  ASSERT_EQ(w.set("task-period", "07:05-19:30"), "");
-  ASSERT_EQ(w.save(), 1);
-  EXPECT_EQ(display(kItemDeleteColour), 0x0080FF);
-  EXPECT_EQ(display(kItemImportDateOrder), 3);
-  EXPECT_EQ(display(kItemTaskPeriodStart), dates::timeOf(7, 5, 0));
-  EXPECT_EQ(display(kItemTaskPeriodEnd), dates::timeOf(19, 30, 0));
-}
-
-TEST_F(ConfigTest, WindowModelMeasuresTheDirectoriesTogether) {
-  ASSERT_EQ(loadSettings(*ctx), 1);
-  ConfigWindow w(*ctx);
-  const std::string longDir = "/" + std::string(199, 'd');
-  const std::string mid = "/" + std::string(99, 'm');
-  ASSERT_EQ(w.set("data-dir", longDir), "");
-  EXPECT_NE(w.set("temp-dir", mid), "");  // 200 + 100 > 254
-  ASSERT_EQ(w.set("data-dir", "/srv/d"), "");
-  ASSERT_EQ(w.set("temp-dir", mid), "");
-  ASSERT_EQ(w.save(), 1);
-  EXPECT_EQ(dir(kItemTempDir), mid);
-  EXPECT_EQ(dir(kItemDataDir), "/srv/d");
-  EXPECT_EQ(dir(kItemIndexDir), "/srv/d");  // still following the database directory
-}
-
-TEST_F(ConfigTest, WindowModelSaveFailureIsShownOnce) {
-  ASSERT_EQ(loadSettings(*ctx), 1);
-  ConfigWindow w(*ctx);
-  ASSERT_EQ(w.set("speed-purge", "1"), "");
-  ASSERT_EQ(w.set("import-path", "/srv/in"), "");
-  auto blocker = newContext();
-  OP_CLOSE(*blocker, kOpOpenExclusive, {Control::FileNo});
-  EXPECT_EQ(w.save(), 0);
-  ASSERT_EQ(ui.shown.size(), 1u);
-  EXPECT_EQ(ui.last().title, "Configuration Save Error");
-  // In effect in memory all the same, the speed values included.
-  EXPECT_EQ(SpeedVal(*ctx, 3, 27), 50);
-  OP_CLOSE(*blocker, kOpRelease, {Control::FileNo});
-  EXPECT_EQ(w.save(), 1);
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 
 #include "app/cli/env.h"
 #include "app/text_encoding.h"
+#include "app/windows/config_window.h"
 #include "store/config.h"
-#include "store/config_window.h"
 
 namespace qv::app::cli {
 
