@@ -129,11 +129,12 @@ std::string Application::frameTitle() {
 }
 
 std::vector<std::string> Application::personsMenu() const {
-  switch (ctx_->mem.ForumType) {
-    case 2: return {"&Browse Mail Partners", "&Merge Duplicate Mail Partners"};
-    case 3: return {"&Browse Newsgroup Participants", "&Merge Duplicate Newsgroup Participants"};
-    default: return {"&Browse Forum Members", "&Merge Duplicate Forum Members"};
+  switch (databaseType(ctx_->mem.ForumType)) {
+    case DatabaseType::Mail: return {"&Browse Mail Partners", "&Merge Duplicate Mail Partners"};
+    case DatabaseType::Newsgroup: return {"&Browse Newsgroup Participants", "&Merge Duplicate Newsgroup Participants"};
+    case DatabaseType::Forum: break;
   }
+  return {"&Browse Forum Members", "&Merge Duplicate Forum Members"};
 }
 
 bool Application::requestShutdown() {

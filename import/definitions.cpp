@@ -228,32 +228,32 @@ std::optional<ImportDefinition> loadDefinition(Context& ctx, std::uint32_t id) {
 
 std::uint32_t saveDefinition(Context& ctx, ImportDefinition& def) {
   const std::vector<std::string>& specs = specsOf(def.settings);
-  if (!fitsRecords(ctx, def.settings, specs)) return 0;
+  if (!fitsRecords(ctx, def.settings, specs)) return kNoIdentifier;
 
   TableUse use(ctx, {BAT::FileNo, FLI::FileNo, Control::FileNo});
   engine::File& bat = ctx.fileOf<BAT>();
   Transaction t(ctx, {&bat, &ctx.fileOf<FLI>(), &ctx.fileOf<Control>()});
-  if (!t.started()) return 0;
+  if (!t.started()) return kNoIdentifier;
 
   std::uint32_t id = def.id;
-  if (id == 0) {
+  if (id == kNoIdentifier) {
     id = NextNr(ctx);
-    if (id == 0) return 0;
+    if (id == kNoIdentifier) return kNoIdentifier;
     ctx.bat = BAT{};
     ctx.bat.ID = id;
     fillDefinition(ctx, def);
-    if (UppDat(ctx, bat, kUppAdd, kRollback) != 1) return 0;
+    if (UppDat(ctx, bat, kUppAdd, kRollback) != 1) return kNoIdentifier;
   } else {
     // Held and re-read inside the transaction: a definition removed in the
     // meantime is reported, not brought back.
     ctx.bat = BAT{};
     ctx.bat.ID = id;
-    if (HoldRec(ctx, bat, BAT::IDKEY, true, 0) != 1) return 0;
+    if (HoldRec(ctx, bat, BAT::IDKEY, true, 0) != 1) return kNoIdentifier;
     fillDefinition(ctx, def);
-    if (UppDat(ctx, bat, kUppPut, kRollback) != 1) return 0;
+    if (UppDat(ctx, bat, kUppPut, kRollback) != 1) return kNoIdentifier;
   }
-  if (!replaceSpecs(ctx, id, specs)) return 0;
-  if (!t.commit()) return 0;
+  if (!replaceSpecs(ctx, id, specs)) return kNoIdentifier;
+  if (!t.commit()) return kNoIdentifier;
   def.id = id;
   return id;
 }
@@ -374,9 +374,9 @@ std::optional<SavedWizardRun> saveWizardRun(Context& ctx, const ImportSettings& 
 
   SavedWizardRun saved;
   saved.definitionId = NextNr(ctx);
-  if (saved.definitionId == 0) return std::nullopt;
+  if (saved.definitionId == kNoIdentifier) return std::nullopt;
   saved.taskId = NextNr(ctx);
-  if (saved.taskId == 0) return std::nullopt;
+  if (saved.taskId == kNoIdentifier) return std::nullopt;
 
   ctx.bat = BAT{};
   ctx.bat.ID = saved.definitionId;

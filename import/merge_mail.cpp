@@ -23,8 +23,8 @@ std::int32_t wholeMinute(std::int32_t time) { return time > 0 ? time - (time - 1
 
 MergeResult DatabaseMerge::Impl::mergeMail() {
   NewHR& n = ctx.nhr;
-  const bool outBox = n.MAILTYPE == kOutBox;
-  const bool inBox = n.MAILTYPE == kInBox;
+  const bool outBox = mailDirectionOf(n) == MailDirection::OutBox;
+  const bool inBox = mailDirectionOf(n) == MailDirection::InBox;
 
   // The owner's side of the mail is the owner whatever name the mail gives.
   PersonRef to, from;

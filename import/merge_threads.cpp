@@ -45,7 +45,7 @@ bool DatabaseMerge::Impl::resolveSection(std::uint32_t& sysId) {
     return true;
   }
   engine::File& f = ctx.fileOf<Sections>();
-  if (db.type == kNewsDatabase) {
+  if (databaseType(db.type) == DatabaseType::Newsgroup) {
     ctx.sec = Sections{};
     ctx.sec.SECSYSID = number;
     switch (find(f, Sections::SysIdKey)) {

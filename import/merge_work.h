@@ -21,15 +21,6 @@
 
 namespace qv {
 
-// Database types (FOR:TYPE, Mem:ForumType).
-inline constexpr std::uint8_t kForumDatabase = 1;
-inline constexpr std::uint8_t kMailDatabase = 2;
-inline constexpr std::uint8_t kNewsDatabase = 3;
-
-// NHR:MAILTYPE.
-inline constexpr std::uint8_t kInBox = 1;
-inline constexpr std::uint8_t kOutBox = 2;
-
 // The outcome of a read by key.
 enum class Lookup { Found, Missing, Failed };
 

@@ -28,7 +28,7 @@ std::unique_ptr<FolderSource> makeFolderSource(Library& lib, std::string_view fo
 
 bool ImportRun::wanted(const TargetDatabase& db, std::uint32_t forumMessageNumber) {
   if (!db.importAllowed || settings.filter == 2) return false;
-  if (db.type != 1 || settings.reimport || db.isNew) return true;
+  if (databaseType(db.type) != DatabaseType::Forum || settings.reimport || db.isNew) return true;
   // A forum message imported before (and perhaps deleted since) stays out.
   ctx.imp.FORUMNUMBER = db.id;
   ctx.imp.MSGNUMBER = forumMessageNumber;
@@ -85,7 +85,7 @@ const Forums* ImportRun::mailDatabase() {
       OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
       ctx.for_ = Forums{};
       ctx.for_.ID = settings.mailDatabase;
-      if (ctx.fileOf<Forums>().get(Forums::ForumKey) == engine::Err::Ok && ctx.for_.TYPE == 2) mailDb_ = ctx.for_;
+      if (ctx.fileOf<Forums>().get(Forums::ForumKey) == engine::Err::Ok && databaseType(ctx.for_.TYPE) == DatabaseType::Mail) mailDb_ = ctx.for_;
       OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
       ctx.for_ = keep;
     }

@@ -230,12 +230,12 @@ std::filesystem::path normalDir(const std::filesystem::path& p) {
 }
 
 std::filesystem::path effectivePath(const Context& ctx, const StoredPaths& paths, int item) {
-  const std::string& stored = paths[static_cast<std::size_t>(item - 17)];
+  const std::string& stored = paths[static_cast<std::size_t>(item - kItemTempDir)];
   if (!stored.empty()) return std::filesystem::path(stored);
   switch (item) {
-    case 17: return normalDir(ctx.mem.Net / "TEMP");
-    case 18: return normalDir(ctx.mem.Net);
-    default: return effectivePath(ctx, paths, 18);
+    case kItemTempDir: return normalDir(ctx.mem.Net / "TEMP");
+    case kItemDataDir: return normalDir(ctx.mem.Net);
+    default: return effectivePath(ctx, paths, kItemDataDir);
   }
 }
 
@@ -246,7 +246,7 @@ std::string planDirectories(const Context& ctx, StoredPaths& paths,
   for (int item : {18, 17, 19}) {
     const auto change = changes.find(item);
     if (change == changes.end()) continue;
-    std::string& stored = paths[static_cast<std::size_t>(item - 17)];
+    std::string& stored = paths[static_cast<std::size_t>(item - kItemTempDir)];
     stored.clear();
     if (change->second.empty()) continue;
     if (!change->second.is_absolute())

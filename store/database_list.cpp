@@ -42,7 +42,7 @@ REF refFrom(const Forums& f) {
   r.TYPE = f.TYPE;
   r.DESCRIPTION = f.DESCRIPTION;
   r.TARGETNG = f.TARGETNG;
-  if (f.TYPE == 2) {
+  if (databaseType(f.TYPE) == DatabaseType::Mail) {
     r.PERSONID = static_cast<std::int32_t>(f.PERSONID);
     r.MAILADDRESS = f.MAILADDRESS;
     for (std::size_t i = 0; i < 10 && !f.ALTADDRESS[i].blank(); ++i) r.ALTADDRESS[i] = f.ALTADDRESS[i];
@@ -133,10 +133,10 @@ bool AddForumDatabase(Context& ctx, std::string_view name) {
   ctx.for_ = Forums{};
   ctx.for_.DESCRIPTION = name;
   ctx.for_.ID = NextNr(ctx);
-  bool ok = ctx.for_.ID != 0;
+  bool ok = ctx.for_.ID != kNoIdentifier;
   if (ok) {
     ctx.for_.DIRNUMBER = dir;
-    ctx.for_.TYPE = 1;
+    ctx.for_.TYPE = stored(DatabaseType::Forum);
     ctx.for_.CREATED = dates::today();
     ctx.for_.WORDLISTINDEXNEEDSUPDATE = 1;
     ctx.for_.INDEXTYPE = 1;
@@ -178,14 +178,14 @@ bool AddMailDatabase(Context& ctx, const MailDatabaseForm& form, std::uint32_t& 
   bool ok = AddPers(ctx, form.address, form.name) == 0;
   if (ok) {
     ctx.for_.MSGCOUNT = 0;
-    ctx.for_.DUMMY = 0;
+    setStatus(ctx.for_, Status::Normal);
     ctx.for_.ID = NextNr(ctx);
-    ok = ctx.for_.ID != 0;
+    ok = ctx.for_.ID != kNoIdentifier;
   }
   if (ok) {
     ctx.for_.DIRNUMBER = dirNumber;
     ctx.for_.CREATED = dates::today();
-    ctx.for_.TYPE = 2;
+    ctx.for_.TYPE = stored(DatabaseType::Mail);
     ctx.for_.PERSONID = ctx.per.PERSONID;
     ctx.for_.WORDLISTINDEXNEEDSUPDATE = 1;
     ctx.for_.INDEXTYPE = 1;
@@ -203,7 +203,7 @@ bool AddMailDatabase(Context& ctx, const MailDatabaseForm& form, std::uint32_t& 
 
 bool UpdateMailDatabase(Context& ctx, std::uint32_t id, const MailDatabaseForm& form) {
   OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
-  bool ok = findForum(ctx, id) && ctx.for_.TYPE == 2;
+  bool ok = findForum(ctx, id) && databaseType(ctx.for_.TYPE) == DatabaseType::Mail;
   if (!ok) {
     OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
     return false;

@@ -180,7 +180,7 @@ std::uint8_t CheckSpace(Context& ctx, std::uint64_t bytesNeeded, const fs::path&
 std::uint8_t CheckSpace(Context& ctx, std::uint64_t bytesNeeded, const fs::path& path, const FreeSpaceQuery& query) {
   const std::optional<FreeSpace> space = query(path);
   if (!space || bytesNeeded <= space->bytes) return 0;
-  if (ctx.mem.DoTask == 2) return 1;
+  if (taskMode(ctx.mem.DoTask) == TaskMode::Scheduled) return 1;
   beep(ctx);
   const std::string text =
       "You have only " + formatFreeBytes(space->bytes) + " bytes free on disk " + space->mountPoint.string() + " " +

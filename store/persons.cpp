@@ -24,10 +24,10 @@ bool addPerson(Context& ctx, const std::string& key, std::string_view address, s
   engine::File& persons = ctx.fileOf<Person>();
   ctx.per = Person{};
   const std::uint32_t id = NextNr(ctx);
-  if (id == 0) {
+  if (id == kNoIdentifier) {
     // Rolled back before the message is up, so that no lock waits on the user.
     if (ctx.session.inTransaction()) ctx.session.rollback();
-    if (ctx.mem.DoTask != 2)
+    if (taskMode(ctx.mem.DoTask) != TaskMode::Scheduled)
       show(ctx, titleOf(persons), "A new person ID could not be generated \r\nThe last transaction is rolled back.",
            MessageKind::Error);
     return false;
