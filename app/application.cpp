@@ -49,7 +49,7 @@ void Application::start(const std::filesystem::path& home) {
 
   // 3. The stored paths.
   fs::path path;
-  if (AutoPath(ctx, kAutoPathLoad, 0, 0, path) == 0) throw Halt("The directory settings cannot be read");
+  if (AutoPath(ctx, kAutoPathLoad, 0, 0, path) == kSettingsNotDone) throw Halt("The directory settings cannot be read");
   fs::path temp;
   AutoPath(ctx, kAutoPathGet, kItemTempDir, 0, temp);
   if (temp.empty() || !fs::is_directory(temp, ec)) {
@@ -64,7 +64,7 @@ void Application::start(const std::filesystem::path& home) {
   if (!fs::is_directory(data, ec)) {
     show(ctx, "Path not found!", "The path to your data files cannot be found!\r\nUpdate file path on next screen\r\n",
          MessageKind::Warning);
-    if (NewPath(ctx, 1) == 0) throw Halt("No path to the data files");
+    if (NewPath(ctx, 1) == kPathGivenUp) throw Halt("No path to the data files");
   } else {
     ctx.mem.FileDir = data;
   }
@@ -73,7 +73,7 @@ void Application::start(const std::filesystem::path& home) {
   ctx.MasIdxPath = index.empty() ? ctx.mem.FileDir : index;
 
   // 4. The settings.
-  if (loadSettings(ctx) == 0) throw Halt("The settings cannot be loaded");
+  if (loadSettings(ctx) == kSettingsNotDone) throw Halt("The settings cannot be loaded");
 
   // 5. The upgrade reset of window layouts.
   if (generalSetting(ctx, kItemProgramVersion) < kFirstVersionWithLayouts) {

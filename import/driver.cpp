@@ -144,7 +144,7 @@ void ImportJob::start() {
   }
   run_.runDate = dates::today();
   run_.runTime = dates::clockNow();
-  run_.budget = std::max(1, SpeedVal(ctx_, 3, kItemSpeedReading));
+  run_.budget = std::max(1, SpeedVal(ctx_, kSpeedGet, kItemSpeedReading));
   batch_ = std::max(1, SpeedVal(ctx_, 3, kItemSpeedImport));
   settings_.formatNumber = settings_.formatNumber != 0 ? settings_.formatNumber : formatNumber(settings_.format);
   if (settings_.format.empty()) settings_.format = formatName(settings_.formatNumber);
@@ -314,7 +314,7 @@ void ImportJob::conversionDone() {
   }
   std::error_code ec;
   const auto tempSize = std::filesystem::file_size(ctx_.file(NewHR::FileNo).name(), ec);
-  if (CheckSpace(ctx_, ec ? 0 : tempSize, ctx_.mem.FileDir) != 0) {
+  if (CheckSpace(ctx_, ec ? 0 : tempSize, ctx_.mem.FileDir) != kSpaceGoOn) {
     end(false);
     return;
   }

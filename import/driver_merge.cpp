@@ -24,7 +24,7 @@ bool ImportJob::beginTransaction() {
   std::vector<engine::File*> files;
   for (int no : tables_) files.push_back(&ctx_.file(no));
   ctx_.session.logout(5, files);
-  return TransactionCheck(ctx_) == 0;
+  return TransactionCheck(ctx_) == kTransactionStarted;
 }
 
 bool ImportJob::commit() {
@@ -135,11 +135,12 @@ void ImportJob::countStep(State next, bool (DatabaseMerge::*add)(), const char* 
 
 void ImportJob::databaseDone() {
   // The list's message count is the number of records the database holds.
-  const std::int64_t count = ctx_.file(databaseType(ctx_.mem.ForumType) == DatabaseType::Mail ? Mail::FileNo : MsgNmbr::FileNo).records();
+  const std::int64_t count =
+      ctx_.file(databaseType(ctx_.mem.ForumType) == DatabaseType::Mail ? Mail::FileNo : MsgNmbr::FileNo).records();
   OP_CLOSE(ctx_, kOpOpen, {Forums::FileNo});
   ctx_.for_ = Forums{};
   ctx_.for_.ID = current_->id;
-  if (HoldRec(ctx_, ctx_.fileOf<Forums>(), Forums::ForumKey, true, 0) == 1) {
+  if (HoldRec(ctx_, ctx_.fileOf<Forums>(), Forums::ForumKey, true, 0) == kHoldRecHeld) {
     ctx_.for_.MSGCOUNT = static_cast<std::uint32_t>(std::max<std::int64_t>(count, 0));
     ctx_.for_.COUNTFLAG = 0;
     UppDat(ctx_, ctx_.fileOf<Forums>(), kUppPut, kReport);

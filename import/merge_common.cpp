@@ -102,7 +102,7 @@ void DatabaseMerge::Impl::forget() {
 }
 
 bool DatabaseMerge::Impl::write(engine::File& f, int op) {
-  if (UppDat(ctx, f, op, kRollback) != 1) return false;
+  if (UppDat(ctx, f, op, kRollback) != kUppDatDone) return false;
   ++self.writes;
   return true;
 }
@@ -129,7 +129,7 @@ std::uint32_t DatabaseMerge::Impl::newId() {
     // section or person it needed the identifier for.
     if (ctx.session.inTransaction()) ctx.session.rollback();
     inform(ctx, "Warning!", "Transaction Frame Error!", MessageKind::Warning);
-    return 0;
+    return kNoIdentifier;
   }
   ++self.writes;  // the counter record
   return id;

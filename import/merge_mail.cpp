@@ -113,7 +113,7 @@ Lookup DatabaseMerge::Impl::duplicateMail(std::uint32_t fromId, std::uint32_t to
   while (e == Err::Ok && (e = mails.next()) == Err::Ok && ctx.mai.DATE == date && ctx.mai.TIME == time) {
     if (ctx.mai.FROMID != fromId || ctx.mai.TOID != toId) continue;
     if (compareKeyText(ctx.mai.SUBJECT.view(), subject.view()) != 0) continue;
-    if (DupString(ctx, kDupImported, ctx.mai.MAILID, 0, ctx.nhrMemo) == 1) return Lookup::Found;
+    if (DupString(ctx, kDupImported, ctx.mai.MAILID, 0, ctx.nhrMemo) == kTextsSame) return Lookup::Found;
   }
   if (e != Err::Ok && e != Err::RecordNotAvailable) {
     readFailed(mails);

@@ -74,7 +74,7 @@ struct DatabaseMerge::Impl {
   // A read by key; a read error rolls the transaction back and is shown.
   Lookup find(engine::File& f, engine::KeyRef key);
   bool readFailed(engine::File& f);
-  // The next identifier, counted as a write. 0 rolls the transaction back
+  // The next identifier, counted as a write. kNoIdentifier rolls the transaction back
   // with "Transaction Frame Error!" (unless unattended).
   std::uint32_t newId();
   void countPerson(std::uint32_t id, bool sent);

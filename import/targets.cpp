@@ -70,7 +70,7 @@ TargetDatabase* TargetList::findOrCreate(Context& ctx, std::string_view name, st
   db.isNew = true;
   db.importAllowed = true;
   db.type = databaseType(wantedType) == DatabaseType::Newsgroup ? stored(DatabaseType::Newsgroup)
-                                                                 : stored(DatabaseType::Forum);
+                                                                : stored(DatabaseType::Forum);
   return &(byName_[db.upperName] = db);
 }
 
@@ -112,7 +112,7 @@ bool TargetList::createOnDisk(Context& ctx, TargetDatabase& db) {
   ctx.for_.CREATED = dates::today();
   ctx.for_.INDEXTYPE = 1;
   ctx.for_.WORDLISTINDEXNEEDSUPDATE = 1;
-  const bool ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kReport) == 1;
+  const bool ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kReport) == kUppDatDone;
   OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
   if (!ok) {
     ReleaseDirNumber(ctx, db.dirNumber);

@@ -34,7 +34,7 @@ Found databaseOfType(Context& ctx, std::uint32_t id, DatabaseType type) {
   ctx.for_ = Forums{};
   ctx.for_.ID = id;
   const Err e = forums.get(Forums::ForumKey);
-  Found found = e == Err::RecordNotFound                 ? Found::Missing
+  Found found = e == Err::RecordNotFound              ? Found::Missing
                 : databaseType(ctx.for_.TYPE) == type ? Found::Yes
                                                       : Found::OtherType;
   if (e != Err::Ok && e != Err::RecordNotFound) {
@@ -144,7 +144,7 @@ ImportWizard::ImportWizard(Context& ctx, OutlookAvailable outlookAvailable)
 std::filesystem::path ImportWizard::defaultImportPath() const {
   std::int32_t unused = 0;
   std::string text;
-  if (Konfig(ctx_, kKonfigGetImportPath, kItemImportPath, unused, 0, text) != 1) return {};
+  if (Konfig(ctx_, kKonfigGetImportPath, kItemImportPath, unused, 0, text) != kSettingsDone) return {};
   return std::filesystem::path(std::string(clip(text)));
 }
 

@@ -105,21 +105,25 @@ inline constexpr int kItemIndexDir = 19;  // word-index files (MasIdxPath); defa
 inline constexpr std::uint32_t kNeoSaveErrorTitle = 27;
 inline constexpr std::uint32_t kNeoSaveErrorText = 28;
 
+// What the settings procedures answer (Konfig, AutoPath, WindowPos,
+// WindowPos2, ListCol, loadSettings and the settings window's save).
+enum SettingsResult : std::uint8_t { kSettingsNotDone = 0, kSettingsDone = 1 };
+
 // General settings, display settings and the import path.
 // - 1, 6, 23 load the record (created when missing, zeros replaced by the
 //   defaults, written back at once; for record 1 a counter below 250000 is
 //   raised to 250000). Op 1 also writes Neo texts 27 and 28 when Neo lacks
-//   them. 1 on success.
+//   them. kSettingsDone on success.
 // - 2, 7 set an item from `value`; font items (33-36) take the typeface from
 //   `text` and the size from `value`; a typeface over 20 characters is
-//   refused with a message (0, nothing changed). Colour 0 is black.
+//   refused with a message (kSettingsNotDone, nothing changed). Colour 0 is black.
 //   24 sets item 14 from `text`; a path over 254 characters is refused.
 // - 3, 8 get an item into `value` (fonts: typeface into `text`); 25 gets
 //   item 14 into `text`. A text longer than `size` (when not 0) is refused,
-//   never cut: 0, `text` unchanged.
+//   never cut: kSettingsNotDone, `text` unchanged.
 // - 4, 9, 26 save the record.
 // Sets change memory only; nothing reaches the file before a save.
-std::uint8_t Konfig(Context& ctx, int op, int item, std::int32_t& value, std::size_t size, std::string& text);
+SettingsResult Konfig(Context& ctx, int op, int item, std::int32_t& value, std::size_t size, std::string& text);
 
 // Shorthands for readers of a single setting: Konfig 3 or 8 (0 after the
 // question for an unknown item).
@@ -136,16 +140,20 @@ enum AutoPathOp : int { kAutoPathLoad = 1, kAutoPathSet = 2, kAutoPathGet = 3, k
 // - 2 sets an item. An empty path restores the default; a path equal to the
 //   default is stored as the default (so it follows the data home). A path
 //   that is not absolute, or that does not fit the room the three paths
-//   share (254 bytes together), is refused with a message: 0, nothing
+//   share (254 bytes together), is refused with a message: kSettingsNotDone, nothing
 //   changed. A path is never cut.
 // - 3 gets an item (its default when none is stored); longer than `size`
-//   (when not 0): 0, `path` unchanged.
+//   (when not 0): kSettingsNotDone, `path` unchanged.
 // - 4 saves the record.
-std::uint8_t AutoPath(Context& ctx, int op, int item, std::size_t size, std::filesystem::path& path);
+SettingsResult AutoPath(Context& ctx, int op, int item, std::size_t size, std::filesystem::path& path);
+
+enum SpeedValOp : int { kSpeedCompute = 2, kSpeedGet = 3 };
 
 // Speed options. Op 2 computes the batch sizes of kinds 26 to 31 from the
-// five speed choices (display items 26-30) and gives 1; op 3 gives the
-// batch size of a kind 26 to 31. Before op 2 the sizes are those of choice 4.
+// five speed choices (display items 26-30) and gives kSettingsDone; op 3
+// gives the batch size of a kind 26 to 31. An unknown kind or operation
+// gives kSettingsNotDone after the stop question. Before op 2 the sizes are
+// those of choice 4.
 std::int32_t SpeedVal(Context& ctx, int op, int kind);
 
 // The configured date display format (item 10): `name` gets its name as the
@@ -182,14 +190,14 @@ enum LayoutOp : int { kLayoutLoad = 1, kLayoutStore = 2, kLayoutRead = 3, kLayou
 //   the default one.
 // - 2 stores a window's position (a list's widths) as current and saves
 //   the current record at once.
-// - 3 reads it: the current one, else the default one; 0 when neither is
+// - 3 reads it: the current one, else the default one; kSettingsNotDone when neither is
 //   saved (`place` unchanged: the window keeps its own layout).
 // - 4 makes every current position (width) the default one
 //   again and saves: "Reset all window positions to default".
 // A number outside the range is an unknown item (the stop question).
-std::uint8_t WindowPos(Context& ctx, int op, int window, WindowPlace& place);
-std::uint8_t WindowPos2(Context& ctx, int op, int window, WindowPlace& place);
-std::uint8_t ListCol(Context& ctx, int op, int list, ListColumns& widths);
+SettingsResult WindowPos(Context& ctx, int op, int window, WindowPlace& place);
+SettingsResult WindowPos2(Context& ctx, int op, int window, WindowPlace& place);
+SettingsResult ListCol(Context& ctx, int op, int list, ListColumns& widths);
 
 // The text of Neo record n: its 100 bytes, or 100 blanks when there is no
 // such record or the table cannot be read (a text is never a reason to stop).
@@ -197,7 +205,8 @@ std::string CallNeo(Context& ctx, std::uint32_t n);
 
 // The start-up's configuration load after the directories: AutoPath 1,
 // Konfig 1, 6 and 23, SpeedVal 2, WindowPos 1, WindowPos2 1 and ListCol 1,
-// in that order, stopping at the first failure. 1 when all succeeded.
-std::uint8_t loadSettings(Context& ctx);
+// in that order, stopping at the first failure. kSettingsDone when all
+// succeeded.
+SettingsResult loadSettings(Context& ctx);
 
 }  // namespace qv

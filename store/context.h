@@ -46,7 +46,7 @@ struct MemGroup {
   std::uint32_t ForumNumber = 0;  // 0: no active database
   std::uint8_t ForumType = 0;     // DatabaseType
   std::uint8_t TargetNG = 0;
-  std::uint8_t ForumCheck = 0;    // the active database's Status
+  std::uint8_t ForumCheck = 0;  // the active database's Status
   std::uint32_t PersonID = 0;
   std::int32_t WordListIndexNeedsUpdate = 0;
   std::uint8_t DoTask = 0;  // TaskMode

@@ -80,7 +80,8 @@ bool RunSink::takeNews(const Message& m, std::uint64_t offset) {
   TargetDatabase* db = nullptr;
   for (const std::string& name : m.newsgroups) {
     TargetDatabase* candidate = run_.target(name, stored(DatabaseType::Newsgroup));
-    if (candidate == nullptr || databaseType(candidate->type) != DatabaseType::Newsgroup) continue;  // a forum or mail database of that name
+    if (candidate == nullptr || databaseType(candidate->type) != DatabaseType::Newsgroup)
+      continue;  // a forum or mail database of that name
     TargetDatabase* receiver = candidate->redirectId != 0 ? run_.targets.findById(candidate->redirectId) : candidate;
     if (receiver == nullptr) receiver = candidate;
     if (!run_.wanted(*receiver)) continue;

@@ -67,7 +67,8 @@ class NavCisReader final : public RecordReader {
     m.date = navcisDate(h.MSG_DATE.view());
     m.status = stored(status);
     m.text = std::move(text);
-    return storeForumMessage(run, run.target(forum, stored(DatabaseType::Forum)), m, offset) ? Outcome::Done : Outcome::WriteFailed;
+    return storeForumMessage(run, run.target(forum, stored(DatabaseType::Forum)), m, offset) ? Outcome::Done
+                                                                                             : Outcome::WriteFailed;
   }
 
   int variant_;
