@@ -50,7 +50,7 @@ void Application::start(const std::filesystem::path& home) {
 
   // 3. The stored paths.
   fs::path path;
-  if (AutoPath(ctx, kAutoPathLoad, 0, 0, path) == 0) throw Halt("The directory settings cannot be read");
+  if (AutoPath(ctx, kAutoPathLoad, 0, 0, path) == kSettingsNotDone) throw Halt("The directory settings cannot be read");
   fs::path temp;
   AutoPath(ctx, kAutoPathGet, kItemTempDir, 0, temp);
   if (temp.empty() || !fs::is_directory(temp, ec)) {
@@ -65,7 +65,7 @@ void Application::start(const std::filesystem::path& home) {
   if (!fs::is_directory(data, ec)) {
     show(ctx, "Path not found!", "The path to your data files cannot be found!\r\nUpdate file path on next screen\r\n",
          MessageKind::Warning);
-    if (NewPath(ctx, 1) == 0) throw Halt("No path to the data files");
+    if (NewPath(ctx, 1) == kPathGivenUp) throw Halt("No path to the data files");
   } else {
     ctx.mem.FileDir = data;
   }
@@ -74,7 +74,8 @@ void Application::start(const std::filesystem::path& home) {
   ctx.MasIdxPath = index.empty() ? ctx.mem.FileDir : index;
 
   // 4. The settings.
-  if (loadSettings(ctx) == 0 || loadWindowLayouts(ctx) == 0) throw Halt("The settings cannot be loaded");
+  if (loadSettings(ctx) == kSettingsNotDone || loadWindowLayouts(ctx) == kSettingsNotDone)
+    throw Halt("The settings cannot be loaded");
 
   // 5. The upgrade reset of window layouts.
   if (generalSetting(ctx, kItemProgramVersion) < kFirstVersionWithLayouts) {
@@ -130,11 +131,12 @@ std::string Application::frameTitle() {
 }
 
 std::vector<std::string> Application::personsMenu() const {
-  switch (ctx_->mem.ForumType) {
-    case 2: return {"&Browse Mail Partners", "&Merge Duplicate Mail Partners"};
-    case 3: return {"&Browse Newsgroup Participants", "&Merge Duplicate Newsgroup Participants"};
-    default: return {"&Browse Forum Members", "&Merge Duplicate Forum Members"};
+  switch (databaseType(ctx_->mem.ForumType)) {
+    case DatabaseType::Mail: return {"&Browse Mail Partners", "&Merge Duplicate Mail Partners"};
+    case DatabaseType::Newsgroup: return {"&Browse Newsgroup Participants", "&Merge Duplicate Newsgroup Participants"};
+    case DatabaseType::Forum: break;
   }
+  return {"&Browse Forum Members", "&Merge Duplicate Forum Members"};
 }
 
 bool Application::requestShutdown() {

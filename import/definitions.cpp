@@ -41,7 +41,7 @@ class Transaction {
  public:
   Transaction(Context& ctx, std::initializer_list<engine::File*> files) : ctx_(ctx) {
     ctx_.session.logout(5, files);
-    started_ = TransactionCheck(ctx_) == 0;
+    started_ = TransactionCheck(ctx_) == kTransactionStarted;
   }
   ~Transaction() {
     if (started_ && ctx_.session.inTransaction()) ctx_.session.rollback();
@@ -135,7 +135,7 @@ bool replaceSpecs(Context& ctx, std::uint32_t id, const std::vector<std::string>
       reportFileListError(ctx, why);
       return false;
     }
-    if (UppDat(ctx, fli, kUppDelete, kRollback) != 1) return false;
+    if (UppDat(ctx, fli, kUppDelete, kRollback) != kUppDatDone) return false;
   }
   for (const std::string& mask : specs) {
     if (clip(mask).empty()) continue;
@@ -228,32 +228,32 @@ std::optional<ImportDefinition> loadDefinition(Context& ctx, std::uint32_t id) {
 
 std::uint32_t saveDefinition(Context& ctx, ImportDefinition& def) {
   const std::vector<std::string>& specs = specsOf(def.settings);
-  if (!fitsRecords(ctx, def.settings, specs)) return 0;
+  if (!fitsRecords(ctx, def.settings, specs)) return kNoIdentifier;
 
   TableUse use(ctx, {BAT::FileNo, FLI::FileNo, Control::FileNo});
   engine::File& bat = ctx.fileOf<BAT>();
   Transaction t(ctx, {&bat, &ctx.fileOf<FLI>(), &ctx.fileOf<Control>()});
-  if (!t.started()) return 0;
+  if (!t.started()) return kNoIdentifier;
 
   std::uint32_t id = def.id;
-  if (id == 0) {
+  if (id == kNoIdentifier) {
     id = NextNr(ctx);
-    if (id == 0) return 0;
+    if (id == kNoIdentifier) return kNoIdentifier;
     ctx.bat = BAT{};
     ctx.bat.ID = id;
     fillDefinition(ctx, def);
-    if (UppDat(ctx, bat, kUppAdd, kRollback) != 1) return 0;
+    if (UppDat(ctx, bat, kUppAdd, kRollback) != kUppDatDone) return kNoIdentifier;
   } else {
     // Held and re-read inside the transaction: a definition removed in the
     // meantime is reported, not brought back.
     ctx.bat = BAT{};
     ctx.bat.ID = id;
-    if (HoldRec(ctx, bat, BAT::IDKEY, true, 0) != 1) return 0;
+    if (HoldRec(ctx, bat, BAT::IDKEY, true, 0) != kHoldRecHeld) return kNoIdentifier;
     fillDefinition(ctx, def);
-    if (UppDat(ctx, bat, kUppPut, kRollback) != 1) return 0;
+    if (UppDat(ctx, bat, kUppPut, kRollback) != kUppDatDone) return kNoIdentifier;
   }
-  if (!replaceSpecs(ctx, id, specs)) return 0;
-  if (!t.commit()) return 0;
+  if (!replaceSpecs(ctx, id, specs)) return kNoIdentifier;
+  if (!t.commit()) return kNoIdentifier;
   def.id = id;
   return id;
 }
@@ -269,7 +269,7 @@ bool removeDefinition(Context& ctx, std::uint32_t id) {
   ctx.bat.ID = id;
   const Err e = bat.get(BAT::IDKEY);
   if (e == Err::Ok) {
-    if (UppDat(ctx, bat, kUppDelete, kRollback) != 1) return false;
+    if (UppDat(ctx, bat, kUppDelete, kRollback) != kUppDatDone) return false;
   } else if (e != Err::RecordNotFound) {
     reportRead(ctx, bat);
     return false;
@@ -290,7 +290,7 @@ bool removeDefinition(Context& ctx, std::uint32_t id) {
       reportRead(ctx, tim);
       return false;
     }
-    if (UppDat(ctx, tim, kUppDelete, kRollback) != 1) return false;
+    if (UppDat(ctx, tim, kUppDelete, kRollback) != kUppDatDone) return false;
   }
   return t.commit();
 }
@@ -374,14 +374,14 @@ std::optional<SavedWizardRun> saveWizardRun(Context& ctx, const ImportSettings& 
 
   SavedWizardRun saved;
   saved.definitionId = NextNr(ctx);
-  if (saved.definitionId == 0) return std::nullopt;
+  if (saved.definitionId == kNoIdentifier) return std::nullopt;
   saved.taskId = NextNr(ctx);
-  if (saved.taskId == 0) return std::nullopt;
+  if (saved.taskId == kNoIdentifier) return std::nullopt;
 
   ctx.bat = BAT{};
   ctx.bat.ID = saved.definitionId;
   fillDefinition(ctx, def);
-  if (UppDat(ctx, bat, kUppAdd, kRollback) != 1) return std::nullopt;
+  if (UppDat(ctx, bat, kUppAdd, kRollback) != kUppDatDone) return std::nullopt;
   if (!replaceSpecs(ctx, saved.definitionId, specs)) return std::nullopt;
 
   // Stored as the definition's description is, so both read the same even
@@ -393,12 +393,12 @@ std::optional<SavedWizardRun> saveWizardRun(Context& ctx, const ImportSettings& 
   ctx.tas.DOPURGE = 1;
   ctx.tas.DOINDEX = 1;
   ctx.tas.ACTIVE = 0;
-  if (UppDat(ctx, tas, kUppAdd, kRollback) != 1) return std::nullopt;
+  if (UppDat(ctx, tas, kUppAdd, kRollback) != kUppDatDone) return std::nullopt;
 
   ctx.tim = TIM{};
   ctx.tim.TASKID = saved.taskId;
   ctx.tim.BATCHID = saved.definitionId;
-  if (UppDat(ctx, tim, kUppAdd, kRollback) != 1) return std::nullopt;
+  if (UppDat(ctx, tim, kUppAdd, kRollback) != kUppDatDone) return std::nullopt;
 
   if (!t.commit()) return std::nullopt;
   saved.description = ctx.bat.DESCRIPTION.str();

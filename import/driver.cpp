@@ -17,7 +17,6 @@ namespace qv {
 using engine::Err;
 
 namespace {
-constexpr std::uint64_t kLowDisk = 5000000;
 const char* const kTempDiskText =
     "This may be too little for the temporary importfile. Running out of diskspace may corrupt the currently "
     "accessed data file(s).Press OK if you want to continue and Cancel if you want to abort the import!";
@@ -43,7 +42,7 @@ std::string outcomeOf(std::string_view text) {
 ImportJob::ImportJob(Context& ctx, ImportSettings settings)
     : ctx_(ctx),
       settings_(std::move(settings)),
-      scheduled_(ctx.mem.DoTask == 2 || ctx.mem.DoTask == 6),
+      scheduled_(ctx.unattended()),
       run_(ctx_, settings_, targets_) {
   savedMem_ = ctx_.mem;
 }
@@ -69,14 +68,18 @@ bool ImportJob::step() {
     case State::ConversionDone: conversionDone(); break;
     case State::NextDatabase: nextDatabase(); break;
     case State::Merge: mergeSlice(); break;
-    case State::CountPersons:
-      countStep(ctx_.mem.ForumType == 2 ? State::DatabaseDone : State::CountThreads, &DatabaseMerge::addPersonCounts,
-                ctx_.mem.ForumType == 2 ? "Importing messages" : "Counting messages per thread");
+    case State::CountPersons: {
+      const bool mail = databaseType(ctx_.mem.ForumType) == DatabaseType::Mail;
+      countStep(mail ? State::DatabaseDone : State::CountThreads, &DatabaseMerge::addPersonCounts,
+                mail ? "Importing messages" : "Counting messages per thread");
       break;
-    case State::CountThreads:
-      countStep(ctx_.mem.ForumType == 1 ? State::CountSections : State::DatabaseDone, &DatabaseMerge::addThreadCounts,
-                ctx_.mem.ForumType == 1 ? "Counting messages per section" : "Importing messages");
+    }
+    case State::CountThreads: {
+      const bool forum = databaseType(ctx_.mem.ForumType) == DatabaseType::Forum;
+      countStep(forum ? State::CountSections : State::DatabaseDone, &DatabaseMerge::addThreadCounts,
+                forum ? "Counting messages per section" : "Importing messages");
       break;
+    }
     case State::CountSections: countStep(State::DatabaseDone, &DatabaseMerge::addSectionCounts, "Importing messages"); break;
     case State::DatabaseDone: databaseDone(); break;
     case State::SaveFileIndex: saveFileIndex(); break;
@@ -141,7 +144,7 @@ void ImportJob::start() {
   }
   run_.runDate = dates::today();
   run_.runTime = dates::clockNow();
-  run_.budget = std::max(1, SpeedVal(ctx_, 3, kItemSpeedReading));
+  run_.budget = std::max(1, SpeedVal(ctx_, kSpeedGet, kItemSpeedReading));
   batch_ = std::max(1, SpeedVal(ctx_, 3, kItemSpeedImport));
   settings_.formatNumber = settings_.formatNumber != 0 ? settings_.formatNumber : formatNumber(settings_.format);
   if (settings_.format.empty()) settings_.format = formatName(settings_.formatNumber);
@@ -261,7 +264,7 @@ void ImportJob::convert() {
   }
   setText(stepText_);
   if (!finished) {
-    if (!enoughSpace(ctx_.mem.TempDir, kLowDisk, kTempDiskText)) end(false);
+    if (!enoughSpace(ctx_.mem.TempDir, kLowDiskBytes, kTempDiskText)) end(false);
     return;
   }
   if (phase_ == kPhaseFirstPass) {
@@ -311,7 +314,7 @@ void ImportJob::conversionDone() {
   }
   std::error_code ec;
   const auto tempSize = std::filesystem::file_size(ctx_.file(NewHR::FileNo).name(), ec);
-  if (CheckSpace(ctx_, ec ? 0 : tempSize, ctx_.mem.FileDir) != 0) {
+  if (CheckSpace(ctx_, ec ? 0 : tempSize, ctx_.mem.FileDir) != kSpaceGoOn) {
     end(false);
     return;
   }

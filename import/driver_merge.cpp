@@ -15,8 +15,6 @@ namespace qv {
 using engine::Err;
 
 namespace {
-constexpr std::uint64_t kLowDisk = 5000000;
-constexpr std::uint32_t kCommitAfter = 400;
 const char* const kMergeDiskText =
     "This may be too little to allow import. Running out of diskspace may corrupt the currently accessed data "
     "file(s).Press OK if you want to continue and Cancel if you want to abort the import!";
@@ -26,7 +24,7 @@ bool ImportJob::beginTransaction() {
   std::vector<engine::File*> files;
   for (int no : tables_) files.push_back(&ctx_.file(no));
   ctx_.session.logout(5, files);
-  return TransactionCheck(ctx_) == 0;
+  return TransactionCheck(ctx_) == kTransactionStarted;
 }
 
 bool ImportJob::commit() {
@@ -105,13 +103,13 @@ void ImportJob::mergeSlice() {
       return;
     }
     ++merged_;
-    if (merge_->writes > kCommitAfter) {
+    if (merge_->writes > kCommitAfterWrites) {
       merge_->writes = 0;
       if (!commit()) {
         end(false);
         return;
       }
-      if (!enoughSpace(ctx_.mem.FileDir, kLowDisk, kMergeDiskText)) {
+      if (!enoughSpace(ctx_.mem.FileDir, kLowDiskBytes, kMergeDiskText)) {
         end(false);
         return;
       }
@@ -137,11 +135,12 @@ void ImportJob::countStep(State next, bool (DatabaseMerge::*add)(), const char* 
 
 void ImportJob::databaseDone() {
   // The list's message count is the number of records the database holds.
-  const std::int64_t count = ctx_.file(ctx_.mem.ForumType == 2 ? Mail::FileNo : MsgNmbr::FileNo).records();
+  const std::int64_t count =
+      ctx_.file(databaseType(ctx_.mem.ForumType) == DatabaseType::Mail ? Mail::FileNo : MsgNmbr::FileNo).records();
   OP_CLOSE(ctx_, kOpOpen, {Forums::FileNo});
   ctx_.for_ = Forums{};
   ctx_.for_.ID = current_->id;
-  if (HoldRec(ctx_, ctx_.fileOf<Forums>(), Forums::ForumKey, true, 0) == 1) {
+  if (HoldRec(ctx_, ctx_.fileOf<Forums>(), Forums::ForumKey, true, 0) == kHoldRecHeld) {
     ctx_.for_.MSGCOUNT = static_cast<std::uint32_t>(std::max<std::int64_t>(count, 0));
     ctx_.for_.COUNTFLAG = 0;
     UppDat(ctx_, ctx_.fileOf<Forums>(), kUppPut, kReport);

@@ -33,10 +33,10 @@ DatabaseMerge::DatabaseMerge(Context& ctx, const TargetDatabase& db, const Impor
 DatabaseMerge::~DatabaseMerge() = default;
 
 std::vector<int> DatabaseMerge::tables() const {
-  switch (impl_->db.type) {
-    case kMailDatabase:
+  switch (databaseType(impl_->db.type)) {
+    case DatabaseType::Mail:
       return {Mail::FileNo, MsgText::FileNo, Person::FileNo, PLINK::FileNo, CCR::FileNo, SIndex::FileNo};
-    case kNewsDatabase:
+    case DatabaseType::Newsgroup:
       return {MsgNmbr::FileNo, MsgText::FileNo, Person::FileNo,  PLINK::FileNo,
               Sections::FileNo, Threads::FileNo, MsgString::FileNo};
     default:
@@ -52,8 +52,9 @@ bool DatabaseMerge::addSectionCounts() { return impl_->addSectionCounts(); }
 
 bool DatabaseMerge::Impl::prepare() {
   forget();
-  if (db.type == kForumDatabase || db.type == kNewsDatabase) return loadSections();
-  if (db.type != kMailDatabase) return true;
+  const DatabaseType type = databaseType(db.type);
+  if (type == DatabaseType::Forum || type == DatabaseType::Newsgroup) return loadSections();
+  if (type != DatabaseType::Mail) return true;
 
   OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
   engine::File& list = ctx.fileOf<Forums>();
@@ -74,10 +75,10 @@ bool DatabaseMerge::Impl::prepare() {
 MergeResult DatabaseMerge::Impl::merge() {
   decodeHeaderTexts(ctx, self.decodeHeaderText);
   MergeResult r = MergeResult::Skipped;
-  switch (db.type) {
-    case kForumDatabase: r = mergeForum(); break;
-    case kNewsDatabase: r = mergeNews(); break;
-    case kMailDatabase: r = mergeMail(); break;
+  switch (databaseType(db.type)) {
+    case DatabaseType::Forum: r = mergeForum(); break;
+    case DatabaseType::Newsgroup: r = mergeNews(); break;
+    case DatabaseType::Mail: r = mergeMail(); break;
     default: break;  // no database of that kind takes messages
   }
   switch (r) {
@@ -101,7 +102,7 @@ void DatabaseMerge::Impl::forget() {
 }
 
 bool DatabaseMerge::Impl::write(engine::File& f, int op) {
-  if (UppDat(ctx, f, op, kRollback) != 1) return false;
+  if (UppDat(ctx, f, op, kRollback) != kUppDatDone) return false;
   ++self.writes;
   return true;
 }
@@ -123,12 +124,12 @@ Lookup DatabaseMerge::Impl::find(engine::File& f, engine::KeyRef key) {
 
 std::uint32_t DatabaseMerge::Impl::newId() {
   const std::uint32_t id = NextNr(ctx);
-  if (id == 0) {
+  if (id == kNoIdentifier) {
     // NextNr has said why; the record cannot be stored without the thread,
     // section or person it needed the identifier for.
     if (ctx.session.inTransaction()) ctx.session.rollback();
     inform(ctx, "Warning!", "Transaction Frame Error!", MessageKind::Warning);
-    return 0;
+    return kNoIdentifier;
   }
   ++self.writes;  // the counter record
   return id;

@@ -23,8 +23,8 @@ std::int32_t wholeMinute(std::int32_t time) { return time > 0 ? time - (time - 1
 
 MergeResult DatabaseMerge::Impl::mergeMail() {
   NewHR& n = ctx.nhr;
-  const bool outBox = n.MAILTYPE == kOutBox;
-  const bool inBox = n.MAILTYPE == kInBox;
+  const bool outBox = mailDirectionOf(n) == MailDirection::OutBox;
+  const bool inBox = mailDirectionOf(n) == MailDirection::InBox;
 
   // The owner's side of the mail is the owner whatever name the mail gives.
   PersonRef to, from;
@@ -113,7 +113,7 @@ Lookup DatabaseMerge::Impl::duplicateMail(std::uint32_t fromId, std::uint32_t to
   while (e == Err::Ok && (e = mails.next()) == Err::Ok && ctx.mai.DATE == date && ctx.mai.TIME == time) {
     if (ctx.mai.FROMID != fromId || ctx.mai.TOID != toId) continue;
     if (compareKeyText(ctx.mai.SUBJECT.view(), subject.view()) != 0) continue;
-    if (DupString(ctx, kDupImported, ctx.mai.MAILID, 0, ctx.nhrMemo) == 1) return Lookup::Found;
+    if (DupString(ctx, kDupImported, ctx.mai.MAILID, 0, ctx.nhrMemo) == kTextsSame) return Lookup::Found;
   }
   if (e != Err::Ok && e != Err::RecordNotAvailable) {
     readFailed(mails);

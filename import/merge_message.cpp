@@ -27,12 +27,12 @@ Lookup DatabaseMerge::Impl::storedMessage(std::uint32_t number, StoredMessage& o
 bool DatabaseMerge::Impl::storeMessage(std::uint32_t number, std::uint32_t secSysId, const ThreadRef& thread,
                                        const PersonRef& from, const PersonRef& to, bool isNew) {
   engine::File& messages = ctx.fileOf<MsgNmbr>();
-  std::uint8_t status = 0;
+  Status status = Status::Normal;
   bool added = isNew;
   if (!isNew) {
     switch (findMessage(number)) {
       case Lookup::Failed: return false;
-      case Lookup::Found: status = ctx.msg.DUMMY; break;
+      case Lookup::Found: status = statusOf(ctx.msg); break;
       case Lookup::Missing: added = true; break;
     }
   }
@@ -47,7 +47,7 @@ bool DatabaseMerge::Impl::storeMessage(std::uint32_t number, std::uint32_t secSy
   ctx.msg.TOID = to.id;
   ctx.msg.TOALPHA = to.last.view();
   ctx.msg.DATE = ctx.nhr.DATE;
-  ctx.msg.DUMMY = status;
+  setStatus(ctx.msg, status);
   if (!write(messages, added ? kUppAdd : kUppPut)) return false;
   stored[number] = StoredMessage{thread, from.id};
 

@@ -54,7 +54,7 @@ bool DatabaseMerge::Impl::registerIdentifier(const std::string& identifier, std:
   ctx.mst = MsgString{};
   ctx.mst.IDSTRING = identifier;
   ctx.mst.MSGNUMBER = number;
-  if (UppDat(ctx, ctx.fileOf<MsgString>(), kUppAdd, mode) != 1) return false;
+  if (UppDat(ctx, ctx.fileOf<MsgString>(), kUppAdd, mode) != kUppDatDone) return false;
   ++self.writes;
   messageIds.emplace(identifierKey(identifier), number);
   return true;

@@ -45,7 +45,7 @@ bool DatabaseMerge::Impl::resolveSection(std::uint32_t& sysId) {
     return true;
   }
   engine::File& f = ctx.fileOf<Sections>();
-  if (db.type == kNewsDatabase) {
+  if (databaseType(db.type) == DatabaseType::Newsgroup) {
     ctx.sec = Sections{};
     ctx.sec.SECSYSID = number;
     switch (find(f, Sections::SysIdKey)) {
@@ -60,7 +60,7 @@ bool DatabaseMerge::Impl::resolveSection(std::uint32_t& sysId) {
     sysId = number;
   } else {
     sysId = newId();
-    if (sysId == 0) return false;
+    if (sysId == kNoIdentifier) return false;
   }
   ctx.sec = Sections{};
   ctx.sec.SECTIONNUMBER = number;
@@ -103,7 +103,7 @@ bool DatabaseMerge::Impl::threadBySubject(std::uint32_t secSysId, ThreadRef& out
   }
 
   const std::uint32_t number = newId();
-  if (number == 0) return false;
+  if (number == kNoIdentifier) return false;
   ctx.thr = Threads{};
   ctx.thr.THREADNUMBER = number;
   ctx.thr.SECSYSID = secSysId;

@@ -21,15 +21,6 @@
 
 namespace qv {
 
-// Database types (FOR:TYPE, Mem:ForumType).
-inline constexpr std::uint8_t kForumDatabase = 1;
-inline constexpr std::uint8_t kMailDatabase = 2;
-inline constexpr std::uint8_t kNewsDatabase = 3;
-
-// NHR:MAILTYPE.
-inline constexpr std::uint8_t kInBox = 1;
-inline constexpr std::uint8_t kOutBox = 2;
-
 // The outcome of a read by key.
 enum class Lookup { Found, Missing, Failed };
 
@@ -83,7 +74,7 @@ struct DatabaseMerge::Impl {
   // A read by key; a read error rolls the transaction back and is shown.
   Lookup find(engine::File& f, engine::KeyRef key);
   bool readFailed(engine::File& f);
-  // The next identifier, counted as a write. 0 rolls the transaction back
+  // The next identifier, counted as a write. kNoIdentifier rolls the transaction back
   // with "Transaction Frame Error!" (unless unattended).
   std::uint32_t newId();
   void countPerson(std::uint32_t id, bool sent);

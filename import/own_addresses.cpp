@@ -35,11 +35,11 @@ void ownAddressCheck(Context& ctx, const Forums& mailDb) {
   const OwnAddresses own = ownAddressesOf(mailDb);
   NewHR& n = ctx.nhr;
   if (own.contains(n.S_CISADRESS.view())) {
-    n.MAILTYPE = kOutBox;
+    setMailDirection(n, MailDirection::OutBox);
     n.S_CISADRESS = own.defaultAddress;
     n.R_CISADRESS = lowerAddress(n.R_CISADRESS.view());
   } else {
-    n.MAILTYPE = kInBox;
+    setMailDirection(n, MailDirection::InBox);
     n.R_CISADRESS = own.defaultAddress;
     n.S_CISADRESS = lowerAddress(n.S_CISADRESS.view());
   }

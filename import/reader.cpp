@@ -28,7 +28,7 @@ std::unique_ptr<FolderSource> makeFolderSource(Library& lib, std::string_view fo
 
 bool ImportRun::wanted(const TargetDatabase& db, std::uint32_t forumMessageNumber) {
   if (!db.importAllowed || settings.filter == 2) return false;
-  if (db.type != 1 || settings.reimport || db.isNew) return true;
+  if (databaseType(db.type) != DatabaseType::Forum || settings.reimport || db.isNew) return true;
   // A forum message imported before (and perhaps deleted since) stays out.
   ctx.imp.FORUMNUMBER = db.id;
   ctx.imp.MSGNUMBER = forumMessageNumber;
@@ -43,7 +43,7 @@ bool ImportRun::appendMessage(TargetDatabase& db) {
     return true;
   }
   if (ctx.nhrMemo.size() > NewHR::MSGTEXTMax) ctx.nhrMemo.resize(NewHR::MSGTEXTMax);
-  if (UppDat(ctx, ctx.fileOf<NewHR>(), kUppAppend, kReport) == 0) {
+  if (UppDat(ctx, ctx.fileOf<NewHR>(), kUppAppend, kReport) == kUppDatFailed) {
     failed = true;
     return false;
   }
@@ -62,7 +62,7 @@ bool ImportRun::appendCarbonCopy(std::string_view name, std::string_view address
   const std::uint32_t mail = ctx.cct.MAILID;
   if (!copies_.insert({mail, upper1252(ctx.cct.R_CISADRESS.view()), upper1252(ctx.cct.R_NAME.view())}).second)
     return true;
-  if (UppDat(ctx, ctx.fileOf<CCT>(), kUppAppend, kReport) == 1) return true;
+  if (UppDat(ctx, ctx.fileOf<CCT>(), kUppAppend, kReport) == kUppDatDone) return true;
   failed = true;
   return false;
 }
@@ -72,7 +72,7 @@ bool ImportRun::appendMessageId(std::string_view idString, std::uint32_t number)
   ctx.tid = TempID{};
   ctx.tid.IDSTRING = idString;
   ctx.tid.MSGNUMBER = number;
-  if (UppDat(ctx, ctx.fileOf<TempID>(), kUppAppend, kReport) == 1) return true;
+  if (UppDat(ctx, ctx.fileOf<TempID>(), kUppAppend, kReport) == kUppDatDone) return true;
   failed = true;
   return false;
 }
@@ -85,7 +85,9 @@ const Forums* ImportRun::mailDatabase() {
       OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
       ctx.for_ = Forums{};
       ctx.for_.ID = settings.mailDatabase;
-      if (ctx.fileOf<Forums>().get(Forums::ForumKey) == engine::Err::Ok && ctx.for_.TYPE == 2) mailDb_ = ctx.for_;
+      if (ctx.fileOf<Forums>().get(Forums::ForumKey) == engine::Err::Ok &&
+          databaseType(ctx.for_.TYPE) == DatabaseType::Mail)
+        mailDb_ = ctx.for_;
       OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
       ctx.for_ = keep;
     }

@@ -63,13 +63,14 @@ TargetDatabase* TargetList::findOrCreate(Context& ctx, std::string_view name, st
   if (TargetDatabase* db = find(clipped)) return db;
   TargetDatabase db;
   db.id = runCounter != nullptr ? (*runCounter)++ : NextNr(ctx);
-  if (db.id == 0) return nullptr;
+  if (db.id == kNoIdentifier) return nullptr;
   db.name = std::string(clipped.substr(0, 100));
   db.upperName = upper1252(db.name);
   db.dirNumber = nextDir_++;
   db.isNew = true;
   db.importAllowed = true;
-  db.type = wantedType == 3 ? 3 : 1;
+  db.type = databaseType(wantedType) == DatabaseType::Newsgroup ? stored(DatabaseType::Newsgroup)
+                                                                : stored(DatabaseType::Forum);
   return &(byName_[db.upperName] = db);
 }
 
@@ -107,11 +108,11 @@ bool TargetList::createOnDisk(Context& ctx, TargetDatabase& db) {
   ctx.for_.DESCRIPTION = db.name;
   ctx.for_.DIRNUMBER = db.dirNumber;
   ctx.for_.TYPE = db.type;
-  ctx.for_.TARGETNG = db.type == 3 ? 1 : 0;
+  ctx.for_.TARGETNG = databaseType(db.type) == DatabaseType::Newsgroup ? 1 : 0;
   ctx.for_.CREATED = dates::today();
   ctx.for_.INDEXTYPE = 1;
   ctx.for_.WORDLISTINDEXNEEDSUPDATE = 1;
-  const bool ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kReport) == 1;
+  const bool ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kReport) == kUppDatDone;
   OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
   if (!ok) {
     ReleaseDirNumber(ctx, db.dirNumber);

@@ -24,7 +24,7 @@ struct TargetDatabase {
   std::uint32_t dirNumber = 0;
   bool isNew = false;          // met in a source file; not in the database list yet
   bool importAllowed = true;
-  std::uint8_t type = 1;       // 1 forum, 2 mail, 3 newsgroup
+  std::uint8_t type = stored(DatabaseType::Forum);  // a DatabaseType
   bool touched = false;        // received at least one message in this run
 };
 

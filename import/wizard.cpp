@@ -27,16 +27,16 @@ enum class Found { Yes, Missing, OtherType, Unreadable };
 
 // Whether database `id` is in the database list with type `type`. The
 // caller's Forums buffer is left as it was.
-Found databaseOfType(Context& ctx, std::uint32_t id, std::uint8_t type) {
+Found databaseOfType(Context& ctx, std::uint32_t id, DatabaseType type) {
   const Forums keep = ctx.for_;
   OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
   engine::File& forums = ctx.fileOf<Forums>();
   ctx.for_ = Forums{};
   ctx.for_.ID = id;
   const Err e = forums.get(Forums::ForumKey);
-  Found found = e == Err::RecordNotFound ? Found::Missing
-                : ctx.for_.TYPE == type    ? Found::Yes
-                                           : Found::OtherType;
+  Found found = e == Err::RecordNotFound              ? Found::Missing
+                : databaseType(ctx.for_.TYPE) == type ? Found::Yes
+                                                      : Found::OtherType;
   if (e != Err::Ok && e != Err::RecordNotFound) {
     inform(ctx, std::string(clip(forums.name().string())), forums.errorText(), MessageKind::Error);
     found = Found::Unreadable;
@@ -53,7 +53,7 @@ bool checkTargets(Context& ctx, const ImportSettings& s) {
   if (s.mail) {
     if (s.mailDatabase == 0)
       return refuse(ctx, kRefusalTitle, "Mail messages are to be imported,\r\nbut no mail database is selected!");
-    switch (databaseOfType(ctx, s.mailDatabase, 2)) {
+    switch (databaseOfType(ctx, s.mailDatabase, DatabaseType::Mail)) {
       case Found::Yes: break;
       case Found::Missing:
         return refuse(ctx, kRefusalTitle, "The mail database selected for this import does not exist!");
@@ -67,7 +67,7 @@ bool checkTargets(Context& ctx, const ImportSettings& s) {
       return refuse(ctx, kRefusalTitle,
                     "Forum messages are to be imported, but no forum database is selected!\r\nThe files of " +
                         formatName(s.formatNumber) + " do not name the forum they come from.");
-    switch (databaseOfType(ctx, s.forumDatabase, 1)) {
+    switch (databaseOfType(ctx, s.forumDatabase, DatabaseType::Forum)) {
       case Found::Yes: break;
       case Found::Missing:
         return refuse(ctx, kRefusalTitle, "The forum database selected for this import does not exist!");
@@ -144,7 +144,7 @@ ImportWizard::ImportWizard(Context& ctx, OutlookAvailable outlookAvailable)
 std::filesystem::path ImportWizard::defaultImportPath() const {
   std::int32_t unused = 0;
   std::string text;
-  if (Konfig(ctx_, kKonfigGetImportPath, kItemImportPath, unused, 0, text) != 1) return {};
+  if (Konfig(ctx_, kKonfigGetImportPath, kItemImportPath, unused, 0, text) != kSettingsDone) return {};
   return std::filesystem::path(std::string(clip(text)));
 }
 

@@ -19,72 +19,72 @@ constexpr std::string_view kTitle = "Configuration";
 
 // A text handed to a caller whose field holds `size` characters (0: any).
 // A longer one is refused rather than cut.
-std::uint8_t giveText(Context& ctx, const std::string& value, std::size_t size, std::string& text) {
+SettingsResult giveText(Context& ctx, const std::string& value, std::size_t size, std::string& text) {
   if (size != 0 && value.size() > size) {
     inform(ctx, "Internal Error",
            "A value of " + std::to_string(value.size()) + " characters does not fit a field of " +
                std::to_string(size) + ".",
            MessageKind::Error);
-    return 0;
+    return kSettingsNotDone;
   }
   text = value;
-  return 1;
+  return kSettingsDone;
 }
 
-std::uint8_t refuse(Context& ctx, const std::string& why) {
+SettingsResult refuse(Context& ctx, const std::string& why) {
   inform(ctx, kTitle, why, MessageKind::Warning);
-  return 0;
+  return kSettingsNotDone;
 }
 
-std::uint8_t setNumber(Context& ctx, int id, const NumberItem& slot, std::int32_t value) {
-  if (ensureLoaded(ctx, id) != 1) return 0;
+SettingsResult setNumber(Context& ctx, int id, const NumberItem& slot, std::int32_t value) {
+  if (ensureLoaded(ctx, id) != kSettingsDone) return kSettingsNotDone;
   changeImage(ctx, id, [&](Image& image) { writeInt32(image, slot.offset, storable(slot, value)); });
-  return 1;
+  return kSettingsDone;
 }
 
 std::int32_t getNumber(Context& ctx, int id, const NumberItem& slot) {
   return readImage(ctx, id, [&](const Image& image) { return effective(slot, readInt32(image, slot.offset)); });
 }
 
-std::uint8_t general(Context& ctx, int op, int item, std::int32_t& value) {
+SettingsResult general(Context& ctx, int op, int item, std::int32_t& value) {
   const NumberItem* slot = generalItem(item);
   if (slot == nullptr) return unknownItem(ctx, item);
   if (op == kKonfigSetGeneral) return setNumber(ctx, kRecGeneral, *slot, value);
   value = getNumber(ctx, kRecGeneral, *slot);
-  return 1;
+  return kSettingsDone;
 }
 
-std::uint8_t display(Context& ctx, int op, int item, std::int32_t& value, std::size_t size, std::string& text) {
+SettingsResult display(Context& ctx, int op, int item, std::int32_t& value, std::size_t size, std::string& text) {
   if (isFontItem(item)) {
     if (op == kKonfigSetDisplay) {
       const std::string face(clip(text));
       if (const std::string why = typefaceRefusal(face); !why.empty()) return refuse(ctx, why);
-      if (ensureLoaded(ctx, kRecDisplay) != 1) return 0;
+      if (ensureLoaded(ctx, kRecDisplay) != kSettingsDone) return kSettingsNotDone;
       changeImage(ctx, kRecDisplay, [&](Image& image) { setFont(image, item, face, value); });
-      return 1;
+      return kSettingsDone;
     }
     const auto [face, fontSizeValue] = readImage(ctx, kRecDisplay, [&](const Image& image) {
       return std::pair{typeface(image, item), fontSize(image, item)};
     });
-    if (giveText(ctx, face, size, text) != 1) return 0;
+    if (giveText(ctx, face, size, text) != kSettingsDone) return kSettingsNotDone;
     value = fontSizeValue;
-    return 1;
+    return kSettingsDone;
   }
   const NumberItem* slot = displayItem(item);
   if (slot == nullptr) return unknownItem(ctx, item);
   if (op == kKonfigSetDisplay) return setNumber(ctx, kRecDisplay, *slot, value);
   value = getNumber(ctx, kRecDisplay, *slot);
-  return 1;
+  return kSettingsDone;
 }
 
-std::uint8_t importPath(Context& ctx, int op, int item, std::size_t size, std::string& text) {
+SettingsResult importPath(Context& ctx, int op, int item, std::size_t size, std::string& text) {
   if (item != kItemImportPath) return unknownItem(ctx, item);
   if (op == kKonfigSetImportPath) {
     const std::string path(clip(text));
     if (const std::string why = importPathRefusal(path); !why.empty()) return refuse(ctx, why);
-    if (ensureLoaded(ctx, kRecImportPath) != 1) return 0;
+    if (ensureLoaded(ctx, kRecImportPath) != kSettingsDone) return kSettingsNotDone;
     changeImage(ctx, kRecImportPath, [&](Image& image) { encodeImportPath(path, image); });
-    return 1;
+    return kSettingsDone;
   }
   return giveText(ctx, readImage(ctx, kRecImportPath, decodeImportPath), size, text);
 }
@@ -103,15 +103,15 @@ constexpr std::int32_t kSpeedOutside[5] = {500, 300, 4, 4, 4};
 
 }  // namespace
 
-std::uint8_t Konfig(Context& ctx, int op, int item, std::int32_t& value, std::size_t size, std::string& text) {
+SettingsResult Konfig(Context& ctx, int op, int item, std::int32_t& value, std::size_t size, std::string& text) {
   switch (op) {
     case kKonfigLoadGeneral: {
-      if (loadRecord(ctx, kRecGeneral, fillGeneralDefaults) != 1) return 0;
+      if (loadRecord(ctx, kRecGeneral, fillGeneralDefaults) != kSettingsDone) return kSettingsNotDone;
       // A fresh installation gets the texts of the save-failure message here;
       // should that fail (reported by the write), the message falls back to
       // the built-in texts, so the load itself goes on.
       ensureNeoTexts(ctx);
-      return 1;
+      return kSettingsDone;
     }
     case kKonfigSetGeneral:
     case kKonfigGetGeneral:
@@ -140,18 +140,18 @@ std::uint8_t Konfig(Context& ctx, int op, int item, std::int32_t& value, std::si
 std::int32_t generalSetting(Context& ctx, int item) {
   std::int32_t value = 0;
   std::string text;
-  return Konfig(ctx, kKonfigGetGeneral, item, value, 0, text) == 1 ? value : 0;
+  return Konfig(ctx, kKonfigGetGeneral, item, value, 0, text) == kSettingsDone ? value : 0;
 }
 
 std::int32_t displaySetting(Context& ctx, int item) {
   std::int32_t value = 0;
   std::string text;
-  return Konfig(ctx, kKonfigGetDisplay, item, value, 0, text) == 1 ? value : 0;
+  return Konfig(ctx, kKonfigGetDisplay, item, value, 0, text) == kSettingsDone ? value : 0;
 }
 
 std::int32_t locatorDelay(Context& ctx) { return generalSetting(ctx, kItemLocatorDelay); }
 
-std::uint8_t AutoPath(Context& ctx, int op, int item, std::size_t size, std::filesystem::path& path) {
+SettingsResult AutoPath(Context& ctx, int op, int item, std::size_t size, std::filesystem::path& path) {
   const bool known = item == kItemTempDir || item == kItemDataDir || item == kItemIndexDir;
   switch (op) {
     case kAutoPathLoad:
@@ -159,15 +159,15 @@ std::uint8_t AutoPath(Context& ctx, int op, int item, std::size_t size, std::fil
     case kAutoPathSet: {
       if (!known) return unknownItem(ctx, item);
       const std::string why = setDirectories(ctx, {{item, path}});
-      return why.empty() ? 1 : refuse(ctx, why);
+      return why.empty() ? kSettingsDone : refuse(ctx, why);
     }
     case kAutoPathGet: {
       if (!known) return unknownItem(ctx, item);
       const StoredPaths paths = readImage(ctx, kRecPaths, decodePaths);
       std::string text;
-      if (giveText(ctx, effectivePath(ctx, paths, item).string(), size, text) != 1) return 0;
+      if (giveText(ctx, effectivePath(ctx, paths, item).string(), size, text) != kSettingsDone) return kSettingsNotDone;
       path = text;
-      return 1;
+      return kSettingsDone;
     }
     case kAutoPathSave:
       return saveRecord(ctx, kRecPaths);
@@ -177,7 +177,7 @@ std::uint8_t AutoPath(Context& ctx, int op, int item, std::size_t size, std::fil
 }
 
 std::int32_t SpeedVal(Context& ctx, int op, int kind) {
-  if (op == 2) {
+  if (op == kSpeedCompute) {
     std::array<std::int32_t, 5> choices{};
     for (std::size_t i = 0; i < choices.size(); ++i)
       choices[i] = displaySetting(ctx, kItemSpeedDuplicates + static_cast<int>(i));
@@ -189,9 +189,9 @@ std::int32_t SpeedVal(Context& ctx, int op, int kind) {
     }
     const std::int32_t importChoice = choices[4];
     if (importChoice >= 1 && importChoice <= 7) speed[5] = kSpeedTable[5][importChoice - 1];
-    return 1;
+    return kSettingsDone;
   }
-  if (op == 3) {
+  if (op == kSpeedGet) {
     if (kind < kItemSpeedDuplicates || kind > kItemSpeedReading) return unknownItem(ctx, kind);
     std::lock_guard lock(ctx.lib.settings.mutex);
     return ctx.lib.settings.speed[static_cast<std::size_t>(kind - kItemSpeedDuplicates)];
@@ -222,15 +222,16 @@ std::int32_t SetTime(Context& ctx, std::string& name, int& picture) {
   return value;
 }
 
-std::uint8_t loadSettings(Context& ctx) {
+SettingsResult loadSettings(Context& ctx) {
   std::int32_t value = 0;
   std::string text;
   std::filesystem::path path;
-  return AutoPath(ctx, kAutoPathLoad, 0, 0, path) == 1 && Konfig(ctx, kKonfigLoadGeneral, 0, value, 0, text) == 1 &&
-                 Konfig(ctx, kKonfigLoadDisplay, 0, value, 0, text) == 1 &&
-                 Konfig(ctx, kKonfigLoadImportPath, 0, value, 0, text) == 1 && SpeedVal(ctx, 2, 0) == 1
-             ? 1
-             : 0;
+  const bool loaded = AutoPath(ctx, kAutoPathLoad, 0, 0, path) == kSettingsDone &&
+                      Konfig(ctx, kKonfigLoadGeneral, 0, value, 0, text) == kSettingsDone &&
+                      Konfig(ctx, kKonfigLoadDisplay, 0, value, 0, text) == kSettingsDone &&
+                      Konfig(ctx, kKonfigLoadImportPath, 0, value, 0, text) == kSettingsDone &&
+                      SpeedVal(ctx, kSpeedCompute, 0) == kSettingsDone;
+  return loaded ? kSettingsDone : kSettingsNotDone;
 }
 
 }  // namespace qv

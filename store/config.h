@@ -104,21 +104,25 @@ inline constexpr int kItemIndexDir = 19;  // word-index files (MasIdxPath); defa
 inline constexpr std::uint32_t kNeoSaveErrorTitle = 27;
 inline constexpr std::uint32_t kNeoSaveErrorText = 28;
 
+// What the settings procedures answer (Konfig, AutoPath, WindowPos,
+// WindowPos2, ListCol, loadSettings and the settings window's save).
+enum SettingsResult : std::uint8_t { kSettingsNotDone = 0, kSettingsDone = 1 };
+
 // General settings, display settings and the import path.
 // - 1, 6, 23 load the record (created when missing, zeros replaced by the
 //   defaults, written back at once; for record 1 a counter below 250000 is
 //   raised to 250000). Op 1 also writes Neo texts 27 and 28 when Neo lacks
-//   them. 1 on success.
+//   them. kSettingsDone on success.
 // - 2, 7 set an item from `value`; font items (33-36) take the typeface from
 //   `text` and the size from `value`; a typeface over 20 characters is
-//   refused with a message (0, nothing changed). Colour 0 is black.
+//   refused with a message (kSettingsNotDone, nothing changed). Colour 0 is black.
 //   24 sets item 14 from `text`; a path over 254 characters is refused.
 // - 3, 8 get an item into `value` (fonts: typeface into `text`); 25 gets
 //   item 14 into `text`. A text longer than `size` (when not 0) is refused,
-//   never cut: 0, `text` unchanged.
+//   never cut: kSettingsNotDone, `text` unchanged.
 // - 4, 9, 26 save the record.
 // Sets change memory only; nothing reaches the file before a save.
-std::uint8_t Konfig(Context& ctx, int op, int item, std::int32_t& value, std::size_t size, std::string& text);
+SettingsResult Konfig(Context& ctx, int op, int item, std::int32_t& value, std::size_t size, std::string& text);
 
 // Shorthands for readers of a single setting: Konfig 3 or 8 (0 after the
 // question for an unknown item).
@@ -135,16 +139,20 @@ enum AutoPathOp : int { kAutoPathLoad = 1, kAutoPathSet = 2, kAutoPathGet = 3, k
 // - 2 sets an item. An empty path restores the default; a path equal to the
 //   default is stored as the default (so it follows the data home). A path
 //   that is not absolute, or that does not fit the room the three paths
-//   share (254 bytes together), is refused with a message: 0, nothing
+//   share (254 bytes together), is refused with a message: kSettingsNotDone, nothing
 //   changed. A path is never cut.
 // - 3 gets an item (its default when none is stored); longer than `size`
-//   (when not 0): 0, `path` unchanged.
+//   (when not 0): kSettingsNotDone, `path` unchanged.
 // - 4 saves the record.
-std::uint8_t AutoPath(Context& ctx, int op, int item, std::size_t size, std::filesystem::path& path);
+SettingsResult AutoPath(Context& ctx, int op, int item, std::size_t size, std::filesystem::path& path);
+
+enum SpeedValOp : int { kSpeedCompute = 2, kSpeedGet = 3 };
 
 // Speed options. Op 2 computes the batch sizes of kinds 26 to 31 from the
-// five speed choices (display items 26-30) and gives 1; op 3 gives the
-// batch size of a kind 26 to 31. Before op 2 the sizes are those of choice 4.
+// five speed choices (display items 26-30) and gives kSettingsDone; op 3
+// gives the batch size of a kind 26 to 31. An unknown kind or operation
+// gives kSettingsNotDone after the stop question. Before op 2 the sizes are
+// those of choice 4.
 std::int32_t SpeedVal(Context& ctx, int op, int kind);
 
 // The configured date display format (item 10): `name` gets its name as the
@@ -163,8 +171,8 @@ std::string CallNeo(Context& ctx, std::uint32_t n);
 
 // The start-up's configuration load after the directories: AutoPath 1,
 // Konfig 1, 6 and 23 and SpeedVal 2, in that order, stopping at the first
-// failure. 1 when all succeeded. The program's window layouts are loaded
+// failure. kSettingsDone when all succeeded. The program's window layouts are loaded
 // after it by the program itself (app/windows/window_layouts.h).
-std::uint8_t loadSettings(Context& ctx);
+SettingsResult loadSettings(Context& ctx);
 
 }  // namespace qv

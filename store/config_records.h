@@ -46,6 +46,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/domain.h"
+
 namespace qv::config {
 
 inline constexpr std::size_t kGroupBytes = 257;
@@ -62,9 +64,6 @@ inline constexpr int kRecOtherWindowsDefault = 7;
 inline constexpr int kRecOtherWindows = 8;
 inline constexpr int kRecDisplay = 9;
 inline constexpr int kRecImportPath = 20;
-
-// The identifier counter never starts below this.
-inline constexpr std::uint32_t kCounterFloor = 250000;
 
 std::int32_t readInt32(const Image& image, std::size_t offset);
 void writeInt32(Image& image, std::size_t offset, std::int32_t value);

@@ -135,48 +135,48 @@ bool ensureNeoTexts(Context& ctx) {
     ctx.neo.ID = n;
     std::memset(ctx.neo.NEOFIELD, ' ', kNeoBytes);
     std::memcpy(ctx.neo.NEOFIELD, text.data(), text.size());
-    if (UppDat(ctx, f, kUppAdd, kReport) != 1) ok = false;
+    if (UppDat(ctx, f, kUppAdd, kReport) != kUppDatDone) ok = false;
   }
   return ok;
 }
 
 // Asked rather than shown through stop(): the user chooses whether the
 // program ends here.
-std::uint8_t unknownItem(Context& ctx, int item) {
+SettingsResult unknownItem(Context& ctx, int item) {
   const std::string stopText = text::kInvalidItem + std::to_string(item);
   if (ask(ctx, "Internal Error", stopText + "\r\nEnd the program?", kYes | kNo, kNo) == kYes) throw Halt(stopText);
-  return 0;
+  return kSettingsNotDone;
 }
 
-std::uint8_t unknownOperation(Context& ctx, int op) {
+SettingsResult unknownOperation(Context& ctx, int op) {
   const std::string stopText = "Internal Error - invalid operation =" + std::to_string(op);
   if (ask(ctx, "Internal Error", stopText + "\r\nEnd the program?", kYes | kNo, kNo) == kYes) throw Halt(stopText);
-  return 0;
+  return kSettingsNotDone;
 }
 
-std::uint8_t loadRecord(Context& ctx, int id, bool (*fill)(Image&)) {
+SettingsResult loadRecord(Context& ctx, int id, bool (*fill)(Image&)) {
   Image image{};
   std::uint32_t counter = 0;
   const Read read = readRecord(ctx, id, image, &counter);
-  if (read == Read::Failed) return 0;
+  if (read == Read::Failed) return kSettingsNotDone;
   bool write = read == Read::Missing;
   if (id == kRecGeneral && counter < kCounterFloor) write = true;
   if (fill != nullptr && fill(image)) write = true;
   changeImage(ctx, id, [&](Image& held) { held = image; });
   if (write && !writeRecord(ctx, id, image, true)) {
     reportSaveFailure(ctx);
-    return 0;
+    return kSettingsNotDone;
   }
-  return 1;
+  return kSettingsDone;
 }
 
-std::uint8_t loadPair(Context& ctx, int defaultId, int currentId) {
+SettingsResult loadPair(Context& ctx, int defaultId, int currentId) {
   Image defaults{};
   Image current{};
   const Read readDefaults = readRecord(ctx, defaultId, defaults);
-  if (readDefaults == Read::Failed) return 0;
+  if (readDefaults == Read::Failed) return kSettingsNotDone;
   const Read readCurrent = readRecord(ctx, currentId, current);
-  if (readCurrent == Read::Failed) return 0;
+  if (readCurrent == Read::Failed) return kSettingsNotDone;
   if (readCurrent == Read::Missing) current = defaults;
   {
     std::lock_guard lock(ctx.lib.settings.mutex);
@@ -188,15 +188,15 @@ std::uint8_t loadPair(Context& ctx, int defaultId, int currentId) {
   if (written && readCurrent == Read::Missing) written = writeRecord(ctx, currentId, current);
   if (!written) {
     reportSaveFailure(ctx);
-    return 0;
+    return kSettingsNotDone;
   }
-  return 1;
+  return kSettingsDone;
 }
 
-std::uint8_t ensureLoaded(Context& ctx, int id) {
+SettingsResult ensureLoaded(Context& ctx, int id) {
   {
     std::lock_guard lock(ctx.lib.settings.mutex);
-    if (ctx.lib.settings.records.contains(id)) return 1;
+    if (ctx.lib.settings.records.contains(id)) return kSettingsDone;
   }
   switch (id) {
     case kRecGeneral: return loadRecord(ctx, id, fillGeneralDefaults);
@@ -212,15 +212,15 @@ std::uint8_t ensureLoaded(Context& ctx, int id) {
 }
 
 bool saveQuietly(Context& ctx, int id) {
-  if (ensureLoaded(ctx, id) != 1) return false;
+  if (ensureLoaded(ctx, id) != kSettingsDone) return false;
   const Image image = readImage(ctx, id, [](const Image& held) { return held; });
   return writeRecord(ctx, id, image);
 }
 
-std::uint8_t saveRecord(Context& ctx, int id) {
-  if (saveQuietly(ctx, id)) return 1;
+SettingsResult saveRecord(Context& ctx, int id) {
+  if (saveQuietly(ctx, id)) return kSettingsDone;
   reportSaveFailure(ctx);
-  return 0;
+  return kSettingsNotDone;
 }
 
 std::filesystem::path normalDir(const std::filesystem::path& p) {
@@ -230,12 +230,12 @@ std::filesystem::path normalDir(const std::filesystem::path& p) {
 }
 
 std::filesystem::path effectivePath(const Context& ctx, const StoredPaths& paths, int item) {
-  const std::string& stored = paths[static_cast<std::size_t>(item - 17)];
+  const std::string& stored = paths[static_cast<std::size_t>(item - kItemTempDir)];
   if (!stored.empty()) return std::filesystem::path(stored);
   switch (item) {
-    case 17: return normalDir(ctx.mem.Net / "TEMP");
-    case 18: return normalDir(ctx.mem.Net);
-    default: return effectivePath(ctx, paths, 18);
+    case kItemTempDir: return normalDir(ctx.mem.Net / "TEMP");
+    case kItemDataDir: return normalDir(ctx.mem.Net);
+    default: return effectivePath(ctx, paths, kItemDataDir);
   }
 }
 
@@ -246,7 +246,7 @@ std::string planDirectories(const Context& ctx, StoredPaths& paths,
   for (int item : {18, 17, 19}) {
     const auto change = changes.find(item);
     if (change == changes.end()) continue;
-    std::string& stored = paths[static_cast<std::size_t>(item - 17)];
+    std::string& stored = paths[static_cast<std::size_t>(item - kItemTempDir)];
     stored.clear();
     if (change->second.empty()) continue;
     if (!change->second.is_absolute())
@@ -268,7 +268,7 @@ std::string planDirectories(const Context& ctx, StoredPaths& paths,
 }
 
 std::string setDirectories(Context& ctx, const std::map<int, std::filesystem::path>& changes) {
-  if (ensureLoaded(ctx, kRecPaths) != 1) return "The directory settings cannot be read.";
+  if (ensureLoaded(ctx, kRecPaths) != kSettingsDone) return "The directory settings cannot be read.";
   std::lock_guard lock(ctx.lib.settings.mutex);
   Image& image = ctx.lib.settings.records[kRecPaths];
   StoredPaths paths = decodePaths(image);

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "store/config.h"
 #include "store/config_records.h"
 #include "store/context.h"
 
@@ -46,27 +47,29 @@ bool ensureNeoTexts(Context& ctx);
 // The stop question for an item number (or an operation) that a procedure
 // does not know: "Internal Error - invalid xType =" and the number. The
 // user may end the program from it: Yes throws Halt. No, and an unattended
-// run, go on: the result is 0 and nothing has changed.
-std::uint8_t unknownItem(Context& ctx, int item);
-std::uint8_t unknownOperation(Context& ctx, int op);
+// run, go on: the result is kSettingsNotDone and nothing has changed.
+SettingsResult unknownItem(Context& ctx, int item);
+SettingsResult unknownOperation(Context& ctx, int op);
 
 // Loads settings record `id` into memory: reads it, makes a missing record
 // of zeros, lets `fill` put the defaults in place of zeros, and writes the
 // record back at once when it was missing, changed by `fill`, or (record 1)
-// holds a counter below the floor. 1 on success; 0 after a message (a write
-// failure shows the save-failure message; memory holds the record anyway).
-std::uint8_t loadRecord(Context& ctx, int id, bool (*fill)(Image&) = nullptr);
+// holds a counter below the floor. kSettingsDone on success; kSettingsNotDone
+// after a message (a write failure shows the save-failure message; memory
+// holds the record anyway).
+SettingsResult loadRecord(Context& ctx, int id, bool (*fill)(Image&) = nullptr);
 // Loads a default record and its current record (window positions, list
 // columns): a missing default record is made empty, a missing current one a
 // copy of the default.
-std::uint8_t loadPair(Context& ctx, int defaultId, int currentId);
+SettingsResult loadPair(Context& ctx, int defaultId, int currentId);
 // Loads record `id` (and its partner) unless memory holds it already, so
 // that a change made before the start-up load does not lead to defaults
 // being saved over the stored settings.
-std::uint8_t ensureLoaded(Context& ctx, int id);
-// Writes the memory image of record `id`; 1 on success, else 0 after the
+SettingsResult ensureLoaded(Context& ctx, int id);
+// Writes the memory image of record `id`; kSettingsDone on success, else
+// kSettingsNotDone after the
 // save-failure message.
-std::uint8_t saveRecord(Context& ctx, int id);
+SettingsResult saveRecord(Context& ctx, int id);
 // The same without the message (for callers saving several records).
 bool saveQuietly(Context& ctx, int id);
 

@@ -18,6 +18,7 @@
 #include <mutex>
 #include <string>
 
+#include "store/domain.h"
 #include "store/engine/engine.h"
 #include "store/engine/file.h"
 #include "store/engine/session.h"
@@ -43,12 +44,12 @@ struct MemGroup {
   std::string Dirnamn = "CFG";    // the active database's directory name, "F" + number
   FixedString<100> Description;
   std::uint32_t ForumNumber = 0;  // 0: no active database
-  std::uint8_t ForumType = 0;     // 1 forum, 2 mail, 3 newsgroup
+  std::uint8_t ForumType = 0;     // DatabaseType
   std::uint8_t TargetNG = 0;
-  std::uint8_t ForumCheck = 0;
+  std::uint8_t ForumCheck = 0;  // the active database's Status
   std::uint32_t PersonID = 0;
   std::int32_t WordListIndexNeedsUpdate = 0;
-  std::uint8_t DoTask = 0;  // 2 while a scheduled task runs, 6 when it is asked to stop
+  std::uint8_t DoTask = 0;  // TaskMode
 };
 
 class Context;
@@ -121,7 +122,7 @@ class Context {
 
   // Unattended: a scheduled task runs; information and warnings are not
   // shown and questions take their safe answer.
-  bool unattended() const { return mem.DoTask == 2 || mem.DoTask == 6; }
+  bool unattended() const { return isUnattended(taskMode(mem.DoTask)); }
 
   // Record buffers, named after each table's prefix.
   Codes cod{};

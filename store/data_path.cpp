@@ -8,8 +8,8 @@
 
 namespace qv {
 
-std::uint8_t NewPath(Context& ctx, int mode) {
-  if (mode != 1) return 0;
+NewPathResult NewPath(Context& ctx, int mode) {
+  if (mode != 1) return kPathGivenUp;
   static constexpr std::string_view kTitle = " Path to database files";
   std::filesystem::path saved;
   AutoPath(ctx, kAutoPathGet, kItemDataDir, 0, saved);
@@ -20,19 +20,19 @@ std::uint8_t NewPath(Context& ctx, int mode) {
         "The previously saved path to your data files is no longer valid. Please enter the appropriate top "
         "directory below which your database files reside and press TAB to enable the OK button. ",
         entered);
-    if (!answer) return 0;
+    if (!answer) return kPathGivenUp;
     entered = std::string(clip(*answer));
     std::filesystem::path path(entered);
-    if (ExistPath(ctx, kPathTest, path, {}, true) == 0) {
+    if (ExistPath(ctx, kPathTest, path, {}, true) == kPathMissing) {
       show(ctx, kTitle, "This path does not exist!\r\nPlease enter a valid path\r\n", MessageKind::Warning);
       continue;
     }
     // "Save changes".
-    if (AutoPath(ctx, kAutoPathSet, kItemDataDir, 0, path) == 0) continue;
+    if (AutoPath(ctx, kAutoPathSet, kItemDataDir, 0, path) == kSettingsNotDone) continue;
     if (!samePath(path, ctx.mem.FileDir)) ExistPath(ctx, kPathCreate, path, {}, true);
     ctx.mem.FileDir = path;
     AutoPath(ctx, kAutoPathSave, 0, 0, path);
-    return 1;
+    return kPathChosen;
   }
 }
 

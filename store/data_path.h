@@ -11,8 +11,10 @@ namespace qv {
 // Mode 1: the dialog " Path to database files", starting with the saved
 // database directory. The answer must be an existing directory (otherwise
 // "This path does not exist!" and the dialog asks again); it is then saved
-// as the database directory and becomes ctx.mem.FileDir: 1. Giving up
-// ("Exit Quorvel") changes nothing and answers 0; the program then ends.
-std::uint8_t NewPath(Context& ctx, int mode);
+// as the database directory and becomes ctx.mem.FileDir: kPathChosen.
+// Giving up ("Exit Quorvel") changes nothing and answers kPathGivenUp; the
+// program then ends.
+enum NewPathResult : std::uint8_t { kPathGivenUp = 0, kPathChosen = 1 };
+NewPathResult NewPath(Context& ctx, int mode);
 
 }  // namespace qv

@@ -42,7 +42,7 @@ REF refFrom(const Forums& f) {
   r.TYPE = f.TYPE;
   r.DESCRIPTION = f.DESCRIPTION;
   r.TARGETNG = f.TARGETNG;
-  if (f.TYPE == 2) {
+  if (databaseType(f.TYPE) == DatabaseType::Mail) {
     r.PERSONID = static_cast<std::int32_t>(f.PERSONID);
     r.MAILADDRESS = f.MAILADDRESS;
     for (std::size_t i = 0; i < 10 && !f.ALTADDRESS[i].blank(); ++i) r.ALTADDRESS[i] = f.ALTADDRESS[i];
@@ -71,11 +71,11 @@ void setDatabaseGlobals(MemGroup& mem, const Forums& record) {
   mem.WordListIndexNeedsUpdate = record.WORDLISTINDEXNEEDSUPDATE;
 }
 
-std::uint8_t UpdREF(Context& ctx, int mode) {
+UppDatResult UpdREF(Context& ctx, int mode) {
   const REF wanted = refFrom(ctx.for_);
   OP_CLOSE(ctx, kOpOpen, {REF::FileNo});
   engine::File& f = ctx.fileOf<REF>();
-  std::uint8_t ok = 1;
+  UppDatResult ok = kUppDatDone;
   f.set();
   if (f.next() == Err::Ok) {
     if (!sameRef(ctx.ref, wanted)) {
@@ -133,14 +133,14 @@ bool AddForumDatabase(Context& ctx, std::string_view name) {
   ctx.for_ = Forums{};
   ctx.for_.DESCRIPTION = name;
   ctx.for_.ID = NextNr(ctx);
-  bool ok = ctx.for_.ID != 0;
+  bool ok = ctx.for_.ID != kNoIdentifier;
   if (ok) {
     ctx.for_.DIRNUMBER = dir;
-    ctx.for_.TYPE = 1;
+    ctx.for_.TYPE = stored(DatabaseType::Forum);
     ctx.for_.CREATED = dates::today();
     ctx.for_.WORDLISTINDEXNEEDSUPDATE = 1;
     ctx.for_.INDEXTYPE = 1;
-    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kReport) == 1;
+    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kReport) == kUppDatDone;
   }
   if (!ok) ReleaseDirNumber(ctx, dir);
   if (ok) {
@@ -171,25 +171,25 @@ bool AddMailDatabase(Context& ctx, const MailDatabaseForm& form, std::uint32_t& 
   // REF is rewritten inside UpdREF through its own open, which only counts.
   ctx.session.logout(5, {&ctx.fileOf<Forums>(), &ctx.fileOf<REF>(), &ctx.fileOf<Person>(),
                          &ctx.fileOf<PLINK>(), &ctx.fileOf<Control>()});
-  if (TransactionCheck(ctx) != 0) {
+  if (TransactionCheck(ctx) != kTransactionStarted) {
     closeAll();
     return false;
   }
-  bool ok = AddPers(ctx, form.address, form.name) == 0;
+  bool ok = AddPers(ctx, form.address, form.name) == kPersonReady;
   if (ok) {
     ctx.for_.MSGCOUNT = 0;
-    ctx.for_.DUMMY = 0;
+    setStatus(ctx.for_, Status::Normal);
     ctx.for_.ID = NextNr(ctx);
-    ok = ctx.for_.ID != 0;
+    ok = ctx.for_.ID != kNoIdentifier;
   }
   if (ok) {
     ctx.for_.DIRNUMBER = dirNumber;
     ctx.for_.CREATED = dates::today();
-    ctx.for_.TYPE = 2;
+    ctx.for_.TYPE = stored(DatabaseType::Mail);
     ctx.for_.PERSONID = ctx.per.PERSONID;
     ctx.for_.WORDLISTINDEXNEEDSUPDATE = 1;
     ctx.for_.INDEXTYPE = 1;
-    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kRollback) == 1 && UpdREF(ctx, kRollback) == 1;
+    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppAdd, kRollback) == kUppDatDone && UpdREF(ctx, kRollback) == kUppDatDone;
   }
   if (ok && ctx.session.commit() != Err::Ok) {
     inform(ctx, "Warning!", "Transaction Frame Error!\r\n" + ctx.session.errorText(), MessageKind::Warning);
@@ -203,7 +203,7 @@ bool AddMailDatabase(Context& ctx, const MailDatabaseForm& form, std::uint32_t& 
 
 bool UpdateMailDatabase(Context& ctx, std::uint32_t id, const MailDatabaseForm& form) {
   OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
-  bool ok = findForum(ctx, id) && ctx.for_.TYPE == 2;
+  bool ok = findForum(ctx, id) && databaseType(ctx.for_.TYPE) == DatabaseType::Mail;
   if (!ok) {
     OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
     return false;
@@ -212,14 +212,15 @@ bool UpdateMailDatabase(Context& ctx, std::uint32_t id, const MailDatabaseForm& 
   ctx.mem.Dirnamn = dirName(ctx.for_.DIRNUMBER);
   OP_CLOSE(ctx, kOpOpen, {REF::FileNo});
   ctx.session.logout(5, {&ctx.fileOf<Forums>(), &ctx.fileOf<REF>()});
-  ok = TransactionCheck(ctx) == 0;
+  ok = TransactionCheck(ctx) == kTransactionStarted;
   if (ok) {
     // Re-read inside the transaction, so a change made meanwhile is not lost.
     ok = findForum(ctx, id);
     if (ok) {
       ctx.for_.DESCRIPTION = form.name;
       for (std::size_t i = 0; i < 10; ++i) ctx.for_.ALTADDRESS[i] = form.alternatives[i];
-      ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppPut, kRollback) == 1 && UpdREF(ctx, kRollback) == 1;
+      ok =
+          UppDat(ctx, ctx.fileOf<Forums>(), kUppPut, kRollback) == kUppDatDone && UpdREF(ctx, kRollback) == kUppDatDone;
     }
     if (ok && ctx.session.commit() != Err::Ok) ok = false;
     if (!ok && ctx.session.inTransaction()) ctx.session.rollback();
@@ -232,10 +233,10 @@ bool SetImportAllowed(Context& ctx, std::uint32_t id, bool allowed) {
   OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
   ctx.for_ = Forums{};
   ctx.for_.ID = id;
-  bool ok = HoldRec(ctx, ctx.fileOf<Forums>(), Forums::ForumKey, true, 0) == 1;
+  bool ok = HoldRec(ctx, ctx.fileOf<Forums>(), Forums::ForumKey, true, 0) == kHoldRecHeld;
   if (ok) {
     ctx.for_.NOIMPORT = allowed ? 0 : 1;
-    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppPut, kReport) == 1;
+    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppPut, kReport) == kUppDatDone;
   }
   OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
   return ok;
@@ -247,14 +248,14 @@ namespace {
 bool removeDirectory(Context& ctx, const std::filesystem::path& dir, bool clearDefinitions) {
   std::error_code ec;
   if (!std::filesystem::exists(dir, ec)) return true;
-  bool ok = DOSFunc(ctx, kDosRemoveMask, "*.TPS", dir) == 1;
+  bool ok = DOSFunc(ctx, kDosRemoveMask, "*.TPS", dir) == kDosDone;
   if (ok && clearDefinitions) SemaFore(ctx, 209);
   for (const char* mask : {"*.DAT", "*.K*", "*.I*"})
-    if (ok) ok = DOSFunc(ctx, kDosRemoveMask, mask, dir) == 1;
+    if (ok) ok = DOSFunc(ctx, kDosRemoveMask, mask, dir) == kDosDone;
   // What the record-file engine keeps beside its files: lock companions and
   // journals left by an interrupted process.
   for (const char* mask : {"*.lck", "*-journal", "*-mj*", "*.new"})
-    if (ok) ok = DOSFunc(ctx, kDosRemoveMask, mask, dir) == 1;
+    if (ok) ok = DOSFunc(ctx, kDosRemoveMask, mask, dir) == kDosDone;
   if (ok) {
     std::filesystem::remove(dir, ec);
     if (ec) {
@@ -303,7 +304,7 @@ bool RemoveDatabase(Context& ctx, std::uint32_t id) {
   if (!filesGone) return false;
   // The list forgets the database only when its files are gone.
   OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
-  bool ok = findForum(ctx, id) && UppDat(ctx, ctx.fileOf<Forums>(), kUppDelete, kReport) == 1;
+  bool ok = findForum(ctx, id) && UppDat(ctx, ctx.fileOf<Forums>(), kUppDelete, kReport) == kUppDatDone;
   OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
   return ok;
 }

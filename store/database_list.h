@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "store/context.h"
+#include "store/records.h"
 
 namespace qv {
 
@@ -20,8 +21,9 @@ void setDatabaseGlobals(MemGroup& mem, const Forums& record);
 
 // Writes the database description of the record in ctx.for_ into REF of the
 // directory ctx.mem.Dirnamn (adding it, or rewriting it when it differs).
-// `mode` is the write error mode (kReport 7, kRollback 8). 1 on success.
-std::uint8_t UpdREF(Context& ctx, int mode);
+// `mode` is the write error mode (kReport 7, kRollback 8). Answers as
+// UppDat: kUppDatDone on success.
+UppDatResult UpdREF(Context& ctx, int mode);
 
 // The highest directory number in the list plus 1, or 1 for an empty list.
 std::uint32_t NextDirNumber(Context& ctx);

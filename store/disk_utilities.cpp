@@ -99,25 +99,26 @@ fs::path directoryOf(const fs::path& p) { return p.has_parent_path() ? p.parent_
 
 }  // namespace
 
-std::uint8_t DOSFunc(Context& ctx, int op, std::string_view name, const fs::path& directory) {
+DosFuncResult DOSFunc(Context& ctx, int op, std::string_view name, const fs::path& directory) {
   const fs::path target = joined(name, directory);
-  if (target.filename().empty()) return 0;  // no name or mask given
+  if (target.filename().empty()) return kDosNotDone;  // no name or mask given
   switch (op) {
-    case kDosRemoveFile: return removeOne(ctx, target) ? 1 : 0;
+    case kDosRemoveFile: return removeOne(ctx, target) ? kDosDone : kDosNotDone;
     case kDosRemoveMask: {
       const fs::path dir = directoryOf(target);
       std::error_code ec;
       bool allGone = true;
       for (const fs::path& file : listMatching(dir, target.filename().string(), &ec))
         if (!removeOne(ctx, file)) allGone = false;
-      if (allGone && !ec) return 1;
+      if (allGone && !ec) return kDosDone;
       const fs::path shown = directory.empty() ? dir : directory;
       inform(ctx, kDeletionTitle, "One or more files have not been \r\nremoved in subdirectory " + shown.string(),
              MessageKind::Warning);
-      return 0;
+      return kDosNotDone;
     }
-    case kDosExists: return listMatching(directoryOf(target), target.filename().string()).empty() ? 0 : 1;
-    default: return 0;
+    case kDosExists:
+      return listMatching(directoryOf(target), target.filename().string()).empty() ? kDosNotDone : kDosDone;
+    default: return kDosNotDone;
   }
 }
 
@@ -173,21 +174,22 @@ std::string formatFreeBytes(std::uint64_t bytes) {
   return grouped;
 }
 
-std::uint8_t CheckSpace(Context& ctx, std::uint64_t bytesNeeded, const fs::path& path) {
+CheckSpaceResult CheckSpace(Context& ctx, std::uint64_t bytesNeeded, const fs::path& path) {
   return CheckSpace(ctx, bytesNeeded, path, queryFreeSpace);
 }
 
-std::uint8_t CheckSpace(Context& ctx, std::uint64_t bytesNeeded, const fs::path& path, const FreeSpaceQuery& query) {
+CheckSpaceResult CheckSpace(Context& ctx, std::uint64_t bytesNeeded, const fs::path& path,
+                            const FreeSpaceQuery& query) {
   const std::optional<FreeSpace> space = query(path);
-  if (!space || bytesNeeded <= space->bytes) return 0;
-  if (ctx.mem.DoTask == 2) return 1;
+  if (!space || bytesNeeded <= space->bytes) return kSpaceGoOn;
+  if (taskMode(ctx.mem.DoTask) == TaskMode::Scheduled) return kSpaceStop;
   beep(ctx);
   const std::string text =
       "You have only " + formatFreeBytes(space->bytes) + " bytes free on disk " + space->mountPoint.string() + " " +
       "This may be too little for this process. Running out of diskspace may corrupt the currently accessed data "
       "file(s).Press OK if you want to continue and Cancel if you want to abort this process!";
   // Unattended (a task asked to stop) the safe answer is to stop.
-  return ask(ctx, "Warning", text, kOk | kCancel, kCancel) == kOk ? 0 : 1;
+  return ask(ctx, "Warning", text, kOk | kCancel, kCancel) == kOk ? kSpaceGoOn : kSpaceStop;
 }
 
 }  // namespace qv

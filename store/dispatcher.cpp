@@ -222,10 +222,11 @@ void OP_CLOSE(Context& ctx, int op, std::initializer_list<int> fileNos) {
   }
 }
 
-std::uint8_t ExistPath(Context& ctx, int mode, const std::filesystem::path& path, std::string_view extra, bool quiet) {
-  if ((mode == kPathTest || mode == kPathCreate) && !path.is_absolute()) return 0;
+ExistPathResult ExistPath(Context& ctx, int mode, const std::filesystem::path& path, std::string_view extra,
+                          bool quiet) {
+  if ((mode == kPathTest || mode == kPathCreate) && !path.is_absolute()) return kPathMissing;
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return 1;
+  if (std::filesystem::is_directory(path, ec)) return kPathExists;
   const std::string shownPath = shown(path);
   if (!quiet && !ctx.unattended()) {
     beep(ctx);
@@ -240,12 +241,12 @@ std::uint8_t ExistPath(Context& ctx, int mode, const std::filesystem::path& path
            "Probable access rights violation");
     }
   }
-  return 0;
+  return kPathMissing;
 }
 
-std::uint8_t ExistPath(Context& ctx, int mode, int fileNo, std::string_view extra, bool quiet) {
+ExistPathResult ExistPath(Context& ctx, int mode, int fileNo, std::string_view extra, bool quiet) {
   const std::filesystem::path dir = BuildFileName(ctx, fileNo).parent_path();
-  return ExistPath(ctx, mode == kTableDirTest ? kPathTest : kPathCreate, dir, extra, quiet) != 0 ? 1 : 0;
+  return ExistPath(ctx, mode == kTableDirTest ? kPathTest : kPathCreate, dir, extra, quiet);
 }
 
 }  // namespace qv

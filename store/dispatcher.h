@@ -45,14 +45,17 @@ enum ExistPathMode : int {
   kTableDirCreate = 4,     // the same for a table's directory
 };
 
-// 1 when the directory exists. When it does not, unless `quiet` or
+// What ExistPath answers.
+enum ExistPathResult : std::uint8_t { kPathMissing = 0, kPathExists = 1 };
+
+// kPathExists when the directory exists. When it does not, unless `quiet` or
 // unattended, beeps and shows "The specified path … does not exist." with
-// `extra`; modes 3 and 4 then create it (still answering 0) and stop the
-// program when that fails. Modes 1 and 3 take only absolute paths: any other
-// gives 0 at once, without a message.
-std::uint8_t ExistPath(Context& ctx, int mode, const std::filesystem::path& path, std::string_view extra = {},
-                       bool quiet = false);
-std::uint8_t ExistPath(Context& ctx, int mode, int fileNo, std::string_view extra = {}, bool quiet = false);
+// `extra`; modes 3 and 4 then create it (still answering kPathMissing) and
+// stop the program when that fails. Modes 1 and 3 take only absolute paths:
+// any other gives kPathMissing at once, without a message.
+ExistPathResult ExistPath(Context& ctx, int mode, const std::filesystem::path& path, std::string_view extra = {},
+                          bool quiet = false);
+ExistPathResult ExistPath(Context& ctx, int mode, int fileNo, std::string_view extra = {}, bool quiet = false);
 
 // Two paths name the same directory as the program compares directory
 // settings: in upper case, trailing blanks and separators ignored.

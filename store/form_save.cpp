@@ -38,7 +38,7 @@ SaveResult SaveRec(Context& ctx, engine::File& table, std::span<unsigned char> b
   }
   if (request != kChangeRecord && request != kDeleteRecord) return {SaveOutcome::Failed, position};
 
-  if (HoldRec(ctx, table, engine::KeyRef{}, false, position) != 1) return {SaveOutcome::Failed, position};
+  if (HoldRec(ctx, table, engine::KeyRef{}, false, position) != kHoldRecHeld) return {SaveOutcome::Failed, position};
 
   if (!sameBytes(buffer, saved)) {
     // Another user (or another window) got there first: show what is stored
@@ -54,7 +54,7 @@ SaveResult SaveRec(Context& ctx, engine::File& table, std::span<unsigned char> b
 
   if (request == kChangeRecord) {
     copyBytes(buffer, form);
-    if (UppDat(ctx, table, kUppPut, kReport) != 1) {
+    if (UppDat(ctx, table, kUppPut, kReport) != kUppDatDone) {
       // The stored record is unchanged; the buffer goes back to it so that
       // nothing else takes the unsaved values for stored ones.
       copyBytes(buffer, saved);
@@ -63,16 +63,16 @@ SaveResult SaveRec(Context& ctx, engine::File& table, std::span<unsigned char> b
     copyBytes(saved, form);
     queue.updateLine(form);
   } else {
-    if (UppDat(ctx, table, kUppDelete, kReport) != 1) return {SaveOutcome::Failed, position};
+    if (UppDat(ctx, table, kUppDelete, kReport) != kUppDatDone) return {SaveOutcome::Failed, position};
     queue.removeLine();
   }
   queue.redraw();
   return {SaveOutcome::Ok, position};
 }
 
-std::uint8_t QError(Context& ctx, int mode, int errorCode, std::string_view errorText) {
-  if (errorCode == 0 || errorCode == engine::code(engine::Err::EntryNotFound)) return 0;
-  if (mode != kReport && mode != kRollback) return 1;
+QErrorResult QError(Context& ctx, int mode, int errorCode, std::string_view errorText) {
+  if (errorCode == 0 || errorCode == engine::code(engine::Err::EntryNotFound)) return kQueueOk;
+  if (mode != kReport && mode != kRollback) return kQueueError;
 
   std::string detail;
   std::string severity = "Fatal error!";
@@ -93,7 +93,7 @@ std::uint8_t QError(Context& ctx, int mode, int errorCode, std::string_view erro
     inform(ctx, severity, "Queue access error\r\n" + detail,
            severity == "Warning!" ? MessageKind::Warning : MessageKind::Error);
   }
-  return 1;
+  return kQueueError;
 }
 
 }  // namespace qv

@@ -24,10 +24,10 @@ bool addPerson(Context& ctx, const std::string& key, std::string_view address, s
   engine::File& persons = ctx.fileOf<Person>();
   ctx.per = Person{};
   const std::uint32_t id = NextNr(ctx);
-  if (id == 0) {
+  if (id == kNoIdentifier) {
     // Rolled back before the message is up, so that no lock waits on the user.
     if (ctx.session.inTransaction()) ctx.session.rollback();
-    if (ctx.mem.DoTask != 2)
+    if (taskMode(ctx.mem.DoTask) != TaskMode::Scheduled)
       show(ctx, titleOf(persons), "A new person ID could not be generated \r\nThe last transaction is rolled back.",
            MessageKind::Error);
     return false;
@@ -39,7 +39,7 @@ bool addPerson(Context& ctx, const std::string& key, std::string_view address, s
   ParseName(name, last, decltype(Person::LASTNAME)::capacity, first, decltype(Person::FIRSTNAME)::capacity);
   ctx.per.LASTNAME = last;
   ctx.per.FIRSTNAME = first;
-  return UppDat(ctx, persons, kUppAdd, kRollback) == 1;
+  return UppDat(ctx, persons, kUppAdd, kRollback) == kUppDatDone;
 }
 
 // Counts the person's records along its sender key and its receiver key.
@@ -71,7 +71,7 @@ bool sameCopy(const FixedString<10>& copy, const FixedString<10>& alpha) {
 }
 
 // Compares fresh counts with the person's stored ones (not both 0).
-std::uint8_t settleCounts(Context& ctx, std::uint32_t from, std::uint32_t to) {
+CountResult settleCounts(Context& ctx, std::uint32_t from, std::uint32_t to) {
   if (from == ctx.per.FROMCOUNT && to == ctx.per.TOCOUNT) return kCountsUnchanged;
   ctx.per.FROMCOUNT = from;
   ctx.per.TOCOUNT = to;
@@ -93,7 +93,7 @@ bool readText(Context& ctx, std::uint32_t id) {
 
 }  // namespace
 
-std::uint8_t AddPers(Context& ctx, std::string_view address, std::string_view name) {
+AddPersResult AddPers(Context& ctx, std::string_view address, std::string_view name) {
   const std::string key = personString(name, address);
   engine::File& persons = ctx.fileOf<Person>();
   engine::File& aliases = ctx.fileOf<PLINK>();
@@ -112,11 +112,11 @@ std::uint8_t AddPers(Context& ctx, std::string_view address, std::string_view na
   if (!addPerson(ctx, key, address, name)) return kPersonFailed;
   // The alias is still the record last read on PLINK. The new person carries
   // its string, so the alias would only point nowhere again.
-  if (aliasOfNobody && UppDat(ctx, aliases, kUppDelete, kRollback) == 0) return kPersonFailed;
+  if (aliasOfNobody && UppDat(ctx, aliases, kUppDelete, kRollback) == kUppDatFailed) return kPersonFailed;
   return kPersonReady;
 }
 
-std::uint8_t CFromToMail(Context& ctx, int mode) {
+CountResult CFromToMail(Context& ctx, int mode) {
   engine::File& mails = ctx.fileOf<Mail>();
   const FixedString<10> alpha(ctx.per.LASTNAME.view());
   const std::uint32_t id = ctx.per.PERSONID;
@@ -155,7 +155,7 @@ std::uint8_t CFromToMail(Context& ctx, int mode) {
   return settleCounts(ctx, from, to);
 }
 
-std::uint8_t ForumFromToCount(Context& ctx) {
+CountResult ForumFromToCount(Context& ctx) {
   engine::File& messages = ctx.fileOf<MsgNmbr>();
   const FixedString<10> alpha(ctx.per.LASTNAME.view());
   const std::uint32_t id = ctx.per.PERSONID;
@@ -186,17 +186,17 @@ void registerPersonProcedures(Library& lib) {
   lib.registerProcedure(kSemaForumFromToCount, [](Context& ctx) { return ForumFromToCount(ctx); });
 }
 
-std::uint8_t DupString(Context& ctx, int mode, std::uint32_t firstId, std::uint32_t secondId,
-                       std::string_view importedText) {
-  if (mode != kDupImported && mode != kDupStored) return 0;
+DupStringResult DupString(Context& ctx, int mode, std::uint32_t firstId, std::uint32_t secondId,
+                          std::string_view importedText) {
+  if (mode != kDupImported && mode != kDupStored) return kTextsDiffer;
   // Taken before any read: the text being imported may lie in ctx.txtMemo.
   std::string other(mode == kDupImported ? importedText : std::string_view());
-  if (!readText(ctx, firstId)) return 0;
+  if (!readText(ctx, firstId)) return kTextsDiffer;
   if (mode == kDupStored) {
     other = ctx.txtMemo;
-    if (!readText(ctx, secondId)) return 0;
+    if (!readText(ctx, secondId)) return kTextsDiffer;
   }
-  return sameText(ctx.txtMemo, other) ? 1 : 0;
+  return sameText(ctx.txtMemo, other) ? kTextsSame : kTextsDiffer;
 }
 
 }  // namespace qv

@@ -15,9 +15,11 @@
 
 namespace qv {
 
-// AddPers results.
-inline constexpr std::uint8_t kPersonReady = 0;   // ctx.per holds the person
-inline constexpr std::uint8_t kPersonFailed = 1;  // the caller's transaction was rolled back
+// What AddPers answers.
+enum AddPersResult : std::uint8_t {
+  kPersonReady = 0,   // ctx.per holds the person
+  kPersonFailed = 1,  // the caller's transaction was rolled back
+};
 
 // Finds or adds the person for a name and an address.
 //
@@ -27,12 +29,12 @@ inline constexpr std::uint8_t kPersonFailed = 1;  // the caller's transaction wa
 //
 // The identifying string (personString) is looked up in PER:StringKey, then
 // as an alias in PLI:StringKey:
-// - found as a person, or as an alias of an existing person: 0, ctx.per
+// - found as a person, or as an alias of an existing person: kPersonReady, ctx.per
 //   holds that person; nothing is written.
-// - not found: a new person is added (below); 0, ctx.per holds it.
+// - not found: a new person is added (below); kPersonReady, ctx.per holds it.
 // - an alias whose person no longer exists: the alias is deleted and a new
-//   person added under the string; 0, ctx.per holds the new person.
-// - failure: 1. When no identifier can be had (NextNr gives 0) the message
+//   person added under the string; kPersonReady, ctx.per holds the new person.
+// - failure: kPersonFailed. When no identifier can be had (NextNr gives 0) the message
 //   "A new person ID could not be generated \r\nThe last transaction is rolled
 //   back." is shown under the Person file's name (except while Mem:DoTask is
 //   2) after NextNr's own report, and the transaction is rolled back. A failed
@@ -43,36 +45,39 @@ inline constexpr std::uint8_t kPersonFailed = 1;  // the caller's transaction wa
 //
 // Names and addresses may have any length and any bytes; they are cut to
 // their fields. Also changes ctx.pli (the alias looked up).
-std::uint8_t AddPers(Context& ctx, std::string_view address, std::string_view name);
+AddPersResult AddPers(Context& ctx, std::string_view address, std::string_view name);
 
 // Results of the message count checks.
-inline constexpr std::uint8_t kCountsUnchanged = 0;
-inline constexpr std::uint8_t kCountsChanged = 2;  // stored in ctx.per; the caller rewrites the person
-inline constexpr std::uint8_t kPersonUnused = 3;   // no message names the person; it may be removed
+enum CountResult : std::uint8_t {
+  kCountsUnchanged = 0,
+  kCountsChanged = 2,  // stored in ctx.per; the caller rewrites the person
+  kPersonUnused = 3,   // no message names the person; it may be removed
+};
 
 // CFromToMail modes: whether the person is the mailbox owner.
-inline constexpr int kCountOther = 0;  // a person without mail is reported unused (3)
-inline constexpr int kCountOwner = 1;  // the owner stays: counts 0 are stored (2)
+inline constexpr int kCountOther = 0;  // a person without mail is reported unused
+inline constexpr int kCountOwner = 1;  // the owner stays: counts 0 are stored
 
 // Counts the mails of the person in ctx.per (a mail database, Mail open):
 // the records of MAI:FromKey whose FROMALPHA is the first 10 characters of
 // PER:LASTNAME and whose FROMID is PER:PERSONID, and likewise along
 // MAI:ToKey. Mails of other persons whose last names start alike are not
 // counted, and neither are the person's mails whose name copy is stale.
-// - No mail: mode 0 gives 3; mode 1 sets FROMCOUNT and TOCOUNT to 0 and gives
-//   2; any other mode gives 0 and changes nothing.
-// - Counts equal to PER:FROMCOUNT and PER:TOCOUNT: 0.
-// - Otherwise the counts are stored in ctx.per: 2.
+// - No mail: mode 0 gives kPersonUnused; mode 1 sets FROMCOUNT and TOCOUNT
+//   to 0 and gives kCountsChanged; any other mode gives kCountsUnchanged and
+//   changes nothing.
+// - Counts equal to PER:FROMCOUNT and PER:TOCOUNT: kCountsUnchanged.
+// - Otherwise the counts are stored in ctx.per: kCountsChanged.
 // Nothing is written. When the Mail table cannot be read the result is 0 (so
 // no caller removes or rewrites the person on a partial count) after the
 // engine's error is shown under the file's name, unless unattended.
 // ctx.mai is used for the walk.
-std::uint8_t CFromToMail(Context& ctx, int mode);
+CountResult CFromToMail(Context& ctx, int mode);
 
 // The same count for forum and newsgroup databases, along MSG:FromKey and
-// MSG:ToKey of MsgNmbr: a person without messages always gives 3; otherwise
+// MSG:ToKey of MsgNmbr: a person without messages always gives kPersonUnused; otherwise
 // as CFromToMail. ctx.msg is used for the walk.
-std::uint8_t ForumFromToCount(Context& ctx);
+CountResult ForumFromToCount(Context& ctx);
 
 // SemaFore code of ForumFromToCount.
 inline constexpr int kSemaForumFromToCount = 213;
@@ -84,16 +89,17 @@ void registerPersonProcedures(Library& lib);
 inline constexpr int kDupImported = 1;  // the stored text of firstId against the text being imported
 inline constexpr int kDupStored = 2;    // the stored texts of firstId and secondId
 
-// 1 when two message texts count as the same (sameText: trailing blanks
-// ignored, the shorter is the start of the longer, lengths differ by less
-// than 20), else 0. Texts are read by TXT:IdKey from MsgText (open).
+// kTextsSame when two message texts count as the same (sameText: trailing
+// blanks ignored, the shorter is the start of the longer, lengths differ by
+// less than 20), else kTextsDiffer. Texts are read by TXT:IdKey from MsgText (open).
 // A message without a stored text is never the same as anything, so a
 // message is not dropped as a duplicate of a text that does not exist; the
 // same goes for a text that cannot be read (its engine error is shown under
 // the file's name, unless unattended) and for any other mode.
 // `importedText` is used in mode 1 only; it may view ctx.txtMemo. ctx.txt and
 // ctx.txtMemo hold the last text read afterwards.
-std::uint8_t DupString(Context& ctx, int mode, std::uint32_t firstId, std::uint32_t secondId,
-                       std::string_view importedText = {});
+enum DupStringResult : std::uint8_t { kTextsDiffer = 0, kTextsSame = 1 };
+DupStringResult DupString(Context& ctx, int mode, std::uint32_t firstId, std::uint32_t secondId,
+                          std::string_view importedText = {});
 
 }  // namespace qv

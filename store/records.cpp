@@ -124,7 +124,7 @@ std::uint32_t NextNr(Context& ctx) {
   return n;
 }
 
-std::uint8_t UppDat(Context& ctx, engine::File& file, int op, int mode) {
+UppDatResult UppDat(Context& ctx, engine::File& file, int op, int mode) {
   Err e = Err::Ok;
   switch (op) {
     case kUppAdd: e = file.add(); break;
@@ -133,7 +133,7 @@ std::uint8_t UppDat(Context& ctx, engine::File& file, int op, int mode) {
     case kUppAppend: e = file.append(); break;
     default: e = Err::NotSupported; break;
   }
-  if (e == Err::Ok) return 1;
+  if (e == Err::Ok) return kUppDatDone;
   const std::string first = op == kUppPut      ? "Record update error!"
                             : op == kUppDelete ? "Record delete error!"
                                                : "Record add error!";
@@ -152,13 +152,13 @@ std::uint8_t UppDat(Context& ctx, engine::File& file, int op, int mode) {
     if (op == kUppPut || op == kUppDelete) file.release();
     inform(ctx, titleOf(file), first + "\r\n" + second, MessageKind::Error);
   }
-  return 0;
+  return kUppDatFailed;
 }
 
-std::uint8_t HoldRec(Context& ctx, engine::File& file, engine::KeyRef key, bool byKey, engine::Position position) {
+HoldRecResult HoldRec(Context& ctx, engine::File& file, engine::KeyRef key, bool byKey, engine::Position position) {
   file.hold(1);
   const Err e = byKey ? file.get(key) : file.getPosition(position);
-  if (e == Err::Ok) return 1;
+  if (e == Err::Ok) return kHoldRecHeld;
   if (e == Err::RecordNotFound)
     inform(ctx, titleOf(file),
            "The record has been deleted by another user!\r\n                   Update is cancelled!",
@@ -170,7 +170,7 @@ std::uint8_t HoldRec(Context& ctx, engine::File& file, engine::KeyRef key, bool 
     inform(ctx, "The record is not accessible!",
            "               The record cannot be read!\r\nUpdate is cancelled, try again later!",
            MessageKind::Warning);
-  return 0;
+  return kHoldRecFailed;
 }
 
 }  // namespace qv

@@ -24,18 +24,18 @@ void registerLibraryProcedures(Library& lib) {
   // registered with the persons (registerPersonProcedures in persons.h).
 }
 
-std::uint8_t TransactionCheck(Context& ctx) {
-  if (ctx.session.error() == Err::Ok) return 0;
+TransactionCheckResult TransactionCheck(Context& ctx) {
+  if (ctx.session.error() == Err::Ok) return kTransactionStarted;
   // Taken before the rollback, which leaves its own outcome in the session.
   const std::string why = ctx.session.errorText();
   inform(ctx, "Warning!", "Transaction Frame Error!\r\n" + why, MessageKind::Warning);
   if (ctx.session.inTransaction()) ctx.session.rollback();
-  return 1;
+  return kTransactionFailed;
 }
 
-std::uint8_t ClearFromDefinitions(Context& ctx) {
+ClearDefinitionsResult ClearFromDefinitions(Context& ctx) {
   const std::uint32_t removed = ctx.mem.ForumNumber;
-  if (removed == 0) return 0;
+  if (removed == kNoIdentifier) return kDefinitionsCleared;
 
   OP_CLOSE(ctx, kOpOpen, {BAT::FileNo});
   engine::File& definitions = ctx.fileOf<BAT>();
@@ -44,18 +44,18 @@ std::uint8_t ClearFromDefinitions(Context& ctx) {
   // First find them, then change them one by one, each held while it is
   // rewritten and checked again in case it changed since the walk.
   std::vector<engine::Position> found;
-  std::uint8_t failed = 0;
+  ClearDefinitionsResult result = kDefinitionsCleared;
   Err e = definitions.set();
   while (e == Err::Ok && (e = definitions.next()) == Err::Ok)
     if (bat.DATABASE == removed || bat.MAILBOX == removed) found.push_back(definitions.position());
   if (e != Err::RecordNotAvailable) {
     inform(ctx, std::string(clip(definitions.name().string())), definitions.errorText(), MessageKind::Error);
-    failed = 1;
+    result = kDefinitionsNotCleared;
   }
 
   for (const engine::Position pos : found) {
-    if (HoldRec(ctx, definitions, engine::KeyRef{}, false, pos) != 1) {
-      failed = 1;
+    if (HoldRec(ctx, definitions, engine::KeyRef{}, false, pos) != kHoldRecHeld) {
+      result = kDefinitionsNotCleared;
       continue;
     }
     const bool forum = bat.DATABASE == removed;
@@ -72,11 +72,11 @@ std::uint8_t ClearFromDefinitions(Context& ctx) {
       bat.MAILBOX = 0;
       bat.MAILMSG = 0;
     }
-    if (UppDat(ctx, definitions, kUppPut, kReport) != 1) failed = 1;
+    if (UppDat(ctx, definitions, kUppPut, kReport) != kUppDatDone) result = kDefinitionsNotCleared;
   }
 
   OP_CLOSE(ctx, kOpRelease, {BAT::FileNo});
-  return failed;
+  return result;
 }
 
 }  // namespace qv

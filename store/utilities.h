@@ -26,7 +26,8 @@ inline constexpr int kSemaClearDefinitions = 209;
 inline constexpr int kSemaTransactionCheck = 212;
 
 // Runs the procedure registered for `code` (Library::registerProcedure) on
-// this context and answers its result; a code with nothing registered does
+// this context and answers its result (each procedure's own named result,
+// passed on as its number); a code with nothing registered does
 // nothing and answers 0. Windows that run in threads of their own are
 // registered by the program, whose procedure starts the thread and returns.
 std::uint8_t SemaFore(Context& ctx, int code);
@@ -35,22 +36,28 @@ std::uint8_t SemaFore(Context& ctx, int code);
 // and 212 TransactionCheck.
 void registerLibraryProcedures(Library& lib);
 
+// What TransactionCheck answers.
+enum TransactionCheckResult : std::uint8_t { kTransactionStarted = 0, kTransactionFailed = 1 };
+
 // Checks the start of a transaction, right after Session::logout, from the
-// session's last error: 0 when it started; otherwise, unless unattended,
-// "Transaction Frame Error!\r\n" + the engine's text is shown under
-// "Warning!", a transaction still running is rolled back, and 1 answered.
-std::uint8_t TransactionCheck(Context& ctx);
+// session's last error: kTransactionStarted when it started; otherwise,
+// unless unattended, "Transaction Frame Error!\r\n" + the engine's text is
+// shown under "Warning!", a transaction still running is rolled back, and
+// kTransactionFailed answered.
+TransactionCheckResult TransactionCheck(Context& ctx);
 
 // Before the active database (ctx.mem.ForumNumber) is removed: every import
 // definition whose BAT:DATABASE names it gets DATABASE 0 and FORUMMSG 0,
 // every one whose BAT:MAILBOX names it MAILBOX 0 and MAILMSG 0, each
-// rewritten through UppDat in mode 7. 0 when all of them were cleared (also
-// when none named it); 1 when the definitions could not be read through or
-// one could not be held or rewritten (each reported). With no active
+// rewritten through UppDat in mode 7. kDefinitionsCleared when all of them
+// were cleared (also when none named it); kDefinitionsNotCleared when the
+// definitions could not be read through or one could not be held or
+// rewritten (each reported). With no active
 // database (0) nothing is touched: 0 is "none" in those fields, not a
 // database. BAT is opened through OP_CLOSE (which stops the program when it
 // cannot be) and released again.
-std::uint8_t ClearFromDefinitions(Context& ctx);
+enum ClearDefinitionsResult : std::uint8_t { kDefinitionsCleared = 0, kDefinitionsNotCleared = 1 };
+ClearDefinitionsResult ClearFromDefinitions(Context& ctx);
 
 // ---------------------------------------------------------------------------
 // Form save
@@ -126,8 +133,9 @@ SaveResult SaveRec(Context& ctx, engine::File& table, Record& buffer, Record& fo
 
 // Reports the outcome of the last operation on an in-memory queue, given as
 // an engine error number and text (0: it succeeded).
-// - 0, and 30 (entry not found — an expected answer of a search): 0, silent.
-// - Otherwise 1. Mode 7 shows "Queue access error\r\n" + detail under the
+// - 0, and 30 (entry not found — an expected answer of a search): kQueueOk,
+//   silent.
+// - Otherwise kQueueError. Mode 7 shows "Queue access error\r\n" + detail under the
 //   severity; mode 8 rolls the session's transaction back and shows
 //   "Queue access error\r\n" + detail + "\r\nThe last transaction is rolled
 //   back." under "Fatal error". Detail and severity: 8 "Insufficient
@@ -135,7 +143,8 @@ SaveResult SaveRec(Context& ctx, engine::File& table, Record& buffer, Record& fo
 //   error!", any other the given text (the engine's standard text when it is
 //   empty) / "Warning!". Unattended nothing is shown (the rollback still
 //   happens); other modes neither show nor roll back.
-std::uint8_t QError(Context& ctx, int mode, int errorCode, std::string_view errorText);
+enum QErrorResult : std::uint8_t { kQueueOk = 0, kQueueError = 1 };
+QErrorResult QError(Context& ctx, int mode, int errorCode, std::string_view errorText);
 
 // ---------------------------------------------------------------------------
 // Stopwatch
@@ -162,8 +171,8 @@ enum DOSFuncOp : int { kDosRemoveFile = 3, kDosRemoveMask = 4, kDosExists = 5 };
 // File operations by name. `name` is taken inside `directory` when that is
 // given (leading "\" or "/" of the name are dropped, so a mask written
 // "\*.TPS" works), else as it stands.
-// - 3 removes one file: 1 when it is gone (also when it never existed);
-//   0 when it cannot be removed, after "No access rights - the file " + name
+// - 3 removes one file: kDosDone when it is gone (also when it never
+//   existed); kDosNotDone when it cannot be removed, after "No access rights - the file " + name
 //   + " cannot be removed" (permission denied, read-only file system) or
 //   "The file " + name + " is open and cannot be removed" (title "File
 //   Deletion Error!"). "Open" means: a table file that a handle of any
@@ -177,12 +186,13 @@ enum DOSFuncOp : int { kDosRemoveFile = 3, kDosRemoveMask = 4, kDosExists = 5 };
 // - 4 removes every file matching the mask `name` in `directory`, each as in
 //   3; when any removal failed (or the directory could not be read) it also
 //   shows "One or more files have not been \r\nremoved in subdirectory " +
-//   directory (same title) and answers 0, else 1. Directories are never
-//   removed.
-// - 5 answers 1 when any regular file matches the name or mask.
-// - Other operations, and an empty name: 0. Messages are not shown while
+//   directory (same title) and answers kDosNotDone, else kDosDone.
+//   Directories are never removed.
+// - 5 answers kDosDone when any regular file matches the name or mask.
+// - Other operations, and an empty name: kDosNotDone. Messages are not shown while
 //   unattended.
-std::uint8_t DOSFunc(Context& ctx, int op, std::string_view name, const std::filesystem::path& directory);
+enum DosFuncResult : std::uint8_t { kDosNotDone = 0, kDosDone = 1 };
+DosFuncResult DOSFunc(Context& ctx, int op, std::string_view name, const std::filesystem::path& directory);
 
 // Total size in bytes of the regular files (not directories) that match the
 // name or mask (its last component may hold "*" and "?"); 0 when none
@@ -221,7 +231,7 @@ std::optional<FreeSpace> queryFreeSpace(const std::filesystem::path& path);
 
 using FreeSpaceQuery = std::function<std::optional<FreeSpace>(const std::filesystem::path&)>;
 
-// 1 = do not go on, 0 = go on. When the file system holding `path` has fewer
+// kSpaceStop = do not go on, kSpaceGoOn = go on. When the file system holding `path` has fewer
 // free bytes than needed: while a scheduled task runs (unattended) 1 without
 // a question; otherwise a beep and the question "You have only " + the free
 // bytes (13 characters, right-aligned, with thousands separators) + " bytes
@@ -230,9 +240,10 @@ using FreeSpaceQuery = std::function<std::optional<FreeSpace>(const std::filesys
 // cannot be determined (nothing of the path exists) there is no check: 0.
 // The mount point named is the one of the file system measured, so the
 // question never names another disk than the one it counted.
-std::uint8_t CheckSpace(Context& ctx, std::uint64_t bytesNeeded, const std::filesystem::path& path);
-std::uint8_t CheckSpace(Context& ctx, std::uint64_t bytesNeeded, const std::filesystem::path& path,
-                        const FreeSpaceQuery& query);
+enum CheckSpaceResult : std::uint8_t { kSpaceGoOn = 0, kSpaceStop = 1 };
+CheckSpaceResult CheckSpace(Context& ctx, std::uint64_t bytesNeeded, const std::filesystem::path& path);
+CheckSpaceResult CheckSpace(Context& ctx, std::uint64_t bytesNeeded, const std::filesystem::path& path,
+                            const FreeSpaceQuery& query);
 
 // "1,234,567" right-aligned in 13 characters; longer numbers are not cut.
 std::string formatFreeBytes(std::uint64_t bytes);

@@ -30,7 +30,7 @@ struct Message {
   std::string recipientAddress, recipientName;
   std::int32_t date = 0;
   std::int32_t time = 0;
-  std::uint8_t status = 0;              // NHR:DUMMY: 1 kept, 2 marked deleted in the source store
+  std::uint8_t status = 0;              // NHR:DUMMY, a Status: kept or marked deleted in the source store
   std::string text;                     // the stored text (at most 64,000 characters)
   std::vector<std::string> newsgroups;  // news: the Newsgroups line's groups, in order
   std::string messageId;                // news: its own identifier (60 characters)

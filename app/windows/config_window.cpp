@@ -409,17 +409,17 @@ std::string ConfigWindow::store(std::size_t i, const Value& v) {
   bool ok = true;
   switch (entry.source) {
     case Source::General:
-      ok = Konfig(ctx_, kKonfigSetGeneral, entry.no, value, 0, text) == 1;
+      ok = Konfig(ctx_, kKonfigSetGeneral, entry.no, value, 0, text) == kSettingsDone;
       break;
     case Source::Display:
-      ok = Konfig(ctx_, kKonfigSetDisplay, entry.no, value, 0, text) == 1;
+      ok = Konfig(ctx_, kKonfigSetDisplay, entry.no, value, 0, text) == kSettingsDone;
       if (ok && entry.no2 != 0) {
         value = v.b;
-        ok = Konfig(ctx_, kKonfigSetDisplay, entry.no2, value, 0, text) == 1;
+        ok = Konfig(ctx_, kKonfigSetDisplay, entry.no2, value, 0, text) == kSettingsDone;
       }
       break;
     case Source::ImportPath:
-      ok = Konfig(ctx_, kKonfigSetImportPath, kItemImportPath, value, 0, text) == 1;
+      ok = Konfig(ctx_, kKonfigSetImportPath, kItemImportPath, value, 0, text) == kSettingsDone;
       break;
     case Source::Directory:
     case Source::Counter:
@@ -429,7 +429,7 @@ std::string ConfigWindow::store(std::size_t i, const Value& v) {
   return ok ? std::string() : items_[i].key + " could not be stored.";
 }
 
-std::uint8_t ConfigWindow::save() {
+SettingsResult ConfigWindow::save() {
   bool stored = true;
   std::map<int, std::filesystem::path> dirs;
   bool reset = false;
@@ -450,26 +450,27 @@ std::uint8_t ConfigWindow::save() {
       stored = false;
     }
   }
-  if (!stored) return 0;
+  if (!stored) return kSettingsNotDone;
 
   bool saved = true;
   for (int id : {config::kRecGeneral, config::kRecPaths, config::kRecDisplay, config::kRecImportPath})
     if (!config::saveQuietly(ctx_, id)) saved = false;
-  SpeedVal(ctx_, 2, 0);
+  SpeedVal(ctx_, kSpeedCompute, 0);
   if (!saved) {
     config::reportSaveFailure(ctx_);
-    return 0;
+    return kSettingsNotDone;
   }
   if (reset) {
     WindowPlace place;
     ListColumns widths{};
-    if (WindowPos(ctx_, kLayoutReset, 0, place) != 1 || WindowPos2(ctx_, kLayoutReset, 0, place) != 1 ||
-        ListCol(ctx_, kLayoutReset, 0, widths) != 1)
-      return 0;
+    if (WindowPos(ctx_, kLayoutReset, 0, place) != kSettingsDone ||
+        WindowPos2(ctx_, kLayoutReset, 0, place) != kSettingsDone ||
+        ListCol(ctx_, kLayoutReset, 0, widths) != kSettingsDone)
+      return kSettingsNotDone;
   }
   for (std::size_t i = 0; i < items_.size(); ++i) original_[i] = current(i);
   edited_ = original_;
-  return 1;
+  return kSettingsDone;
 }
 
 }  // namespace qv

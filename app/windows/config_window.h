@@ -28,6 +28,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/config.h"
 #include "store/context.h"
 
 namespace qv {
@@ -67,10 +68,11 @@ class ConfigWindow {
   std::string set(std::string_view key, std::string_view text);
   bool changed() const;
 
-  // "Save changes". 1 when everything was stored and saved. A failed save
-  // shows the save-failure message (once) and gives 0; the new values stay
+  // "Save changes". kSettingsDone when everything was stored and saved. A
+  // failed save shows the save-failure message (once) and gives
+  // kSettingsNotDone; the new values stay
   // in effect in memory, and a later save tries again.
-  std::uint8_t save();
+  SettingsResult save();
 
  private:
   struct Value {

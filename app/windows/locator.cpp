@@ -31,13 +31,13 @@ std::int64_t steadyMs() {
 
 }  // namespace
 
-std::uint8_t IncrementStep(Context& ctx, int keyCode, char* target, std::size_t targetSize) {
+IncrementStepResult IncrementStep(Context& ctx, int keyCode, char* target, std::size_t targetSize) {
   return IncrementStep(ctx, keyCode, target, targetSize, steadyMs());
 }
 
-std::uint8_t IncrementStep(Context& ctx, int keyCode, char* target, std::size_t targetSize, std::int64_t nowMs) {
+IncrementStepResult IncrementStep(Context& ctx, int keyCode, char* target, std::size_t targetSize, std::int64_t nowMs) {
   if (keyCode >= 96 && keyCode <= 105) keyCode -= 48;
-  if (!takenKey(keyCode)) return 0;
+  if (!takenKey(keyCode)) return kKeyIgnored;
   const char c = static_cast<char>(static_cast<unsigned char>(keyCode & 0xFF));
 
   Context::Locator& loc = ctx.locator;
@@ -56,7 +56,7 @@ std::uint8_t IncrementStep(Context& ctx, int keyCode, char* target, std::size_t 
     std::copy_n(loc.text.data(), n, target);
     std::fill(target + n, target + targetSize, ' ');
   }
-  return 1;
+  return kKeyTaken;
 }
 
 }  // namespace qv

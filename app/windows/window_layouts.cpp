@@ -31,12 +31,12 @@ bool slotEmpty(const Image& image, std::size_t at, std::size_t bytes) {
 // Runs the operation for one slot; `put` writes the caller's values into an
 // image at an offset, `take` reads them back.
 template <class Put, class Take>
-std::uint8_t layout(Context& ctx, const LayoutKind& kind, int op, int index, Put put, Take take) {
+SettingsResult layout(Context& ctx, const LayoutKind& kind, int op, int index, Put put, Take take) {
   switch (op) {
     case kLayoutLoad:
       return loadPair(ctx, kind.defaultId, kind.currentId);
     case kLayoutReset: {
-      if (ensureLoaded(ctx, kind.currentId) != 1) return 0;
+      if (ensureLoaded(ctx, kind.currentId) != kSettingsDone) return kSettingsNotDone;
       {
         std::lock_guard lock(ctx.lib.settings.mutex);
         auto& records = ctx.lib.settings.records;
@@ -53,7 +53,7 @@ std::uint8_t layout(Context& ctx, const LayoutKind& kind, int op, int index, Put
   if (index < 0 || index >= kind.slots) return unknownItem(ctx, index);
   const std::size_t at = static_cast<std::size_t>(index) * kind.slotBytes;
   if (op == kLayoutStore) {
-    if (ensureLoaded(ctx, kind.currentId) != 1) return 0;
+    if (ensureLoaded(ctx, kind.currentId) != kSettingsDone) return kSettingsNotDone;
     changeImage(ctx, kind.currentId, [&](Image& image) { put(image, at); });
     return saveRecord(ctx, kind.currentId);
   }
@@ -63,13 +63,13 @@ std::uint8_t layout(Context& ctx, const LayoutKind& kind, int op, int index, Put
     const auto it = records.find(id);
     if (it != records.end() && !slotEmpty(it->second, at, kind.slotBytes)) {
       take(it->second, at);
-      return 1;
+      return kSettingsDone;
     }
   }
-  return 0;
+  return kSettingsNotDone;
 }
 
-std::uint8_t windowLayout(Context& ctx, const LayoutKind& kind, int op, int window, WindowPlace& place) {
+SettingsResult windowLayout(Context& ctx, const LayoutKind& kind, int op, int window, WindowPlace& place) {
   return layout(
       ctx, kind, op, window,
       [&](Image& image, std::size_t at) {
@@ -88,15 +88,15 @@ std::uint8_t windowLayout(Context& ctx, const LayoutKind& kind, int op, int wind
 
 }  // namespace
 
-std::uint8_t WindowPos(Context& ctx, int op, int window, WindowPlace& place) {
+SettingsResult WindowPos(Context& ctx, int op, int window, WindowPlace& place) {
   return windowLayout(ctx, kMainWindows, op, window, place);
 }
 
-std::uint8_t WindowPos2(Context& ctx, int op, int window, WindowPlace& place) {
+SettingsResult WindowPos2(Context& ctx, int op, int window, WindowPlace& place) {
   return windowLayout(ctx, kOtherWindows, op, window, place);
 }
 
-std::uint8_t ListCol(Context& ctx, int op, int list, ListColumns& widths) {
+SettingsResult ListCol(Context& ctx, int op, int list, ListColumns& widths) {
   return layout(
       ctx, kListColumns, op, list,
       [&](Image& image, std::size_t at) {
@@ -109,13 +109,13 @@ std::uint8_t ListCol(Context& ctx, int op, int list, ListColumns& widths) {
       });
 }
 
-std::uint8_t loadWindowLayouts(Context& ctx) {
+SettingsResult loadWindowLayouts(Context& ctx) {
   WindowPlace place;
   ListColumns widths{};
-  return WindowPos(ctx, kLayoutLoad, 0, place) == 1 && WindowPos2(ctx, kLayoutLoad, 0, place) == 1 &&
-                 ListCol(ctx, kLayoutLoad, 0, widths) == 1
-             ? 1
-             : 0;
+  const bool loaded = WindowPos(ctx, kLayoutLoad, 0, place) == kSettingsDone &&
+                      WindowPos2(ctx, kLayoutLoad, 0, place) == kSettingsDone &&
+                      ListCol(ctx, kLayoutLoad, 0, widths) == kSettingsDone;
+  return loaded ? kSettingsDone : kSettingsNotDone;
 }
 
 }  // namespace qv

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "store/config.h"
 #include "store/context.h"
 
 namespace qv {
@@ -35,18 +36,18 @@ enum LayoutOp : int { kLayoutLoad = 1, kLayoutStore = 2, kLayoutRead = 3, kLayou
 //   the default one.
 // - 2 stores a window's position (a list's widths) as current and saves
 //   the current record at once.
-// - 3 reads it: the current one, else the default one; 0 when neither is
-//   saved (`place` unchanged: the window keeps its own layout).
+// - 3 reads it: the current one, else the default one; kSettingsNotDone
+//   when neither is saved (`place` unchanged: the window keeps its own layout).
 // - 4 makes every current position (width) the default one
 //   again and saves: "Reset all window positions to default".
 // A number outside the range is an unknown item (the stop question).
-std::uint8_t WindowPos(Context& ctx, int op, int window, WindowPlace& place);
-std::uint8_t WindowPos2(Context& ctx, int op, int window, WindowPlace& place);
-std::uint8_t ListCol(Context& ctx, int op, int list, ListColumns& widths);
+SettingsResult WindowPos(Context& ctx, int op, int window, WindowPlace& place);
+SettingsResult WindowPos2(Context& ctx, int op, int window, WindowPlace& place);
+SettingsResult ListCol(Context& ctx, int op, int list, ListColumns& widths);
 
 // The start-up's layout load, after the settings: WindowPos 1, WindowPos2 1
-// and ListCol 1, in that order, stopping at the first failure. 1 when all
-// succeeded.
-std::uint8_t loadWindowLayouts(Context& ctx);
+// and ListCol 1, in that order, stopping at the first failure.
+// kSettingsDone when all succeeded.
+SettingsResult loadWindowLayouts(Context& ctx);
 
 }  // namespace qv

@@ -17,13 +17,14 @@
 #include <string>
 #include <string_view>
 
+#include "store/domain.h"
 #include "text/date_text.h"
 #include "readers/machinery/stepped_reader.h"
 
 namespace qv::aol {
 
 inline constexpr std::string_view kFileMagic = "AOLVM100";
-inline constexpr std::size_t kTextMax = 64000;  // the most compressed or inflated bytes of one message
+inline constexpr std::size_t kTextMax = kMessageTextMax;  // the most compressed or inflated bytes of one message
 
 inline constexpr std::string_view kCorruptedText = "WARNING! Compressed message text corrupted for this message!";
 inline constexpr std::string_view kNoMemoryText = "WARNING! Not enough memory to decode this message text!";

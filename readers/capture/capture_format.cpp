@@ -6,6 +6,7 @@
 #include "text/cserve_text.h"
 #include "text/date_text.h"
 #include "store/dates.h"
+#include "store/domain.h"
 #include "store/names.h"
 
 namespace qv::capture {
@@ -181,7 +182,7 @@ bool readForumHeader(const FormatRules& rules, std::span<const TextLine> lines, 
   while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
   const std::string_view digits = rest.substr(0, rest.find(' '));
   const std::uint64_t number = digits.size() <= 12 ? unsignedIn(digits) : 0;
-  if (number == 0 || number >= 9'000'000) {
+  if (number == 0 || number >= kForumNumberLimit) {
     why = "no message number (or one out of range) on the \"#:\" line";
     return false;
   }

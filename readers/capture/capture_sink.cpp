@@ -1,5 +1,7 @@
 #include "readers/capture/capture_sink.h"
 
+#include "store/domain.h"
+
 namespace qv::capture {
 
 bool RunCaptureSink::takeForum(const ForumMessage& m, std::uint64_t offset) {
@@ -7,8 +9,9 @@ bool RunCaptureSink::takeForum(const ForumMessage& m, std::uint64_t offset) {
     skip(offset, "forum messages are not imported this time");
     return true;
   }
-  TargetDatabase* db = m.forum.empty() ? run_.targets.findById(run_.settings.forumDatabase) : run_.target(m.forum, 1);
-  if (db == nullptr || db->type != 1) {
+  TargetDatabase* db = m.forum.empty() ? run_.targets.findById(run_.settings.forumDatabase)
+                                       : run_.target(m.forum, stored(DatabaseType::Forum));
+  if (db == nullptr || databaseType(db->type) != DatabaseType::Forum) {
     skip(offset, m.forum.empty() ? "no forum database to import into" : "no forum database " + m.forum);
     return true;
   }

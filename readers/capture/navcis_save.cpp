@@ -3,6 +3,7 @@
 #include "readers/capture/capture_text.h"
 #include "text/cserve_text.h"
 #include "store/dates.h"
+#include "store/domain.h"
 #include "store/names.h"
 
 namespace qv::capture {
@@ -38,7 +39,7 @@ bool readSaveForumHeader(std::span<const TextLine> lines, ForumMessage& out, std
   const std::size_t numberAt = subjectLine.find("Msg Number: ", 10);
   if (numberAt != std::string_view::npos) {
     const std::uint64_t number = unsignedIn(trimmed(from(subjectLine, numberAt + 12)).substr(0, 12));
-    if (number > 0 && number < 9'000'000) out.number = static_cast<std::uint32_t>(number);
+    if (number > 0 && number < kForumNumberLimit) out.number = static_cast<std::uint32_t>(number);
     subject = subjectLine.substr(10, numberAt >= 12 ? numberAt - 12 : 0);
   }
   if (out.number == 0) {

@@ -7,6 +7,7 @@
 #include "text/from_line.h"
 #include "text/header_text.h"
 #include "readers/machinery/store_reader.h"
+#include "store/domain.h"
 #include "store/names.h"
 
 namespace qv::capture {
@@ -56,7 +57,7 @@ bool readVaTitle(std::string_view first, std::string_view comment, VaTitle& out)
   if (underscore != std::string_view::npos) out.sectionName = std::string(trimmed(section.substr(underscore + 1)));
   const std::string_view numberText = from(first, hash + 1);
   const std::uint64_t number = unsignedIn(trimmed(numberText.substr(0, numberText.find(','))).substr(0, 12));
-  if (out.forum.empty() || number == 0 || number >= 9'000'000) return false;
+  if (out.forum.empty() || number == 0 || number >= kForumNumberLimit) return false;
   out.number = static_cast<std::uint32_t>(number);
   const std::size_t chars = first.find("chars, ", hash);
   if (chars != std::string_view::npos) {

@@ -7,6 +7,7 @@
 #include "readers/cim/field_cursor.h"
 #include "text/cserve_text.h"
 #include "store/dates.h"
+#include "store/domain.h"
 #include "store/names.h"
 
 namespace qv::cim {
@@ -18,7 +19,6 @@ constexpr std::string_view kMarker = "~CS~FCR~";
 constexpr std::uint64_t kSmallestObject = 121;  // objects of 120 bytes or less hold no message
 constexpr std::uint64_t kPassSlice = 50000;
 constexpr std::size_t kString = 75;
-constexpr std::size_t kTextMax = 64000;
 constexpr std::uint8_t kForumObject = 2;
 constexpr std::uint8_t kMailObject = 9;
 
@@ -154,7 +154,7 @@ bool CabinetReader::convertObject(const ObjectSpan& object, CimSink& sink) {
       Recipient r;
       r.name = c.string(40);
       r.address = c.string(60);
-      r.type = "TO";
+      r.type = kRecipientTo;
       m.recipients.push_back(std::move(r));
     }
     hasText = c.remaining() >= 4;
@@ -175,7 +175,7 @@ bool CabinetReader::convertObject(const ObjectSpan& object, CimSink& sink) {
     }
     // A length past the object's end would take in the next object: the
     // text ends with its own object.
-    text = c.bytes(std::min(textLength, c.remaining()), kTextMax);
+    text = c.bytes(std::min(textLength, c.remaining()), kMessageTextMax);
   }
   m.text = StripChar(cserve::convertLineMarks(text), m.kind == Kind::Forum ? kStripForum : kStripMail);
   return sink.take(m, object.start);

@@ -4,12 +4,10 @@
 #include "text/cserve_text.h"
 #include "readers/machinery/run_sink.h"
 #include "store/charset.h"
+#include "store/domain.h"
 
 namespace qv::cim {
 namespace {
-
-constexpr std::uint8_t kReceived = 1;
-constexpr std::uint8_t kSent = 2;
 
 std::string_view trimmed(std::string_view s) {
   const std::size_t first = s.find_first_not_of(' ');
@@ -56,8 +54,8 @@ bool CimRunSink::takeForum(const Message& m, std::uint64_t offset) {
     skip(offset, "a forum message without forum name");
     return true;
   }
-  TargetDatabase* db = run_.target(forum, 1);
-  if (db == nullptr || db->type != 1) {
+  TargetDatabase* db = run_.target(forum, stored(DatabaseType::Forum));
+  if (db == nullptr || databaseType(db->type) != DatabaseType::Forum) {
     skip(offset, "no forum database takes " + forum);
     return true;
   }
@@ -79,9 +77,9 @@ bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
   n.HEADING = withoutCopyOf(m.subject);
   n.DATE = m.date;
   n.TIME = m.time;
-  n.RECIPTYPE = "TO";
+  n.RECIPTYPE = kRecipientTo;
   if (sender.address.empty()) {
-    n.MAILTYPE = kSent;
+    setMailDirection(n, MailDirection::OutBox);
     n.S_CISADRESS = target->ownAddress;
   } else {
     n.S_CISADRESS = sender.address;
@@ -89,14 +87,14 @@ bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
   }
   run_.ctx.nhrMemo = m.text;
 
-  if (n.MAILTYPE == kReceived) {
+  if (mailDirectionOf(n) == MailDirection::InBox) {
     n.S_NAME = sender.name;
     n.R_NAME = ownName;  // the check made the default address the recipient's
     n.MSGNUMBER = n.REFNUMBER = run_.nextRunNumber();
     if (!run_.appendMessage(db)) return false;
     if (m.recipients.size() < 2) return true;
     for (std::size_t i = 0; i < recipients.size(); ++i) {
-      const std::string& type = m.copiesKeepListType ? m.recipients[i].type : std::string("CC");
+      const std::string& type = m.copiesKeepListType ? m.recipients[i].type : std::string(kRecipientCc);
       if (!run_.appendCarbonCopy(recipients[i].name, recipients[i].address, type)) return false;
     }
     return true;
@@ -110,7 +108,7 @@ bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
     n.MSGNUMBER = n.REFNUMBER = run_.nextRunNumber();
     n.R_CISADRESS = lower1252(recipients[i].address);
     n.R_NAME = recipients[i].name;
-    n.RECIPTYPE = m.copiesKeepListType ? m.recipients[i].type : std::string("TO");
+    n.RECIPTYPE = m.copiesKeepListType ? m.recipients[i].type : std::string(kRecipientTo);
     if (!run_.appendMessage(db)) return false;
   }
   return true;

@@ -5,6 +5,7 @@
 #include "readers/cim/field_cursor.h"
 #include "text/cserve_text.h"
 #include "store/dates.h"
+#include "store/domain.h"
 #include "store/names.h"
 
 namespace qv::cim {
@@ -13,7 +14,6 @@ namespace {
 constexpr std::string_view kSignature{"VIS000\x1A", 7};
 constexpr std::uint64_t kHeaderStart = 15;  // the kind byte, first of the header
 constexpr std::size_t kString = 50;
-constexpr std::size_t kTextMax = 64000;
 constexpr std::uint8_t kMailFile = 1;
 constexpr std::uint8_t kForumFile = 2;
 constexpr std::uint8_t kThreadFile = 3;
@@ -35,7 +35,7 @@ std::int32_t timeOf(FieldCursor& c) {
   return dates::timeOf(h, m, c.byte());
 }
 
-void readList(FieldCursor& c, std::uint32_t count, const char* type, Message& m) {
+void readList(FieldCursor& c, std::uint32_t count, std::string_view type, Message& m) {
   for (std::uint32_t i = 0; i < count && c.ok(); ++i) {
     Recipient r;
     r.name = c.string(40);
@@ -58,17 +58,17 @@ void readMail(FieldCursor& c, Message& m) {
   m.subject = c.string(kString);
   m.senderName = c.string(kString);
   m.senderAddress = c.string(kString);
-  readList(c, c.byte(), "TO", m);
+  readList(c, c.byte(), kRecipientTo, m);
   c.skip(2);
-  readList(c, c.word(), "TO", m);
+  readList(c, c.word(), kRecipientTo, m);
   c.word();
   if (c.peek() == kListsEnd) {
     c.skip(1);
   } else {
-    readList(c, c.byte(), "CC", m);
-    readList(c, c.byte(), "BC", m);
-    readList(c, c.word(), "CC", m);
-    readList(c, c.word(), "BC", m);
+    readList(c, c.byte(), kRecipientCc, m);
+    readList(c, c.byte(), kRecipientBc, m);
+    readList(c, c.word(), kRecipientCc, m);
+    readList(c, c.word(), kRecipientBc, m);
   }
 }
 
@@ -165,7 +165,7 @@ bool MessageFileReader::convert(CimSink& sink) {
     sink.skip(0, "the text runs past the end of the file");
     return true;
   }
-  const std::string text = c.bytes(textLength, kTextMax);
+  const std::string text = c.bytes(textLength, kMessageTextMax);
   m.text = StripChar(cserve::convertLineMarks(text), m.kind == Kind::Forum ? kStripForum : kStripMail);
   return sink.take(m, 0);
 }

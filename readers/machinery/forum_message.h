@@ -20,7 +20,7 @@ struct ForumMessage {
   std::string recipientName, recipientAddress;
   std::int32_t date = 0;
   std::int32_t time = 0;
-  std::uint8_t status = 0;  // a store's own keep/delete mark, kept in NHR:DUMMY
+  std::uint8_t status = 0;  // a store's own keep/delete mark (a Status), kept in NHR:DUMMY
   std::string text;         // as stored
 };
 

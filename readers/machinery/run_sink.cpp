@@ -2,14 +2,9 @@
 
 #include "import/merge.h"
 #include "store/charset.h"
+#include "store/domain.h"
 
 namespace qv::internet {
-namespace {
-
-constexpr std::uint8_t kReceived = 1;
-constexpr std::uint8_t kSent = 2;
-
-}  // namespace
 
 std::optional<MailTarget> mailTarget(ImportRun& run, std::uint64_t offset) {
   if (!run.settings.mail) {
@@ -47,7 +42,7 @@ bool RunSink::takeMail(const Message& m, std::uint64_t offset) {
   n = NewHR{};
   n.FOR_DESCRIPTION = ownName;
   n.MSGNUMBER = n.REFNUMBER = run_.nextRunNumber();
-  n.RECIPTYPE = "TO";
+  n.RECIPTYPE = kRecipientTo;
   n.HEADING = m.subject;
   n.S_CISADRESS = m.senderIsOwner ? ownAddress : m.senderAddress;
   n.S_NAME = m.senderIsOwner ? ownName : m.senderName;
@@ -58,11 +53,11 @@ bool RunSink::takeMail(const Message& m, std::uint64_t offset) {
   n.DUMMY = m.status;
   switch (m.direction) {
     case Direction::ByOwnAddress: ownAddressCheck(run_.ctx, *owner); break;
-    case Direction::Received: n.MAILTYPE = kReceived; break;
-    case Direction::Sent: n.MAILTYPE = kSent; break;
+    case Direction::Received: setMailDirection(n, MailDirection::InBox); break;
+    case Direction::Sent: setMailDirection(n, MailDirection::OutBox); break;
   }
   // The owner's side carries the owner's name.
-  if (n.MAILTYPE == kReceived) {
+  if (mailDirectionOf(n) == MailDirection::InBox) {
     n.R_NAME = ownName;
   } else {
     n.S_NAME = ownName;
@@ -84,8 +79,9 @@ bool RunSink::takeNews(const Message& m, std::uint64_t offset) {
   TargetDatabase* group = nullptr;
   TargetDatabase* db = nullptr;
   for (const std::string& name : m.newsgroups) {
-    TargetDatabase* candidate = run_.target(name, 3);
-    if (candidate == nullptr || candidate->type != 3) continue;  // a forum or mail database of that name
+    TargetDatabase* candidate = run_.target(name, stored(DatabaseType::Newsgroup));
+    if (candidate == nullptr || databaseType(candidate->type) != DatabaseType::Newsgroup)
+      continue;  // a forum or mail database of that name
     TargetDatabase* receiver = candidate->redirectId != 0 ? run_.targets.findById(candidate->redirectId) : candidate;
     if (receiver == nullptr) receiver = candidate;
     if (!run_.wanted(*receiver)) continue;

@@ -24,6 +24,7 @@
 #include <unordered_set>
 
 #include "readers/machinery/stepped_reader.h"
+#include "store/domain.h"
 #include "readers/machinery/store_reader.h"
 
 namespace qv::oe5 {
@@ -31,7 +32,7 @@ namespace qv::oe5 {
 inline constexpr std::size_t kBlockHeader = 16;
 inline constexpr std::uint32_t kBlockText = 512;   // the most text bytes a block holds
 inline constexpr std::uint32_t kBlockSpan = 528;   // a block's header and text: the least step of a chain
-inline constexpr std::size_t kGatherMax = 64000;  // the most text kept of one message
+inline constexpr std::size_t kGatherMax = kMessageTextMax;  // the most text kept of one message
 
 struct BlockHeader {
   std::uint32_t own = 0;      // the block's own file offset

@@ -1,9 +1,11 @@
 #include "readers/records/forum_message.h"
 
+#include "store/domain.h"
+
 namespace qv::records {
 
 bool storeForumMessage(ImportRun& run, TargetDatabase* db, const ForumMessage& m, std::uint64_t offset) {
-  if (db == nullptr || db->type != 1) {
+  if (db == nullptr || databaseType(db->type) != DatabaseType::Forum) {
     run.skip(offset, "no forum database to import into");
     return true;
   }

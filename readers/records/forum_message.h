@@ -11,9 +11,6 @@
 
 namespace qv::records {
 
-// Message numbers from here on are not forum message numbers.
-inline constexpr std::uint32_t kForumNumberLimit = 9'000'000;
-
 using ForumMessage = qv::ForumMessage;
 
 // Appends `m` for forum database `db` (time 0). Counted as skipped, with

@@ -5,6 +5,7 @@
 #include "readers/records/record_loop.h"
 #include "readers/records/record_text.h"
 #include "store/charset.h"
+#include "store/domain.h"
 #include "store/names.h"
 
 namespace qv::records {
@@ -25,9 +26,9 @@ class NavCisReader final : public RecordReader {
     const bool mail = h.INTERNAL == 0;
     const int kind = mail ? kStripMail : kStripForum;
     std::string text = StripChar(repairNavcisLineEnds(run.ctx.hreMemo, variant_, mail), kind);
-    std::uint8_t status = 0;
-    if (h.KEEP == "T") status = 1;
-    if (h.IS_DELETE == "T") status = 2;
+    Status status = Status::Normal;
+    if (h.KEEP == "T") status = Status::Keep;
+    if (h.IS_DELETE == "T") status = Status::Delete;
 
     if (mail) {
       internet::Message m;
@@ -38,7 +39,7 @@ class NavCisReader final : public RecordReader {
       m.recipientName = field(h.RECV_NAME.view());
       m.date = navcisDate(h.MSG_DATE.view());
       m.time = navcisTime(h.MSG_TIME.view());
-      m.status = status;
+      m.status = stored(status);
       m.text = std::move(text);
       internet::RunSink sink(run);
       return sink.take(m, offset) ? Outcome::Done : Outcome::WriteFailed;
@@ -64,9 +65,10 @@ class NavCisReader final : public RecordReader {
     m.recipientAddress = cleanAddress(field(h.RECV_ID.view()));
     m.recipientName = field(h.RECV_NAME.view());
     m.date = navcisDate(h.MSG_DATE.view());
-    m.status = status;
+    m.status = stored(status);
     m.text = std::move(text);
-    return storeForumMessage(run, run.target(forum, 1), m, offset) ? Outcome::Done : Outcome::WriteFailed;
+    return storeForumMessage(run, run.target(forum, stored(DatabaseType::Forum)), m, offset) ? Outcome::Done
+                                                                                             : Outcome::WriteFailed;
   }
 
   int variant_;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "store/domain.h"
 #include "store/tables/table_macros.h"
 
 namespace qv {
@@ -65,7 +66,7 @@ struct MsgText {
   std::int32_t TIME;
 
   static constexpr int FileNo = 4;
-  static constexpr std::size_t MsgTextMax = 64000;
+  static constexpr std::size_t MsgTextMax = kMessageTextMax;
   static constexpr KeyRef IdKey{4, 0}, DateKey{4, 1};
   static const TableDecl& decl();
 };

@@ -3,6 +3,7 @@
 // temporary files, the word index, and the files read or written in raw
 // blocks, in text lines or in the dBase family's formats.
 
+#include "store/domain.h"
 #include "store/tables/table_macros.h"
 
 namespace qv {
@@ -32,7 +33,7 @@ struct NewHR {
   std::int32_t IMPTIME;
 
   static constexpr int FileNo = 10;
-  static constexpr std::size_t MSGTEXTMax = 64000;
+  static constexpr std::size_t MSGTEXTMax = kMessageTextMax;
   static constexpr KeyRef MSGKEY{10, 0};
   static const TableDecl& decl();
 };
@@ -313,7 +314,7 @@ struct DBM {
   FixedString<10> M_BODY;
 
   static constexpr int FileNo = 44;
-  static constexpr std::size_t M_BODYMax = 64000;
+  static constexpr std::size_t M_BODYMax = kMessageTextMax;
   static constexpr KeyRef IdKey{44, 0};
   static const TableDecl& decl();
 };
@@ -346,7 +347,7 @@ struct DBF {
   FixedString<10> M_BODY;
 
   static constexpr int FileNo = 46;
-  static constexpr std::size_t M_BODYMax = 64000;
+  static constexpr std::size_t M_BODYMax = kMessageTextMax;
   static constexpr KeyRef MsgNumberKey{46, 0};
   static const TableDecl& decl();
 };
@@ -364,7 +365,7 @@ struct DBN {
   FixedString<10> M_BODY;
 
   static constexpr int FileNo = 47;
-  static constexpr std::size_t M_BODYMax = 64000;
+  static constexpr std::size_t M_BODYMax = kMessageTextMax;
   static constexpr KeyRef IdKey{47, 0};
   static const TableDecl& decl();
 };

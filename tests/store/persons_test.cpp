@@ -178,7 +178,7 @@ TEST_F(PersonsTest, CountsTakeOnlyThePersonsOwnMessages) {
   ASSERT_TRUE(forumCount);
   for (int forum = 0; forum < 2; ++forum) {
     SCOPED_TRACE(forum);
-    auto count = [&](int mode) { return forum ? forumCount(*ctx) : CFromToMail(*ctx, mode); };
+    auto count = [&](int mode) { return forum ? forumCount(*ctx) : std::uint8_t{CFromToMail(*ctx, mode)}; };
     setPerson(kA, "Richardson", 0, 0);
     EXPECT_EQ(count(kCountOther), kCountsChanged);
     EXPECT_EQ(+ctx->per.FROMCOUNT, 3u);

@@ -14,14 +14,15 @@
 #include <string>
 #include <string_view>
 
+#include "store/domain.h"
 #include "text/line_queue.h"
 
 namespace qv::body {
 
 enum class BodyKind : std::uint8_t { Plain = 0, Html = 1, Enriched = 2 };
 
-// The largest text stored (NHR:MSGTEXT).
-inline constexpr std::size_t kTextMax = 64000;
+// The largest text stored (NHR:MSGTEXT): the message text limit.
+inline constexpr std::size_t kTextMax = kMessageTextMax;
 
 // The character a quoted-printable pair stands for ("=3D" → '='), or
 // nothing when the two characters are not an accepted pair.

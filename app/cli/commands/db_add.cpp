@@ -21,9 +21,9 @@ void printDatabase(Env& env, const Forums& f) {
   Record r;
   r.add("id", static_cast<std::int64_t>(f.ID));
   r.add("name", text(f.DESCRIPTION.view()));
-  r.add("type", text(typeName(f.TYPE)));
+  r.add("type", text(typeName(databaseType(f.TYPE))));
   r.add("directory", text("F" + std::to_string(f.DIRNUMBER)));
-  if (f.TYPE == 2) r.add("address", text(f.MAILADDRESS.view()));
+  if (databaseType(f.TYPE) == DatabaseType::Mail) r.add("address", text(f.MAILADDRESS.view()));
   print(env.out, r, env.format());
 }
 

@@ -24,21 +24,22 @@ std::optional<Forums> findDatabase(Context& ctx, std::uint32_t id) {
   return ctx.for_;
 }
 
-const char* typeName(std::uint8_t type) {
+const char* typeName(DatabaseType type) {
   switch (type) {
-    case 1: return "forum";
-    case 2: return "mail";
-    case 3: return "newsgroup";
-    default: return "unknown";
+    case DatabaseType::Forum: return "forum";
+    case DatabaseType::Mail: return "mail";
+    case DatabaseType::Newsgroup: return "newsgroup";
   }
+  return "unknown";
 }
 
-const char* statusName(std::uint8_t status) {
+const char* statusName(Status status) {
   switch (status) {
-    case 1: return "Keep";
-    case 2: return "Delete";
-    default: return "Normal";
+    case Status::Keep: return "Keep";
+    case Status::Delete: return "Delete";
+    case Status::Normal: break;
   }
+  return "Normal";
 }
 
 }  // namespace qv::app::cli

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "store/context.h"
+#include "store/domain.h"
 
 namespace qv::app::cli {
 
@@ -14,7 +15,7 @@ std::vector<Forums> readDatabaseList(Context& ctx);
 // One database by identifier.
 std::optional<Forums> findDatabase(Context& ctx, std::uint32_t id);
 
-const char* typeName(std::uint8_t type);
-const char* statusName(std::uint8_t status);
+const char* typeName(DatabaseType type);
+const char* statusName(Status status);
 
 }  // namespace qv::app::cli

@@ -12,9 +12,9 @@ int listDatabases(Env& env) {
   Context& ctx = env.app().ctx();
   Listing out({"id", "name", "type", "directory", "messages", "counted", "import", "status", "active"});
   for (const Forums& f : readDatabaseList(ctx)) {
-    out.addRow({static_cast<std::int64_t>(f.ID), text(f.DESCRIPTION.view()), text(typeName(f.TYPE)),
+    out.addRow({static_cast<std::int64_t>(f.ID), text(f.DESCRIPTION.view()), text(typeName(databaseType(f.TYPE))),
                 text("F" + std::to_string(f.DIRNUMBER)), static_cast<std::int64_t>(f.MSGCOUNT), f.COUNTFLAG == 0,
-                f.NOIMPORT == 0, text(statusName(f.DUMMY)), f.ID == ctx.mem.ForumNumber || f.NODIR == 1});
+                f.NOIMPORT == 0, text(statusName(statusOf(f))), f.ID == ctx.mem.ForumNumber || f.NODIR == 1});
   }
   print(env.out, out, env.format());
   return kSuccess;

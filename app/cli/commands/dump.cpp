@@ -2,6 +2,7 @@
 // user or a script can see what an import did.
 #include <CLI/CLI.hpp>
 
+#include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
 #include "store/dates.h"
 #include "store/dispatcher.h"
@@ -38,8 +39,6 @@ std::int64_t messageText(Context& ctx, std::uint32_t number, std::string& text) 
   return static_cast<std::int64_t>(text.size());
 }
 
-const char* status(std::uint8_t s) { return s == 1 ? "Keep" : s == 2 ? "Delete" : "Normal"; }
-
 void dumpForum(Env& env, Context& ctx, const DumpArgs& a) {
   std::vector<std::string> cols = {"number", "date",    "section",   "thread", "sender", "receiver",
                                    "subject", "reference", "status", "text length"};
@@ -66,7 +65,7 @@ void dumpForum(Env& env, Context& ctx, const DumpArgs& a) {
                               text(personText(ctx, m.TOID)),
                               text(subject),
                               static_cast<std::int64_t>(m.REFNUMBER),
-                              text(status(m.DUMMY)),
+                              text(statusName(statusOf(m))),
                               length};
     if (a.withText) row.push_back(text(body));
     out.addRow(std::move(row));
@@ -104,7 +103,7 @@ void dumpMail(Env& env, Context& ctx, const DumpArgs& a) {
                               text(personText(ctx, m.TOID)),
                               text(m.PAIRALPHA.view()),
                               text(m.SUBJECT.view()),
-                              text(status(m.DUMMY)),
+                              text(statusName(statusOf(m))),
                               text(copies),
                               length};
     if (a.withText) row.push_back(text(body));
@@ -126,7 +125,7 @@ int dump(Env& env, const DumpArgs& a) {
     env.ui().message("Dump", "No database is active: give --db ID or run db activate ID.", MessageKind::Error);
     return kFailure;
   }
-  if (ctx.mem.ForumType == 2)
+  if (databaseType(ctx.mem.ForumType) == DatabaseType::Mail)
     dumpMail(env, ctx, a);
   else
     dumpForum(env, ctx, a);
