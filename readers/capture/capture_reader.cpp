@@ -64,9 +64,9 @@ ContentKind detectContent(const FormatRules& rules, TextLines& lines, bool mailC
   return ContentKind::None;
 }
 
-bool SliceReader::call(int phase, ImportRun& run) {
+bool SliceReader::call(ReaderPhase phase, ImportRun& run) {
   RunCaptureSink sink(run);
-  if (phase == kPhaseOpen) {
+  if (phase == ReaderPhase::Open) {
     reported_ = 0;
     return !open(internet::openFileSource(run.file.name), run.settings.mail && !run.settings.forum, sink);
   }

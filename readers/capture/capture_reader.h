@@ -50,8 +50,8 @@ class SliceReader final : public Reader {
  public:
   explicit SliceReader(const FormatRules& rules) : rules_(rules) {}
 
-  // 199 opens run.file and finds its content; 99 converts the next slice.
-  bool call(int phase, ImportRun& run) override;
+  // Open opens run.file and finds its content; Convert converts the next slice.
+  bool call(ReaderPhase phase, ImportRun& run) override;
   bool reportsContent() const override { return true; }
   ContentKind contentKind() const override { return kind_; }
 

@@ -74,9 +74,9 @@ bool readVaTitle(std::string_view first, std::string_view comment, VaTitle& out)
   return true;
 }
 
-bool SeparatorReader::call(int phase, ImportRun& run) {
+bool SeparatorReader::call(ReaderPhase phase, ImportRun& run) {
   RunCaptureSink sink(run);
-  if (phase == kPhaseOpen) {
+  if (phase == ReaderPhase::Open) {
     reported_ = 0;
     return !open(internet::openFileSource(run.file.name), sink);
   }

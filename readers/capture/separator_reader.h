@@ -57,7 +57,7 @@ class SeparatorReader final : public Reader {
  public:
   explicit SeparatorReader(bool virtualAccess) : virtualAccess_(virtualAccess) {}
 
-  bool call(int phase, ImportRun& run) override;
+  bool call(ReaderPhase phase, ImportRun& run) override;
 
   // Without a run; false when there is nothing to read.
   bool open(std::unique_ptr<internet::ByteSource> source, CaptureSink& sink);

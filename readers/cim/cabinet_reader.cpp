@@ -181,9 +181,9 @@ bool CabinetReader::convertObject(const ObjectSpan& object, CimSink& sink) {
   return sink.take(m, object.start);
 }
 
-bool CabinetReader::call(int phase, ImportRun& run) {
+bool CabinetReader::call(ReaderPhase phase, ImportRun& run) {
   CimRunSink sink(run);
-  if (phase == kPhaseOpen) {
+  if (phase == ReaderPhase::Open) {
     std::unique_ptr<internet::ByteSource> source = internet::openFileSource(run.file.name);
     if (!source) {
       sink.skip(0, "the file cannot be read");
@@ -191,7 +191,7 @@ bool CabinetReader::call(int phase, ImportRun& run) {
     }
     return !open(std::move(source));
   }
-  if (phase == kPhaseFirstPass) {
+  if (phase == ReaderPhase::FirstPass) {
     const bool done = firstPass();
     const std::uint64_t reached = done ? window_.size() : window_.pos();
     if (reached > reported_) {

@@ -25,11 +25,12 @@ struct ObjectSpan {
 
 class CabinetReader final : public Reader {
  public:
-  // The import driver's calls: 199 opens run.file and checks it (true: not
-  // a filing cabinet, or unreadable — the driver says so and skips it), 171
-  // runs the first pass a slice at a time, 99 converts up to 10 objects.
-  // True when the phase (171) or the file (99) is finished.
-  bool call(int phase, ImportRun& run) override;
+  // The import driver's calls: Open opens run.file and checks it (true: not
+  // a filing cabinet, or unreadable — the driver says so and skips it),
+  // FirstPass runs the first pass a slice at a time, Convert converts up to
+  // 10 objects. True when the phase (FirstPass) or the file (Convert) is
+  // finished.
+  bool call(ReaderPhase phase, ImportRun& run) override;
 
   // The same without a run. open: false when the data does not begin with
   // "FCAB" (or cannot be read).
@@ -63,9 +64,10 @@ class CabinetReader final : public Reader {
 
 class MessageFileReader final : public Reader {
  public:
-  // 199 opens run.file and checks its signature (true: not a message file,
-  // counted as skipped); 99 converts its one message. True when finished.
-  bool call(int phase, ImportRun& run) override;
+  // Open checks run.file's signature (true: not a message file, counted as
+  // skipped); Convert converts its one message. True when finished; the
+  // whole file then counts as the run's progress.
+  bool call(ReaderPhase phase, ImportRun& run) override;
 
   // The same without a run. open: false when the data does not begin with
   // "VIS000" and the byte 0x1A (or cannot be read).

@@ -4,9 +4,9 @@
 
 namespace qv::internet {
 
-bool SteppedReader::call(int phase, ImportRun& run) {
+bool SteppedReader::call(ReaderPhase phase, ImportRun& run) {
   RunSink sink(run);
-  if (phase == kPhaseOpen) {
+  if (phase == ReaderPhase::Open) {
     reported_ = 0;
     prepare(run);
     return !open(openFileSource(run.file.name), run.file.name, sink);

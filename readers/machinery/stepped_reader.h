@@ -1,7 +1,8 @@
 #pragma once
-// What every reader of a store file shares with the import driver: phase
-// 199 opens the file, 99 converts the next slice into the run's temporary
-// message file, and the bytes read so far are added to the run's progress.
+// What every reader of a store file shares with the import driver: the Open
+// phase opens the file, Convert converts the next slice into the run's
+// temporary message file, and the bytes read so far are added to the run's
+// progress.
 // A reader that derives from this class is also drivable without a run —
 // from a buffer, into any sink — which is how tests and fuzz targets use it.
 
@@ -17,14 +18,14 @@ namespace qv::internet {
 
 class SteppedReader : public Reader {
  public:
-  // 199 opens run.file (an unreadable or foreign file is counted as skipped
-  // and finishes at once); 99 converts up to run.budget messages and adds
+  // Open opens run.file (an unreadable or foreign file is counted as skipped
+  // and finishes at once); Convert converts up to run.budget messages and adds
   // the bytes passed to run.progress (all of the file once it is finished).
   // True when the file is finished or a write failed.
-  bool call(int phase, ImportRun& run) final;
+  bool call(ReaderPhase phase, ImportRun& run) final;
 
   // Takes what the reader needs of the import's settings before the file
-  // is opened (phase 199).
+  // is opened (the Open phase).
   virtual void prepare(ImportRun&) {}
   // Starts on `source` (the store; `name` is its file name, for companion
   // files opened through `opener`). False when the reader is finished
