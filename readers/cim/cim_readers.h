@@ -12,6 +12,7 @@
 
 #include "import/reader.h"
 #include "readers/cim/cim_message.h"
+#include "readers/machinery/file_reader.h"
 #include "text/block_window.h"
 
 namespace qv::cim {
@@ -23,14 +24,12 @@ struct ObjectSpan {
   std::uint64_t end = 0;
 };
 
-class CabinetReader final : public Reader {
+class CabinetReader final : public FileReader {
  public:
-  // The import driver's calls: Open opens run.file and checks it (true: not
-  // a filing cabinet, or unreadable — the driver says so and skips it),
-  // FirstPass runs the first pass a slice at a time, Convert converts up to
-  // 10 objects. True when the phase (FirstPass) or the file (Convert) is
-  // finished.
-  bool call(ReaderPhase phase, ImportRun& run) override;
+  // Driven by the import: the Open phase checks the file (not a filing
+  // cabinet, or unreadable: the driver says so and skips it), FirstPass runs
+  // the first pass a slice at a time and counts the bytes it passes as the
+  // run's progress, Convert converts up to 10 objects.
 
   // The same without a run. open: false when the data does not begin with
   // "FCAB" (or cannot be read).
@@ -44,9 +43,13 @@ class CabinetReader final : public Reader {
   bool convert(CimSink& sink, int count = 10);
 
   const std::vector<ObjectSpan>& objects() const { return objects_; }
-  std::uint64_t position() const { return window_.pos(); }
+  std::uint64_t position() const override { return window_.pos(); }
+  std::uint64_t fileSize() const override { return window_.size(); }
 
  private:
+  bool startFile(std::unique_ptr<internet::ByteSource> source, ImportRun& run) override;
+  bool firstPassSlice(ImportRun& run) override;
+  bool convertSlice(ImportRun& run) override;
   void markerAt(std::uint64_t at);
   // Reads the object and hands its message to the sink; false when a write failed.
   bool convertObject(const ObjectSpan& object, CimSink& sink);
@@ -59,7 +62,6 @@ class CabinetReader final : public Reader {
   bool passDone_ = false;
   std::size_t next_ = 0;  // the next object to convert
   bool rewound_ = false;  // the window is back at the start for the conversion
-  std::uint64_t reported_ = 0;
 };
 
 class MessageFileReader final : public Reader {
