@@ -52,8 +52,8 @@ std::string textOf(std::uint32_t i) {
 class GeneratingReader : public Reader {
  public:
   explicit GeneratingReader(std::uint32_t count) : count_(count) {}
-  bool call(int phase, ImportRun& run) override {
-    if (phase == kPhaseOpen) return false;
+  bool call(ReaderPhase phase, ImportRun& run) override {
+    if (phase == ReaderPhase::Open) return false;
     Context& ctx = run.ctx;
     for (int n = 0; n < 200 && next_ < 2 * count_; ++n, ++next_) {
       const std::uint32_t i = next_ % count_;

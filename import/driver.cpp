@@ -231,7 +231,7 @@ void ImportJob::nextFile() {
     return;
   }
   ++summary_.files;
-  const bool finished = reader_->call(kPhaseOpen, run_);
+  const bool finished = reader_->call(ReaderPhase::Open, run_);
   if (run_.failed) {
     end(false);
     return;
@@ -251,7 +251,7 @@ void ImportJob::nextFile() {
     reader_.reset();
     return;
   }
-  phase_ = cabinet ? kPhaseFirstPass : kPhaseConvert;
+  phase_ = cabinet ? ReaderPhase::FirstPass : ReaderPhase::Convert;
   if (cabinet) setText("Pre-import first pass");
   state_ = State::Convert;
 }
@@ -267,8 +267,8 @@ void ImportJob::convert() {
     if (!enoughSpace(ctx_.mem.TempDir, kLowDiskBytes, kTempDiskText)) end(false);
     return;
   }
-  if (phase_ == kPhaseFirstPass) {
-    phase_ = kPhaseConvert;
+  if (phase_ == ReaderPhase::FirstPass) {
+    phase_ = ReaderPhase::Convert;
     setText("Pre-import message conversion");
     return;
   }

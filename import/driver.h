@@ -128,7 +128,7 @@ class ImportJob final : public Job {
   std::vector<SourceFile> files_;
   std::size_t nextFile_ = 0;
   std::unique_ptr<Reader> reader_;
-  int phase_ = kPhaseConvert;
+  ReaderPhase phase_ = ReaderPhase::Convert;
   std::int64_t range_ = 0;
   bool perFileProgress_ = false;
   bool controlLocked_ = false;

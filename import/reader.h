@@ -3,12 +3,13 @@
 //
 // A reader converts one source file into records of the temporary message
 // file (NewHR, with carbon copies in CCT and message identifiers in TempID).
-// The driver calls it with phase 199 (open and prepare the file), for the
-// filing cabinet also 171 (a first pass), then repeatedly 99 (convert the
-// next slice); each call does a bounded slice (about ImportRun::budget
-// messages or records), adds what it consumed to ImportRun::progress, and
-// answers true when the file is finished. A message the reader cannot read
-// is counted as skipped with where and why, and reading goes on.
+// The driver calls it with ReaderPhase::Open (open and prepare the file), for
+// the filing cabinet also ReaderPhase::FirstPass, then repeatedly
+// ReaderPhase::Convert (convert the next slice); each call does a bounded
+// slice (about ImportRun::budget messages or records), adds what it consumed
+// to ImportRun::progress, and answers true when the file is finished. A
+// message the reader cannot read is counted as skipped with where and why,
+// and reading goes on.
 //
 // Readers are registered with the Library by format name (registerReader);
 // the driver creates one reader per file.
@@ -30,7 +31,13 @@
 
 namespace qv {
 
-enum ReaderPhase : int { kPhaseOpen = 199, kPhaseFirstPass = 171, kPhaseConvert = 99 };
+// The phases of a reader's work on one file, with the numbers the import
+// has always called them by.
+enum class ReaderPhase : int {
+  Open = 199,       // open and prepare the file
+  FirstPass = 171,  // the filing cabinet's pass that lists its objects
+  Convert = 99,     // convert the next slice
+};
 
 // What a capture-text reader found in its file during the open phase.
 enum class ContentKind { None, Forum, Mail };
@@ -112,10 +119,10 @@ class ImportRun {
 class Reader {
  public:
   virtual ~Reader() = default;
-  // Phase 199 opens and prepares `run.file`, 171 runs a first pass, 99
-  // converts the next slice. True when the file is finished (or cannot be
-  // read: the reader has then said why, or counted it as skipped).
-  virtual bool call(int phase, ImportRun& run) = 0;
+  // Open opens and prepares `run.file`, FirstPass runs a first pass,
+  // Convert converts the next slice. True when the file is finished (or
+  // cannot be read: the reader has then said why, or counted it as skipped).
+  virtual bool call(ReaderPhase phase, ImportRun& run) = 0;
   // Readers of capture text tell what kind of content the open phase found;
   // a file with none is not theirs and is skipped with a warning.
   virtual bool reportsContent() const { return false; }

@@ -64,19 +64,14 @@ ContentKind detectContent(const FormatRules& rules, TextLines& lines, bool mailC
   return ContentKind::None;
 }
 
-bool SliceReader::call(int phase, ImportRun& run) {
+bool SliceReader::startFile(std::unique_ptr<internet::ByteSource> source, ImportRun& run) {
   RunCaptureSink sink(run);
-  if (phase == kPhaseOpen) {
-    reported_ = 0;
-    return !open(internet::openFileSource(run.file.name), run.settings.mail && !run.settings.forum, sink);
-  }
-  const bool finished = step(sink);
-  const std::uint64_t reached = finished ? lines_.size() : lines_.position();
-  if (reached > reported_) {
-    run.progress += reached - reported_;
-    reported_ = reached;
-  }
-  return finished || run.failed;
+  return open(std::move(source), run.settings.mail && !run.settings.forum, sink);
+}
+
+bool SliceReader::convertSlice(ImportRun& run) {
+  RunCaptureSink sink(run);
+  return step(sink);
 }
 
 bool SliceReader::open(std::unique_ptr<internet::ByteSource> source, bool mailChosen, CaptureSink& sink) {

@@ -30,10 +30,10 @@
 #include <optional>
 #include <vector>
 
-#include "import/reader.h"
 #include "readers/capture/capture_format.h"
 #include "readers/capture/capture_sink.h"
 #include "readers/capture/text_lines.h"
+#include "readers/machinery/file_reader.h"
 #include "text/line_queue.h"
 
 namespace qv::capture {
@@ -46,12 +46,12 @@ inline constexpr std::size_t kSliceChars = 4'000'000;
 // formats that cannot tell them apart).
 ContentKind detectContent(const FormatRules& rules, TextLines& lines, bool mailChosen);
 
-class SliceReader final : public Reader {
+class SliceReader final : public FileReader {
  public:
   explicit SliceReader(const FormatRules& rules) : rules_(rules) {}
 
-  // 199 opens run.file and finds its content; 99 converts the next slice.
-  bool call(int phase, ImportRun& run) override;
+  // Driven by the import: the Open phase finds the file's content, each
+  // Convert call converts the next slice.
   bool reportsContent() const override { return true; }
   ContentKind contentKind() const override { return kind_; }
 
@@ -60,7 +60,8 @@ class SliceReader final : public Reader {
   bool open(std::unique_ptr<internet::ByteSource> source, bool mailChosen, CaptureSink& sink);
   // Converts the next slice; true when the file is finished.
   bool step(CaptureSink& sink);
-  std::uint64_t position() const { return lines_.position(); }
+  std::uint64_t position() const override { return lines_.position(); }
+  std::uint64_t fileSize() const override { return lines_.size(); }
 
   // Called with each message's text lines as stored pieces, before assembly
   // (tests check the pieces through it).
@@ -69,6 +70,8 @@ class SliceReader final : public Reader {
   std::function<void(std::size_t)> onSlice;
 
  private:
+  bool startFile(std::unique_ptr<internet::ByteSource> source, ImportRun& run) override;
+  bool convertSlice(ImportRun& run) override;
   std::optional<TextLine> nextLine();
   bool startsMessage(const TextLine& line, const TextLine* next) const;
   bool convert(std::span<const TextLine> message, CaptureSink& sink);
@@ -82,7 +85,6 @@ class SliceReader final : public Reader {
   std::vector<TextLine> slice_;
   bool afterMarkerLine_ = false;  // GoldenCompass: the line before was "@l" alone
   bool done_ = true;
-  std::uint64_t reported_ = 0;
 };
 
 // Registers the capture, GoldenCompass, NavCIS save and separator readers.

@@ -75,19 +75,14 @@ bool readVaTitle(std::string_view first, std::string_view comment, VaTitle& out)
   return true;
 }
 
-bool SeparatorReader::call(int phase, ImportRun& run) {
+bool SeparatorReader::startFile(std::unique_ptr<internet::ByteSource> source, ImportRun& run) {
   RunCaptureSink sink(run);
-  if (phase == kPhaseOpen) {
-    reported_ = 0;
-    return !open(internet::openFileSource(run.file.name), sink);
-  }
-  const bool finished = step(sink, run.budget);
-  const std::uint64_t reached = finished ? lines_.size() : lines_.position();
-  if (reached > reported_) {
-    run.progress += reached - reported_;
-    reported_ = reached;
-  }
-  return finished || run.failed;
+  return open(std::move(source), sink);
+}
+
+bool SeparatorReader::convertSlice(ImportRun& run) {
+  RunCaptureSink sink(run);
+  return step(sink, run.budget);
 }
 
 bool SeparatorReader::isSeparator(std::string_view line) const {

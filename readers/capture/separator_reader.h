@@ -27,9 +27,9 @@
 #include <memory>
 #include <string_view>
 
-#include "import/reader.h"
 #include "readers/capture/capture_sink.h"
 #include "readers/capture/text_lines.h"
+#include "readers/machinery/file_reader.h"
 #include "text/line_queue.h"
 
 namespace qv::capture {
@@ -53,21 +53,23 @@ struct VaTitle {
 // when the first line names no forum or message number.
 bool readVaTitle(std::string_view first, std::string_view comment, VaTitle& out);
 
-class SeparatorReader final : public Reader {
+class SeparatorReader final : public FileReader {
  public:
   explicit SeparatorReader(bool virtualAccess) : virtualAccess_(virtualAccess) {}
-
-  bool call(int phase, ImportRun& run) override;
 
   // Without a run; false when there is nothing to read.
   bool open(std::unique_ptr<internet::ByteSource> source, CaptureSink& sink);
   // Converts up to `budget` messages; true when the file is finished.
   bool step(CaptureSink& sink, int budget);
+  std::uint64_t position() const override { return lines_.position(); }
+  std::uint64_t fileSize() const override { return lines_.size(); }
 
   // Called with each message's lines after the separator, as collected.
   std::function<void(const LineQueue&)> onCollected;
 
  private:
+  bool startFile(std::unique_ptr<internet::ByteSource> source, ImportRun& run) override;
+  bool convertSlice(ImportRun& run) override;
   bool isSeparator(std::string_view line) const;
   bool convert(LineQueue& lines, std::uint64_t offset, CaptureSink& sink);
 
@@ -76,7 +78,6 @@ class SeparatorReader final : public Reader {
   std::unique_ptr<internet::ByteSource> source_;
   TextLines lines_;
   bool done_ = true;
-  std::uint64_t reported_ = 0;
 };
 
 }  // namespace qv::capture

@@ -45,7 +45,6 @@ bool CabinetReader::open(std::unique_ptr<internet::ByteSource> source) {
   objects_.clear();
   inObject_ = passDone_ = rewound_ = false;
   next_ = 0;
-  reported_ = 0;
   if (!source_ || !window_.open(*source_) || window_.view(kMagic.size()) != kMagic) return false;
   window_.seek(kFileHeader);
   return true;
@@ -181,30 +180,23 @@ bool CabinetReader::convertObject(const ObjectSpan& object, CimSink& sink) {
   return sink.take(m, object.start);
 }
 
-bool CabinetReader::call(int phase, ImportRun& run) {
+bool CabinetReader::startFile(std::unique_ptr<internet::ByteSource> source, ImportRun& run) {
+  if (!source) {
+    run.skip(0, "the file cannot be read");
+    return false;
+  }
+  return open(std::move(source));
+}
+
+bool CabinetReader::firstPassSlice(ImportRun&) { return firstPass(); }
+
+bool CabinetReader::convertSlice(ImportRun& run) {
   CimRunSink sink(run);
-  if (phase == kPhaseOpen) {
-    std::unique_ptr<internet::ByteSource> source = internet::openFileSource(run.file.name);
-    if (!source) {
-      sink.skip(0, "the file cannot be read");
-      return true;
-    }
-    return !open(std::move(source));
-  }
-  if (phase == kPhaseFirstPass) {
-    const bool done = firstPass();
-    const std::uint64_t reached = done ? window_.size() : window_.pos();
-    if (reached > reported_) {
-      run.progress += reached - reported_;
-      reported_ = reached;
-    }
-    return done;
-  }
   if (!passDone_) {  // a driver that skips the first pass gets it all at once
     while (!firstPass()) {
     }
   }
-  return convert(sink) || run.failed;
+  return convert(sink);
 }
 
 }  // namespace qv::cim

@@ -12,6 +12,7 @@
 
 #include "import/reader.h"
 #include "readers/cim/cim_message.h"
+#include "readers/machinery/file_reader.h"
 #include "text/block_window.h"
 
 namespace qv::cim {
@@ -23,13 +24,12 @@ struct ObjectSpan {
   std::uint64_t end = 0;
 };
 
-class CabinetReader final : public Reader {
+class CabinetReader final : public FileReader {
  public:
-  // The import driver's calls: 199 opens run.file and checks it (true: not
-  // a filing cabinet, or unreadable — the driver says so and skips it), 171
-  // runs the first pass a slice at a time, 99 converts up to 10 objects.
-  // True when the phase (171) or the file (99) is finished.
-  bool call(int phase, ImportRun& run) override;
+  // Driven by the import: the Open phase checks the file (not a filing
+  // cabinet, or unreadable: the driver says so and skips it), FirstPass runs
+  // the first pass a slice at a time and counts the bytes it passes as the
+  // run's progress, Convert converts up to 10 objects.
 
   // The same without a run. open: false when the data does not begin with
   // "FCAB" (or cannot be read).
@@ -43,9 +43,13 @@ class CabinetReader final : public Reader {
   bool convert(CimSink& sink, int count = 10);
 
   const std::vector<ObjectSpan>& objects() const { return objects_; }
-  std::uint64_t position() const { return window_.pos(); }
+  std::uint64_t position() const override { return window_.pos(); }
+  std::uint64_t fileSize() const override { return window_.size(); }
 
  private:
+  bool startFile(std::unique_ptr<internet::ByteSource> source, ImportRun& run) override;
+  bool firstPassSlice(ImportRun& run) override;
+  bool convertSlice(ImportRun& run) override;
   void markerAt(std::uint64_t at);
   // Reads the object and hands its message to the sink; false when a write failed.
   bool convertObject(const ObjectSpan& object, CimSink& sink);
@@ -58,14 +62,14 @@ class CabinetReader final : public Reader {
   bool passDone_ = false;
   std::size_t next_ = 0;  // the next object to convert
   bool rewound_ = false;  // the window is back at the start for the conversion
-  std::uint64_t reported_ = 0;
 };
 
 class MessageFileReader final : public Reader {
  public:
-  // 199 opens run.file and checks its signature (true: not a message file,
-  // counted as skipped); 99 converts its one message. True when finished.
-  bool call(int phase, ImportRun& run) override;
+  // Open checks run.file's signature (true: not a message file, counted as
+  // skipped); Convert converts its one message. True when finished; the
+  // whole file then counts as the run's progress.
+  bool call(ReaderPhase phase, ImportRun& run) override;
 
   // The same without a run. open: false when the data does not begin with
   // "VIS000" and the byte 0x1A (or cannot be read).

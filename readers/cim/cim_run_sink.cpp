@@ -1,10 +1,9 @@
 #include "readers/cim/cim_run_sink.h"
 
-#include "import/merge.h"
-#include "text/cserve_text.h"
-#include "readers/machinery/run_sink.h"
+#include "readers/machinery/mail_record.h"
 #include "store/charset.h"
 #include "store/domain.h"
+#include "text/cserve_text.h"
 
 namespace qv::cim {
 namespace {
@@ -63,35 +62,27 @@ bool CimRunSink::takeForum(const Message& m, std::uint64_t offset) {
 }
 
 bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
-  const std::optional<internet::MailTarget> target = internet::mailTarget(run_, offset);
+  const std::optional<MailTarget> target = mailTarget(run_, offset);
   if (!target) return true;
   TargetDatabase& db = *target->db;
-  const std::string& ownName = target->ownName;
   const Party sender = cleaned(m.senderName, m.senderAddress);
   std::vector<Party> recipients;
   for (const Recipient& r : m.recipients) recipients.push_back(cleaned(r.name, r.address));
 
+  // A mail without sender address was sent by the owner; the recipients
+  // are filled in per record below.
+  MailParts mail;
+  mail.subject = withoutCopyOf(m.subject);
+  mail.senderName = sender.name;
+  mail.senderAddress = sender.address;
+  mail.senderIsOwner = sender.address.empty();
+  mail.direction = sender.address.empty() ? internet::Direction::Sent : internet::Direction::ByOwnAddress;
+  mail.date = m.date;
+  mail.time = m.time;
+  mail.text = m.text;
   NewHR& n = run_.ctx.nhr;
-  n = NewHR{};
-  n.FOR_DESCRIPTION = ownName;
-  n.HEADING = withoutCopyOf(m.subject);
-  n.DATE = m.date;
-  n.TIME = m.time;
-  n.RECIPTYPE = kRecipientTo;
-  if (sender.address.empty()) {
-    setMailDirection(n, MailDirection::OutBox);
-    n.S_CISADRESS = target->ownAddress;
-  } else {
-    n.S_CISADRESS = sender.address;
-    ownAddressCheck(run_.ctx, *target->owner);
-  }
-  run_.ctx.nhrMemo = m.text;
-
-  if (mailDirectionOf(n) == MailDirection::InBox) {
-    n.S_NAME = sender.name;
-    n.R_NAME = ownName;  // the check made the default address the recipient's
-    n.MSGNUMBER = n.REFNUMBER = run_.nextRunNumber();
-    if (!run_.appendMessage(db)) return false;
+  if (buildMailRecord(run_, *target, mail) == internet::Direction::Received) {
+    if (!appendMailRecord(run_, db)) return false;
     if (m.recipients.size() < 2) return true;
     for (std::size_t i = 0; i < recipients.size(); ++i) {
       const std::string& type = m.copiesKeepListType ? m.recipients[i].type : std::string(kRecipientCc);
@@ -103,13 +94,11 @@ bool CimRunSink::takeMail(const Message& m, std::uint64_t offset) {
     skip(offset, "a sent mail without recipient");
     return true;
   }
-  n.S_NAME = ownName;
   for (std::size_t i = 0; i < recipients.size(); ++i) {
-    n.MSGNUMBER = n.REFNUMBER = run_.nextRunNumber();
     n.R_CISADRESS = lower1252(recipients[i].address);
     n.R_NAME = recipients[i].name;
     n.RECIPTYPE = m.copiesKeepListType ? m.recipients[i].type : std::string(kRecipientTo);
-    if (!run_.appendMessage(db)) return false;
+    if (!appendMailRecord(run_, db)) return false;
   }
   return true;
 }

@@ -170,9 +170,9 @@ bool MessageFileReader::convert(CimSink& sink) {
   return sink.take(m, 0);
 }
 
-bool MessageFileReader::call(int phase, ImportRun& run) {
+bool MessageFileReader::call(ReaderPhase phase, ImportRun& run) {
   CimRunSink sink(run);
-  if (phase == kPhaseOpen) {
+  if (phase == ReaderPhase::Open) {
     if (open(internet::openFileSource(run.file.name))) return false;
     sink.skip(0, source_ ? "not a message file (no VIS000 signature)" : "the file cannot be read");
     run.progress += run.file.size;

@@ -1,31 +1,28 @@
 #include "readers/machinery/run_sink.h"
 
-#include "import/merge.h"
-#include "store/charset.h"
-#include "store/domain.h"
+#include "readers/machinery/mail_record.h"
 
 namespace qv::internet {
+namespace {
 
-std::optional<MailTarget> mailTarget(ImportRun& run, std::uint64_t offset) {
-  if (!run.settings.mail) {
-    run.skip(offset, "mail is not imported this time");
-    return std::nullopt;
-  }
-  MailTarget t;
-  t.db = run.targets.findById(run.settings.mailDatabase);
-  t.owner = run.mailDatabase();
-  if (t.db == nullptr || t.owner == nullptr) {
-    run.skip(offset, "no mail database to import into");
-    return std::nullopt;
-  }
-  if (!run.wanted(*t.db)) {
-    run.skip(offset, "the mail database takes no imports");
-    return std::nullopt;
-  }
-  t.ownName = std::string(t.owner->DESCRIPTION.view().substr(0, 40));
-  t.ownAddress = lower1252(t.owner->MAILADDRESS.view());
-  return t;
+MailParts partsOf(const Message& m) {
+  MailParts p;
+  p.subject = m.subject;
+  p.senderName = m.senderName;
+  p.senderAddress = m.senderAddress;
+  p.recipientName = m.recipientName;
+  p.recipientAddress = m.recipientAddress;
+  p.senderIsOwner = m.senderIsOwner;
+  p.recipientIsOwner = m.recipientIsOwner;
+  p.direction = m.direction;
+  p.date = m.date;
+  p.time = m.time;
+  p.status = m.status;
+  p.text = m.text;
+  return p;
 }
+
+}  // namespace
 
 bool RunSink::take(const Message& message, std::uint64_t offset) {
   return message.kind == MessageKind::News ? takeNews(message, offset) : takeMail(message, offset);
@@ -34,36 +31,8 @@ bool RunSink::take(const Message& message, std::uint64_t offset) {
 bool RunSink::takeMail(const Message& m, std::uint64_t offset) {
   const std::optional<MailTarget> target = mailTarget(run_, offset);
   if (!target) return true;
-  const Forums* owner = target->owner;
-  const std::string& ownName = target->ownName;
-  const std::string& ownAddress = target->ownAddress;
-
-  NewHR& n = run_.ctx.nhr;
-  n = NewHR{};
-  n.FOR_DESCRIPTION = ownName;
-  n.MSGNUMBER = n.REFNUMBER = run_.nextRunNumber();
-  n.RECIPTYPE = kRecipientTo;
-  n.HEADING = m.subject;
-  n.S_CISADRESS = m.senderIsOwner ? ownAddress : m.senderAddress;
-  n.S_NAME = m.senderIsOwner ? ownName : m.senderName;
-  n.R_CISADRESS = m.recipientIsOwner ? ownAddress : m.recipientAddress;
-  n.R_NAME = m.recipientIsOwner ? ownName : m.recipientName;
-  n.DATE = m.date;
-  n.TIME = m.time;
-  n.DUMMY = m.status;
-  switch (m.direction) {
-    case Direction::ByOwnAddress: ownAddressCheck(run_.ctx, *owner); break;
-    case Direction::Received: setMailDirection(n, MailDirection::InBox); break;
-    case Direction::Sent: setMailDirection(n, MailDirection::OutBox); break;
-  }
-  // The owner's side carries the owner's name.
-  if (mailDirectionOf(n) == MailDirection::InBox) {
-    n.R_NAME = ownName;
-  } else {
-    n.S_NAME = ownName;
-  }
-  run_.ctx.nhrMemo = m.text;
-  return run_.appendMessage(*target->db);
+  buildMailRecord(run_, *target, partsOf(m));
+  return appendMailRecord(run_, *target->db);
 }
 
 bool RunSink::takeNews(const Message& m, std::uint64_t offset) {

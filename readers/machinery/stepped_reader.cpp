@@ -4,20 +4,15 @@
 
 namespace qv::internet {
 
-bool SteppedReader::call(int phase, ImportRun& run) {
+bool SteppedReader::startFile(std::unique_ptr<ByteSource> source, ImportRun& run) {
   RunSink sink(run);
-  if (phase == kPhaseOpen) {
-    reported_ = 0;
-    prepare(run);
-    return !open(openFileSource(run.file.name), run.file.name, sink);
-  }
-  const bool finished = step(sink, run.budget);
-  const std::uint64_t reached = finished ? storeSize() : position();
-  if (reached > reported_) {
-    run.progress += reached - reported_;
-    reported_ = reached;
-  }
-  return finished || run.failed;
+  prepare(run);
+  return open(std::move(source), run.file.name, sink);
+}
+
+bool SteppedReader::convertSlice(ImportRun& run) {
+  RunSink sink(run);
+  return step(sink, run.budget);
 }
 
 bool SteppedReader::openSource(std::unique_ptr<ByteSource> source, MessageSink& sink) {

@@ -1,30 +1,24 @@
 #pragma once
-// What every reader of a store file shares with the import driver: phase
-// 199 opens the file, 99 converts the next slice into the run's temporary
-// message file, and the bytes read so far are added to the run's progress.
-// A reader that derives from this class is also drivable without a run —
+// What every reader of a store file shares: the driver's calls come through
+// FileReader (open the file, convert a slice, report the bytes passed), and
+// the messages go to the run's temporary message file through RunSink. A
+// reader that derives from this class is also drivable without a run —
 // from a buffer, into any sink — which is how tests and fuzz targets use it.
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 
-#include "import/reader.h"
+#include "readers/machinery/file_reader.h"
 #include "text/block_window.h"
 #include "text/message.h"
 
 namespace qv::internet {
 
-class SteppedReader : public Reader {
+class SteppedReader : public FileReader {
  public:
-  // 199 opens run.file (an unreadable or foreign file is counted as skipped
-  // and finishes at once); 99 converts up to run.budget messages and adds
-  // the bytes passed to run.progress (all of the file once it is finished).
-  // True when the file is finished or a write failed.
-  bool call(int phase, ImportRun& run) final;
-
-  // Takes what the reader needs of the import's settings before the file
-  // is opened (phase 199).
+  // Takes what the reader needs of the import's settings before it starts
+  // on the file (the Open phase).
   virtual void prepare(ImportRun&) {}
   // Starts on `source` (the store; `name` is its file name, for companion
   // files opened through `opener`). False when the reader is finished
@@ -35,10 +29,15 @@ class SteppedReader : public Reader {
   // Converts up to `budget` messages into `sink`; true when the store is finished.
   virtual bool step(MessageSink& sink, int budget) = 0;
   // How far into the store the reader has come, and the store's size.
-  std::uint64_t position() const { return window_.pos(); }
-  std::uint64_t storeSize() const { return window_.size(); }
+  std::uint64_t position() const final { return window_.pos(); }
+  std::uint64_t fileSize() const final { return window_.size(); }
 
  protected:
+  // Open: an unreadable or foreign file is counted as skipped and finishes
+  // at once. Convert: up to run.budget messages.
+  bool startFile(std::unique_ptr<ByteSource> source, ImportRun& run) final;
+  bool convertSlice(ImportRun& run) final;
+
   // Takes `source` and reads its first blocks into the window. False, said
   // to the sink, when there is no source or it cannot be read.
   bool openSource(std::unique_ptr<ByteSource> source, MessageSink& sink);
@@ -48,9 +47,6 @@ class SteppedReader : public Reader {
 
   std::unique_ptr<ByteSource> source_;
   BlockWindow window_;
-
- private:
-  std::uint64_t reported_ = 0;  // bytes already added to the run's progress
 };
 
 }  // namespace qv::internet

@@ -47,9 +47,9 @@ OutlookReader::~OutlookReader() {
   if (items_ != 0) session_.client().release(items_);
 }
 
-bool OutlookReader::call(int phase, ImportRun& run) {
+bool OutlookReader::call(ReaderPhase phase, ImportRun& run) {
   Automation& c = session_.client();
-  if (phase == kPhaseOpen) {
+  if (phase == ReaderPhase::Open) {
     order_ = internet::numericOrderOf(displaySetting(run.ctx, kItemImportDateOrder));
     items_ = c.object(folder_.object, ".ITEMS");
     count_ = items_ != 0 ? numberProperty(c, items_, ".COUNT") : 0;

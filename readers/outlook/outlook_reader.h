@@ -27,7 +27,7 @@ class OutlookReader final : public Reader {
 
   // 199 gets the folder's items (finished at once when there are none); 99
   // converts the next 10 items at most, adding one to run.progress per item.
-  bool call(int phase, ImportRun& run) override;
+  bool call(ReaderPhase phase, ImportRun& run) override;
 
  private:
   void convertItem(Handle item, std::uint64_t number, ImportRun& run);

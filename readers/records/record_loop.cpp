@@ -49,8 +49,8 @@ std::optional<engine::dbase::Header> readHeader(const std::filesystem::path& fil
 
 }  // namespace
 
-bool RecordReader::call(int phase, ImportRun& run) {
-  if (phase == kPhaseOpen) return !open(run);
+bool RecordReader::call(ReaderPhase phase, ImportRun& run) {
+  if (phase == ReaderPhase::Open) return !open(run);
   if (table_ == nullptr) return true;
   const bool finished = convertSlice(run);
   if (finished) close();

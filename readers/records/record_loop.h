@@ -60,7 +60,7 @@ enum class Outcome { Done, Bad, WriteFailed };
 class RecordReader : public Reader {
  public:
   ~RecordReader() override { close(); }
-  bool call(int phase, ImportRun& run) override;
+  bool call(ReaderPhase phase, ImportRun& run) override;
 
  protected:
   // `badStore` empty: bad records are counted as skipped (CISCOMM);

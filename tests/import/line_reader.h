@@ -23,8 +23,8 @@ namespace qv::test {
 
 class LineReader : public Reader {
  public:
-  bool call(int phase, ImportRun& run) override {
-    if (phase == kPhaseOpen) {
+  bool call(ReaderPhase phase, ImportRun& run) override {
+    if (phase == ReaderPhase::Open) {
       in_.open(run.file.name, std::ios::binary);
       return !in_;
     }

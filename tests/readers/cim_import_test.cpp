@@ -40,11 +40,11 @@ class CimImport : public ImportTest {
     run.runCounter = 300000;
     std::unique_ptr<Reader> reader = makeReader(lib, format);
     EXPECT_NE(reader, nullptr);
-    bool done = reader->call(kPhaseOpen, run);
+    bool done = reader->call(ReaderPhase::Open, run);
     if (!done && format == "CompuServe 3 and 4")
-      while (!reader->call(kPhaseFirstPass, run)) {
+      while (!reader->call(ReaderPhase::FirstPass, run)) {
       }
-    for (int calls = 0; !done && calls < 100; ++calls) done = reader->call(kPhaseConvert, run);
+    for (int calls = 0; !done && calls < 100; ++calls) done = reader->call(ReaderPhase::Convert, run);
     EXPECT_TRUE(done);
     out.skipped = run.skipped;
     ctx->fileOf<NewHR>().set();

@@ -149,10 +149,10 @@ TEST_F(InternetImport, ProgressAddsUpToTheFileSizeOverSeveralCalls) {
   run.file.name = sources / "progress.mbx";
   run.budget = 4;
   std::unique_ptr<Reader> reader = makeReader(lib, "Generic Mail Type 2");
-  ASSERT_FALSE(reader->call(kPhaseOpen, run));
+  ASSERT_FALSE(reader->call(ReaderPhase::Open, run));
   int calls = 0;
   std::uint64_t before = 0;
-  while (!reader->call(kPhaseConvert, run)) {
+  while (!reader->call(ReaderPhase::Convert, run)) {
     EXPECT_GT(run.progress, before);  // every call reads on
     before = run.progress;
     ASSERT_LT(++calls, 100);
@@ -165,7 +165,7 @@ TEST_F(InternetImport, ProgressAddsUpToTheFileSizeOverSeveralCalls) {
   // A file that is not there is finished at once, and said so.
   run.file.name = sources / "missing.mbx";
   reader = makeReader(lib, "Generic Mail Type 2");
-  EXPECT_TRUE(reader->call(kPhaseOpen, run));
+  EXPECT_TRUE(reader->call(ReaderPhase::Open, run));
   EXPECT_EQ(run.skipped.back().why, "the file cannot be read");
 }
 

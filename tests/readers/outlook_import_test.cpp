@@ -166,9 +166,9 @@ TEST_F(OutlookImport, ItemsAreConvertedTenACall) {
   OP_CLOSE(*ctx, kOpOpen, {NewHR::FileNo, CCT::FileNo, TempID::FileNo});
   ImportRun run(*ctx, s, targets);
   outlook::OutlookReader reader(session, session.folders()[0]);
-  ASSERT_FALSE(reader.call(kPhaseOpen, run));
+  ASSERT_FALSE(reader.call(ReaderPhase::Open, run));
   std::vector<std::uint64_t> progress;
-  while (!reader.call(kPhaseConvert, run)) progress.push_back(run.progress);
+  while (!reader.call(ReaderPhase::Convert, run)) progress.push_back(run.progress);
   progress.push_back(run.progress);
   EXPECT_EQ(progress, (std::vector<std::uint64_t>{10, 20, 23}));
   EXPECT_EQ(run.converted, 23u);
