@@ -16,37 +16,19 @@ MemGroup Library::published(std::filesystem::path* masIdxPath) const {
   return published_;
 }
 
-void Library::registerProcedure(int code, Procedure p) {
-  std::lock_guard lock(mutex_);
-  procedures_[code] = std::move(p);
-}
-
-Library::Procedure Library::procedure(int code) const {
-  std::lock_guard lock(mutex_);
-  auto it = procedures_.find(code);
-  return it == procedures_.end() ? Procedure() : it->second;
-}
+void Library::registerProcedure(int code, Procedure p) { procedures_.add(code, std::move(p)); }
+Library::Procedure Library::procedure(int code) const { return procedures_.find(code); }
 
 void Library::registerReaderFactory(const std::string& format, ReaderFactory factory) {
-  std::lock_guard lock(mutex_);
-  readers_[format] = std::move(factory);
+  readers_.add(format, std::move(factory));
 }
-
-ReaderFactory Library::readerFactory(const std::string& format) const {
-  std::lock_guard lock(mutex_);
-  auto it = readers_.find(format);
-  return it == readers_.end() ? ReaderFactory() : it->second;
-}
+ReaderFactory Library::readerFactory(const std::string& format) const { return readers_.find(format); }
 
 void Library::registerFolderSourceFactory(const std::string& format, FolderSourceFactory factory) {
-  std::lock_guard lock(mutex_);
-  folderSources_[format] = std::move(factory);
+  folderSources_.add(format, std::move(factory));
 }
-
 FolderSourceFactory Library::folderSourceFactory(const std::string& format) const {
-  std::lock_guard lock(mutex_);
-  auto it = folderSources_.find(format);
-  return it == folderSources_.end() ? FolderSourceFactory() : it->second;
+  return folderSources_.find(format);
 }
 
 Context::Context(Library& library) : lib(library), ui(library.ui), session(library.engine) {

@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,6 +21,7 @@
 #include "store/engine/engine.h"
 #include "store/engine/file.h"
 #include "store/engine/session.h"
+#include "store/keyed_register.h"
 #include "store/settings.h"
 #include "store/tables.h"
 #include "store/ui_port.h"
@@ -90,9 +90,9 @@ class Library {
   mutable std::mutex mutex_;
   MemGroup published_;
   std::filesystem::path publishedMasIdxPath_;
-  std::map<int, Procedure> procedures_;
-  std::map<std::string, ReaderFactory> readers_;
-  std::map<std::string, FolderSourceFactory> folderSources_;
+  KeyedRegister<int, Procedure> procedures_;
+  KeyedRegister<std::string, ReaderFactory> readers_;
+  KeyedRegister<std::string, FolderSourceFactory> folderSources_;
 };
 
 class Context {
