@@ -279,6 +279,7 @@ std::string encodeField(const Column& c, const FieldDecl& f, const unsigned char
       const int w = static_cast<int>(c.width);
       const int d = static_cast<int>(c.decimals);
       const int len = std::snprintf(nullptr, 0, "%*.*f", w, d, v);
+      if (len <= 0) return "The value " + general(v) + " cannot be written to the column " + describe(c);
       std::string s(static_cast<std::size_t>(len) + 1, '\0');
       std::snprintf(s.data(), s.size(), "%*.*f", w, d, v);
       s.resize(static_cast<std::size_t>(len));
