@@ -98,21 +98,28 @@ MergeResult DatabaseMerge::Impl::mergeMail() {
 // same sender and receiver, the same subject (its first 50 characters,
 // letter case ignored) and the same text by the text rule (DupString: a
 // stored mail without a text is nobody's duplicate). Found: a duplicate.
+//
+// The candidates are read through MAI:SubjectKey (subject, then date, time
+// and identifier from high to low): its subject compares with the same
+// letter-case rule as the test, so the mails of one subject, date and
+// minute stand together, in the order MAI:DateKey gives them. Walking
+// MAI:DateKey instead reads every mail of the minute, and mails without a
+// date all share one: a mailbox of thousands of them made each lookup read
+// all those before it.
 Lookup DatabaseMerge::Impl::duplicateMail(std::uint32_t fromId, std::uint32_t toId) {
   engine::File& mails = ctx.fileOf<Mail>();
   const std::int32_t date = ctx.nhr.DATE;
   const std::int32_t time = ctx.nhr.TIME;
   const FixedString<50> subject(ctx.nhr.HEADING.view());
-  // MAI:DateKey sorts date, time and identifier from high to low: the
-  // highest identifier starts the run of the minute.
   ctx.mai = Mail{};
+  ctx.mai.SUBJECT = subject;
   ctx.mai.DATE = date;
   ctx.mai.TIME = time;
   ctx.mai.MAILID = std::numeric_limits<std::uint32_t>::max();
-  Err e = mails.setFrom(Mail::DateKey);
-  while (e == Err::Ok && (e = mails.next()) == Err::Ok && ctx.mai.DATE == date && ctx.mai.TIME == time) {
+  Err e = mails.setFrom(Mail::SubjectKey);
+  while (e == Err::Ok && (e = mails.next()) == Err::Ok && ctx.mai.DATE == date && ctx.mai.TIME == time &&
+         compareKeyText(ctx.mai.SUBJECT.view(), subject.view()) == 0) {
     if (ctx.mai.FROMID != fromId || ctx.mai.TOID != toId) continue;
-    if (compareKeyText(ctx.mai.SUBJECT.view(), subject.view()) != 0) continue;
     if (DupString(ctx, kDupImported, ctx.mai.MAILID, 0, ctx.nhrMemo) == kTextsSame) return Lookup::Found;
   }
   if (e != Err::Ok && e != Err::RecordNotAvailable) {

@@ -75,7 +75,10 @@ bool SeparatorLineCutter::endsAt(const Scan& scan, const Frame&, bool lineStart,
   return lineStart && separatorAt(scan);
 }
 
-StoreReader::StoreReader(std::unique_ptr<Cutter> cutter) : cutter_(std::move(cutter)) {}
+StoreReader::StoreReader(std::unique_ptr<Cutter> cutter) : cutter_(std::move(cutter)) {
+  runStops_ = cutter_->traits().midLineStops;
+  runStops_['\r'] = runStops_['\n'] = runStops_['='] = true;
+}
 
 bool StoreReader::open(std::unique_ptr<ByteSource> source, const std::filesystem::path& name, MessageSink& sink,
                        const FileOpener& opener) {
@@ -101,7 +104,7 @@ bool StoreReader::step(MessageSink& sink, int budget) {
         case Found::Message: break;
       }
       state_ = State::Collecting;
-      queue_.clear();
+      recycleQueue();
       line_.clear();
       collected_ = 0;
       lineBegun_ = false;
@@ -164,7 +167,29 @@ StoreReader::Collect StoreReader::collectLine() {
     append(static_cast<char>(c));
     prevRaw_ = c;
     window_.advance();
+    appendPlainRun();
   }
+}
+
+// Within a line, the bytes up to the next CR, LF, "=" or mid-line stop need
+// none of the tests above: they are taken as one run.
+void StoreReader::appendPlainRun() {
+  std::string_view v = window_.view(kBlockSize);
+  if (frame_.end - window_.pos() < v.size()) v = v.substr(0, static_cast<std::size_t>(frame_.end - window_.pos()));
+  std::size_t n = 0;
+  while (n < v.size()) {
+    if (runStops_[static_cast<unsigned char>(v[n])]) break;
+    ++n;
+  }
+  if (n == 0) return;
+  for (std::string_view run = v.substr(0, n); !run.empty();) {
+    if (line_.size() == kQueueLineMax) push(true);
+    const std::size_t take = std::min(run.size(), kQueueLineMax - line_.size());
+    line_.append(run.data(), take);
+    run.remove_prefix(take);
+  }
+  prevRaw_ = static_cast<unsigned char>(v[n - 1]);
+  window_.advance(n);
 }
 
 bool StoreReader::equalsSign() {
@@ -212,9 +237,27 @@ void StoreReader::push(bool split) {
   // Beyond kCollectMax the lines of a message are read over without being kept.
   if (collected_ + line_.size() <= kCollectMax) {
     collected_ += line_.size();
-    queue_.push_back({line_, split});
+    // The texts of earlier messages' lines are reused, so that a line costs
+    // no allocation once the queue has been filled once.
+    std::string text;
+    if (!spare_.empty()) {
+      text = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    text.assign(line_);
+    queue_.push_back({std::move(text), split});
   }
   line_.clear();
+}
+
+void StoreReader::recycleQueue() {
+  // Enough for the lines of a long message; the texts of a huge one are let go.
+  constexpr std::size_t kSpareMax = 8192;
+  for (QueueLine& l : queue_) {
+    if (spare_.size() == kSpareMax) break;
+    spare_.push_back(std::move(l.text));
+  }
+  queue_.clear();
 }
 
 bool StoreReader::finishMessage(MessageSink& sink) {
@@ -222,7 +265,7 @@ bool StoreReader::finishMessage(MessageSink& sink) {
   if (window_.pos() == seekFrom_ && !window_.atEnd()) window_.advance();
   if (onCollected) onCollected(queue_);
   Converted converted = convertMessage(queue_, cutter_->traits().convert, frame_.prefill ? &*frame_.prefill : nullptr);
-  queue_.clear();
+  recycleQueue();
   if (!converted.message) {
     sink.skip(frame_.start, converted.rejected);
     return true;

@@ -156,6 +156,8 @@ class StoreReader final : public SteppedReader {
   int peekInMessage(std::size_t ahead) const;
   std::size_t lineEndInMessage(std::size_t ahead) const;
   void append(char c);
+  void appendPlainRun();
+  void recycleQueue();
   void closeLine();
   void push(bool split);
   bool finishMessage(MessageSink& sink);
@@ -167,6 +169,8 @@ class StoreReader final : public SteppedReader {
   Frame frame_;
   LineQueue queue_;
   std::string line_;  // the entry being filled
+  std::vector<std::string> spare_;    // texts of earlier queue entries, kept for reuse
+  std::array<bool, 256> runStops_{};  // bytes that end a run of plain line bytes
   std::size_t collected_ = 0;
   bool lineBegun_ = false;  // bytes of the current physical line were read
   bool lineStart_ = true;

@@ -442,6 +442,24 @@ TEST_F(MailMergeTest, AMailImportedTwiceWithinTheSameMinuteIsStoredOnce) {
   EXPECT_EQ(+stored(4).TIME, kNoon + 60 * kSecond);
 }
 
+// The duplicate is found behind other mails of the minute: one of another
+// sender, one of a subject that sorts between the letter-case variants, one
+// of another text; and a subject longer than the 50 characters compared.
+TEST_F(MailMergeTest, TheDuplicateIsFoundAmongOtherMailsOfTheSameMinute) {
+  const std::string longSubject(50, 'S');
+  mail(1, {.subject = "lunch", .text = "See you at noon."});
+  mail(2, {.subject = "Lunch", .fromName = "Bob Other", .fromAddress = "bob@x.example", .text = "See you."});
+  mail(3, {.subject = "Lunch break", .text = "See you at noon."});
+  mail(4, {.subject = "LUNCH", .text = "Not today."});
+  mail(5, {.subject = longSubject + "1", .text = "A long one."});
+  ASSERT_EQ(run(), all(5, MergeResult::Imported));
+
+  mail(6, {.subject = "Lunch ", .text = "See you at noon."});
+  mail(7, {.subject = longSubject + "2", .text = "A long one."});
+  mail(8, {.subject = "Lunch", .fromName = "Bob Other", .fromAddress = "bob@x.example", .text = "Not today."});
+  EXPECT_EQ(run(), (std::vector{MergeResult::Skipped, MergeResult::Skipped, MergeResult::Imported}));
+}
+
 TEST_F(MailMergeTest, TextsDifferingByTwentyCharactersOrWithoutStoredTextAreNotDuplicates) {
   const std::string text = "Minutes of the meeting.";
   mail(1, {.text = text});
