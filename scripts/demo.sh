@@ -132,3 +132,9 @@ echo
 q dump --db "$printers" --text
 echo
 q dump --db "$club" --text
+
+# The word index's stop words: one list for every database, words the
+# index never keeps.
+echo
+q stopwords add the and of
+q stopwords list

@@ -51,6 +51,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addDumpCommand(app, env);
   addFormatsCommand(app, env);
   addDefinitionsCommands(app, env);
+  addStopWordsCommands(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

@@ -51,7 +51,7 @@ int set(Env& env, const ItemArgs& a) {
     env.ui().message("Configuration", why, MessageKind::Error);
     return kFailure;
   }
-  return window.save() == 1 ? kSuccess : kFailure;
+  return window.save() == kSettingsDone ? kSuccess : kFailure;
 }
 
 int paths(Env& env) {

@@ -7,6 +7,7 @@
 #include "import/formats.h"
 #include "import/source_selection.h"
 #include "import/wizard.h"
+#include "store/domain.h"
 #include "store/report.h"
 
 namespace qv::app::cli {
@@ -64,7 +65,7 @@ int add(Env& env, const DefinitionArgs& a) {
   prepareForStart(d.settings);
   Context& ctx = env.app().ctx();
   if (!validateForStart(ctx, d.settings, StartFrom::Definition)) return kFailure;
-  if (saveDefinition(ctx, d) == 0) return kFailure;
+  if (saveDefinition(ctx, d) == kNoIdentifier) return kFailure;
   env.out << d.id << "\n";
   return kSuccess;
 }
