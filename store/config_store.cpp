@@ -78,14 +78,12 @@ Read readRecord(Context& ctx, int id, Image& image, std::uint32_t* counter) {
 
 bool writeRecord(Context& ctx, int id, const Image& image, bool raiseCounter) {
   OwnHandle<Control> h(ctx);
-  Err e = h.file.open();
-  if (e == Err::FileNotFound && h.file.create() == Err::Ok) e = h.file.open();
-  if (e != Err::Ok) return false;
+  if (h.file.openOrCreate() != Err::Ok) return false;
   if (h.session.logout(5, {&h.file}) != Err::Ok) return false;
   Control& rec = h.record;
   rec = Control{};
   rec.ID = static_cast<std::uint8_t>(id);
-  e = h.file.get(Control::IdKey);
+  Err e = h.file.get(Control::IdKey);
   if (e == Err::Ok) {
     copyIn(rec, image);
     if (id == kRecGeneral && raiseCounter && rec.NEXTNUMBER < kCounterFloor) rec.NEXTNUMBER = kCounterFloor;

@@ -97,8 +97,7 @@ std::uint32_t NextNr(Context& ctx) {
     Control rec{};
     engine::File f(own, Control::decl(), &rec);
     f.setName(BuildFileName(ctx, Control::FileNo));
-    Err e = f.open();
-    if (e == Err::FileNotFound && f.create() == Err::Ok) e = f.open();
+    Err e = f.openOrCreate();
     if (e == Err::Ok) e = lockCounter(own, f);
     if (e == Err::Ok) {
       n = advanceCounter(f, rec, failure);

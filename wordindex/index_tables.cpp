@@ -10,8 +10,7 @@ namespace qv::wordindex {
 IndexTable::IndexTable(Context& ctx, int fileNo) : ctx_(ctx), file_(ctx.file(fileNo)) {
   if (file_.isOpen()) return;
   file_.setName(BuildFileName(ctx_, fileNo));
-  status_ = file_.open();
-  if (status_ == engine::Err::FileNotFound && (status_ = file_.create()) == engine::Err::Ok) status_ = file_.open();
+  status_ = file_.openOrCreate();
   if (status_ != engine::Err::Ok) {
     inform(ctx_, "Word Index Error", file_.errorText(), MessageKind::Error);
     return;

@@ -34,6 +34,11 @@ Err File::open(OpenMode mode) {
   return note(driver_->open(mode));
 }
 Err File::create() { return note(driver_->create()); }
+Err File::openOrCreate() {
+  Err e = open();
+  if (e == Err::FileNotFound && create() == Err::Ok) e = open();
+  return e;
+}
 void File::close() {
   if (driver_ && driver_->isOpen()) driver_->close();
 }

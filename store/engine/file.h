@@ -43,6 +43,9 @@ class File {
   // process made it first, and open() then opens that one. Raw and dBase
   // files (what export writes) replace a file of that name.
   Err create();
+  // Opens read-write; a table not there yet is created first (by whichever
+  // process gets there first) and then opened.
+  Err openOrCreate();
   void close();
   bool isOpen() const;
 
