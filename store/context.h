@@ -187,6 +187,10 @@ class Context {
 
   // Use counts of the table dispatcher, by file number.
   std::array<std::uint32_t, kHighestFileNo + 1> useCount{};
+  // How many times this context's table probes raised IndexingInProgress
+  // (a table of another layout): the probe's caller lowers it again once it
+  // has dealt with the file, so the program can still end.
+  int probeRaised = 0;
 
   // Stopwatch slots (StartStop).
   struct Stopwatch {

@@ -242,6 +242,20 @@ bool SetImportAllowed(Context& ctx, std::uint32_t id, bool allowed) {
   return ok;
 }
 
+bool SetWordListNeedsUpdate(Context& ctx, bool needed) {
+  OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
+  ctx.for_ = Forums{};
+  ctx.for_.ID = ctx.mem.ForumNumber;
+  bool ok = HoldRec(ctx, ctx.fileOf<Forums>(), Forums::ForumKey, true, 0) == kHoldRecHeld;
+  if (ok) {
+    ctx.for_.WORDLISTINDEXNEEDSUPDATE = needed ? 1 : 0;
+    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppPut, kReport) == kUppDatDone;
+  }
+  OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
+  if (ok) ctx.mem.WordListIndexNeedsUpdate = needed ? 1 : 0;
+  return ok;
+}
+
 namespace {
 
 // Removes the files of one database directory and the directory itself.

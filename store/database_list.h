@@ -67,6 +67,11 @@ bool UpdateMailDatabase(Context& ctx, std::uint32_t id, const MailDatabaseForm& 
 // "Allow import" / "Disallow import" from the database selection list.
 bool SetImportAllowed(Context& ctx, std::uint32_t id, bool allowed);
 
+// Raises or clears FOR:WORDLISTINDEXNEEDSUPDATE of the active database, and
+// Mem:WordListIndexNeedsUpdate with it. False (after a message) when the
+// record could not be held or written; memory is then unchanged.
+bool SetWordListNeedsUpdate(Context& ctx, bool needed);
+
 // Removes the active database's files and directories (also the word-index
 // directory when it lies apart), clears it from the import definitions, and
 // sets ctx.mem.ForumNumber to 0. The caller makes sure no other window uses

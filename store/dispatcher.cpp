@@ -212,7 +212,10 @@ void OP_CLOSE(Context& ctx, int op, std::initializer_list<int> fileNos) {
       case kOpProbe:
         f.close();
         f.setName(BuildFileName(ctx, no));
-        if (f.open(engine::OpenMode::Exclusive) == Err::LayoutDiffers) ctx.lib.IndexingInProgress = 1;
+        if (f.open(engine::OpenMode::Exclusive) == Err::LayoutDiffers) {
+          ++ctx.lib.IndexingInProgress;
+          ++ctx.probeRaised;
+        }
         f.close();
         count = 0;
         break;

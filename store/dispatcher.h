@@ -22,7 +22,7 @@ enum OpCloseOp : int {
   kOpForceClose = 4,     // close whatever the count; count 0
   kOpPack = 5,           // compact the file; count 0
   kOpRemove = 6,         // close and delete the file; count 0
-  kOpProbe = 7,          // open exclusively without repair; a layout mismatch sets IndexingInProgress
+  kOpProbe = 7,          // open exclusively without repair; a layout mismatch raises IndexingInProgress (and Context::probeRaised)
 };
 
 // Applies `op` to each file number in order. Numbers 28, 29, 30 and 32 (the

@@ -6,6 +6,12 @@
 // start at 1.
 
 #include <cstdint>
+#include <optional>
+#include <unordered_set>
+
+#include "store/context.h"
+#include "wordindex/delimiters.h"
+#include "wordindex/word_cutter.h"
 
 namespace qv::wordindex {
 
@@ -19,5 +25,26 @@ inline constexpr std::int32_t kFullIndexRunning = -1;
 // (fingerprint, -2): the delimiter set and options of the last finished
 // full index; a partial index with other ones is refused.
 inline constexpr std::int32_t kBuiltWith = -2;
+
+// What the marks of one database's index say.
+struct IndexMarks {
+  std::unordered_set<std::uint32_t> indexed;
+  bool fullRunning = false;
+  std::optional<std::uint32_t> builtWith;
+
+  // The index is whole and was built with the set and options `print` stands for.
+  bool builtBy(std::uint32_t print) const { return !fullRunning && builtWith == print; }
+};
+
+// Stands for a delimiter set and cutting options: equal when they cut every
+// text alike.
+std::uint32_t fingerprint(const DelimiterSet& set, const CutOptions& options);
+
+// Reads the marks of the open PUR table. False on a read error (reported).
+bool readMarks(Context& ctx, IndexMarks& out);
+// Adds the mark (value, mark) to the open PUR table.
+engine::Err addMark(Context& ctx, std::uint32_t value, std::int32_t mark);
+// Removes every mark of one kind.
+engine::Err eraseMarks(Context& ctx, std::int32_t mark);
 
 }  // namespace qv::wordindex

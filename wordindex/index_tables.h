@@ -8,17 +8,29 @@
 
 namespace qv::wordindex {
 
+enum class IndexUse {
+  Use,      // read and write the table as it is
+  Rebuild,  // a full index is about to refill it: a damaged table or one
+            // of another layout is replaced by an empty one
+};
+
 // Opens one of WordList, MasIdx or STO (by file number) for the scope of
 // the object, and closes it again if it opened it.
 class IndexTable {
  public:
-  IndexTable(Context& ctx, int fileNo);
+  IndexTable(Context& ctx, int fileNo, IndexUse use = IndexUse::Use);
   ~IndexTable();
   IndexTable(const IndexTable&) = delete;
   IndexTable& operator=(const IndexTable&) = delete;
 
-  // Ok when the table is open; otherwise why not (reported).
+  // Ok when the table is open and whole. BadKeys (the keys of an
+  // interrupted run), LayoutDiffers and FileSystemError (damaged, or not a
+  // table of ours) mean the index must be rebuilt: needsRebuild(), nothing
+  // shown. Other errors are reported. In Rebuild use such a table is
+  // replaced (or, with BadKeys, left open) and the status is Ok, while
+  // needsRebuild() still says what was found.
   engine::Err status() const { return status_; }
+  bool needsRebuild() const { return needsRebuild_; }
   engine::File& file() { return file_; }
 
  private:
@@ -26,6 +38,7 @@ class IndexTable {
   engine::File& file_;
   engine::Err status_ = engine::Err::Ok;
   bool opened_ = false;
+  bool needsRebuild_ = false;
 };
 
 }  // namespace qv::wordindex

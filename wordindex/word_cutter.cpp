@@ -48,6 +48,12 @@ bool looksLikeHeaderLine(std::string_view line) {
   return std::find(kHeaderNames.begin(), kHeaderNames.end(), name) != kHeaderNames.end();
 }
 
+bool looksLikeTagLine(std::string_view line) {
+  if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+  static constexpr std::array<std::string_view, 5> kMarks = {"...", "---", "___", "* Origin:", "\xFE "};
+  return std::any_of(kMarks.begin(), kMarks.end(), [&](std::string_view m) { return line.starts_with(m); });
+}
+
 WordCutter::WordCutter(std::string_view text, const DelimiterSet& set, CutOptions options)
     : text_(text), set_(set), options_(options) {}
 
@@ -79,6 +85,10 @@ bool WordCutter::next(WordHit& hit) {
         continue;
       }
       inHeader_ = false;
+      if (options_.excludeTagLines && looksLikeTagLine(line)) {
+        skipLine();
+        continue;
+      }
     }
     const auto c = static_cast<unsigned char>(text_[at_]);
     if (!set_.starts(c)) {

@@ -28,6 +28,10 @@ struct CutOptions {
   // Leaves out decimal and hexadecimal numbers and every word that begins
   // with a digit.
   bool excludeNumbers = false;
+  // Leaves out the tag lines that close forum and newsgroup messages: lines
+  // that begin with "...", "---", "___", "* Origin:" or "\xFE " (an offline
+  // reader's signature), after at most one blank.
+  bool excludeTagLines = false;
   // Single characters carry no meaning worth an index row.
   std::size_t minLength = 2;
 };
@@ -61,5 +65,7 @@ class WordCutter {
 
 // Whether a line begins like an Internet mail header line.
 bool looksLikeHeaderLine(std::string_view line);
+// Whether a line is a tag line (see CutOptions::excludeTagLines).
+bool looksLikeTagLine(std::string_view line);
 
 }  // namespace qv::wordindex
