@@ -230,12 +230,16 @@ bool UpdateMailDatabase(Context& ctx, std::uint32_t id, const MailDatabaseForm& 
 }
 
 bool SetImportAllowed(Context& ctx, std::uint32_t id, bool allowed) {
+  return changeDatabaseRecord(ctx, id, [allowed](Forums& f) { f.NOIMPORT = allowed ? 0 : 1; });
+}
+
+bool changeDatabaseRecord(Context& ctx, std::uint32_t id, const std::function<void(Forums&)>& change) {
   OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
   ctx.for_ = Forums{};
   ctx.for_.ID = id;
   bool ok = HoldRec(ctx, ctx.fileOf<Forums>(), Forums::ForumKey, true, 0) == kHoldRecHeld;
   if (ok) {
-    ctx.for_.NOIMPORT = allowed ? 0 : 1;
+    change(ctx.for_);
     ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppPut, kReport) == kUppDatDone;
   }
   OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
