@@ -230,12 +230,16 @@ bool UpdateMailDatabase(Context& ctx, std::uint32_t id, const MailDatabaseForm& 
 }
 
 bool SetImportAllowed(Context& ctx, std::uint32_t id, bool allowed) {
+  return changeDatabaseRecord(ctx, id, [allowed](Forums& f) { f.NOIMPORT = allowed ? 0 : 1; });
+}
+
+bool changeDatabaseRecord(Context& ctx, std::uint32_t id, const std::function<void(Forums&)>& change) {
   OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
   ctx.for_ = Forums{};
   ctx.for_.ID = id;
   bool ok = HoldRec(ctx, ctx.fileOf<Forums>(), Forums::ForumKey, true, 0) == kHoldRecHeld;
   if (ok) {
-    ctx.for_.NOIMPORT = allowed ? 0 : 1;
+    change(ctx.for_);
     ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppPut, kReport) == kUppDatDone;
   }
   OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
@@ -243,15 +247,8 @@ bool SetImportAllowed(Context& ctx, std::uint32_t id, bool allowed) {
 }
 
 bool SetWordListNeedsUpdate(Context& ctx, bool needed) {
-  OP_CLOSE(ctx, kOpOpen, {Forums::FileNo});
-  ctx.for_ = Forums{};
-  ctx.for_.ID = ctx.mem.ForumNumber;
-  bool ok = HoldRec(ctx, ctx.fileOf<Forums>(), Forums::ForumKey, true, 0) == kHoldRecHeld;
-  if (ok) {
-    ctx.for_.WORDLISTINDEXNEEDSUPDATE = needed ? 1 : 0;
-    ok = UppDat(ctx, ctx.fileOf<Forums>(), kUppPut, kReport) == kUppDatDone;
-  }
-  OP_CLOSE(ctx, kOpRelease, {Forums::FileNo});
+  const bool ok = changeDatabaseRecord(ctx, ctx.mem.ForumNumber,
+                                       [needed](Forums& f) { f.WORDLISTINDEXNEEDSUPDATE = needed ? 1 : 0; });
   if (ok) ctx.mem.WordListIndexNeedsUpdate = needed ? 1 : 0;
   return ok;
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,12 @@ bool UpdateMailDatabase(Context& ctx, std::uint32_t id, const MailDatabaseForm& 
 
 // "Allow import" / "Disallow import" from the database selection list.
 bool SetImportAllowed(Context& ctx, std::uint32_t id, bool allowed);
+
+// Holds the record of database `id` in the list (HoldRec), lets `change` set
+// its fields in ctx.for_ and rewrites it (UppDat, mode 7). False when it
+// could not be held (missing, held elsewhere) or rewritten; the user was
+// told why and nothing changed. ctx.for_ is left holding the record.
+bool changeDatabaseRecord(Context& ctx, std::uint32_t id, const std::function<void(Forums&)>& change);
 
 // Raises or clears FOR:WORDLISTINDEXNEEDSUPDATE of the active database, and
 // Mem:WordListIndexNeedsUpdate with it. False (after a message) when the
