@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "store/config_store.h"
+#include "wordindex/delimiter_table.h"
 #include "wordindex/word_cutter.h"
 
 namespace qv::wordindex {
@@ -39,6 +40,14 @@ bool saveIndexSettings(Context& ctx, const IndexSettings& s) {
   image[kSetNameAt] = static_cast<std::uint8_t>(name.size());
   std::memcpy(&image[kSetNameAt + 1], name.data(), name.size());
   return config::writeRecord(ctx, kRecWordIndex, image);
+}
+
+CuttingRules loadCuttingRules(Context& ctx, const IndexSettings& settings) {
+  CuttingRules rules;
+  rules.set = loadDelimiters(ctx, settings.delimiterSet).value_or(defaultDelimiters());
+  rules.options.excludeNumbers = settings.excludeNumbers;
+  rules.options.excludeTagLines = settings.excludeTagLines && databaseType(ctx.mem.ForumType) != DatabaseType::Mail;
+  return rules;
 }
 
 }  // namespace qv::wordindex

@@ -14,6 +14,8 @@
 #include <string>
 
 #include "store/context.h"
+#include "wordindex/delimiters.h"
+#include "wordindex/word_cutter.h"
 
 namespace qv::wordindex {
 
@@ -35,5 +37,15 @@ struct IndexSettings {
 IndexSettings loadIndexSettings(Context& ctx);
 // False when the record could not be written (nothing is shown).
 bool saveIndexSettings(Context& ctx, const IndexSettings& settings);
+
+// How texts are cut into words under these settings: the delimiter set
+// they name (stored in the database's WD table; the default set when it
+// holds none of that name) and the cutting options. Tag lines are left out
+// only where there are any: not in mail databases.
+struct CuttingRules {
+  DelimiterSet set;
+  CutOptions options;
+};
+CuttingRules loadCuttingRules(Context& ctx, const IndexSettings& settings);
 
 }  // namespace qv::wordindex

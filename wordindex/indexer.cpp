@@ -7,7 +7,6 @@
 #include "store/database_list.h"
 #include "store/report.h"
 #include "store/table_use.h"
-#include "wordindex/delimiter_table.h"
 #include "wordindex/index_settings.h"
 #include "wordindex/index_state.h"
 #include "wordindex/index_tables.h"
@@ -150,9 +149,9 @@ bool IndexJob::Impl::start() {
     return end(IndexResult::Failed);
   }
   settings = loadIndexSettings(ctx);
-  set = loadDelimiters(ctx, settings.delimiterSet).value_or(defaultDelimiters());
-  options.excludeNumbers = settings.excludeNumbers;
-  options.excludeTagLines = settings.excludeTagLines && databaseType(ctx.mem.ForumType) != DatabaseType::Mail;
+  CuttingRules rules = loadCuttingRules(ctx, settings);
+  set = rules.set;
+  options = rules.options;
   print = fingerprint(set, options);
 
   sum.mode = asked;

@@ -1,0 +1,55 @@
+#pragma once
+// Searching the active database's word index: the messages that hold the
+// query's words, newest first, and for a shown message the places of the
+// hits in the text the browse shows.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/context.h"
+#include "wordindex/index_settings.h"
+#include "wordindex/message_texts.h"
+#include "wordindex/search_query.h"
+
+namespace qv::wordindex {
+
+enum class SearchResult {
+  Found,           // ids holds the messages (perhaps none)
+  OnlyStopWords,   // every word of the query is a stop word; nothing was searched
+  IndexNotReady,   // the index is missing or must be rebuilt; note says which
+  Stopped,         // the user stopped it at the pause
+  Failed,          // a table could not be read (reported)
+};
+
+struct SearchOutcome {
+  SearchResult result = SearchResult::Found;
+  std::vector<std::uint32_t> ids;       // message numbers or mail identifiers, newest first
+  std::vector<std::string> stopWords;   // words of the query left out as stop words
+  std::string note;
+  std::int64_t rowsRead = 0;            // occurrence rows read
+};
+
+// A hit in the shown text: [start, end).
+struct HitRange {
+  std::int64_t start = 0;
+  std::int64_t end = 0;
+  friend bool operator==(const HitRange&, const HitRange&) = default;
+};
+
+class Searcher {
+ public:
+  explicit Searcher(Context& ctx);
+
+  SearchOutcome run(const SearchQuery& query);
+  // The hits of the query in message `m`, in ascending start order; a
+  // phrase is one range from its first word to its last.
+  std::vector<HitRange> hits(const SearchQuery& query, const MessageText& m) const;
+
+ private:
+  Context& ctx_;
+  IndexSettings settings_;
+  CuttingRules rules_;
+};
+
+}  // namespace qv::wordindex
