@@ -46,6 +46,7 @@ struct ImportSummary {
   std::uint64_t imported = 0;   // messages stored
   std::uint64_t skipped = 0;    // messages not stored (duplicates, already imported, unreadable)
   std::vector<std::string> databases;  // names of the databases that received messages
+  std::vector<std::uint32_t> databaseIds;  // and their identifiers, in the same order
   double seconds = 0;
   double conversionSeconds = 0;  // of which the conversion (reading the sources)
   bool completed = false;  // reached its end (not cancelled, not failed)

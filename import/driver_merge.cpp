@@ -149,6 +149,7 @@ void ImportJob::databaseDone() {
   summary_.imported += merge_->imported;
   summary_.skipped += merge_->skipped;
   summary_.databases.push_back(current_->name);
+  summary_.databaseIds.push_back(current_->id);
   merge_.reset();
   state_ = State::NextDatabase;
   setText("Importing messages");

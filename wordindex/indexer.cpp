@@ -32,6 +32,11 @@ namespace {
 constexpr std::size_t kSliceMessages = kCommitAfterWrites;
 // Identifiers or occurrence rows read per step by the walks that only count.
 constexpr std::size_t kSliceRows = 100'000;
+// A full index keeps this many occurrence rows (8 bytes each) in memory, so
+// that the rows of words the 25 % rule turns into stop words are never
+// written; a larger database spills them to the table and deletes those
+// rows afterwards.
+constexpr std::size_t kRowBufferMax = 8'000'000;
 
 constexpr const char* kIndexingText = "Indexing messages";
 constexpr const char* kWordListText = "Writing the word list";
@@ -88,6 +93,8 @@ struct IndexJob::Impl {
   // number of messages holding each identifier.
   std::unordered_map<std::string, std::uint32_t> wordIds;
   std::vector<std::int64_t> counts{0};
+  std::vector<MasIdx> rowBuffer;
+  bool spilled = false;
   // Partial index: the messages still to index, lowest first.
   std::vector<std::uint32_t> pending;
   std::size_t pendingAt = 0;
@@ -108,6 +115,7 @@ struct IndexJob::Impl {
   bool recountWords();
   bool moveToStopWords(const std::vector<std::pair<std::uint32_t, std::string>>& found);
   bool eraseRowsOf(std::uint32_t wordId);
+  bool writeRows(const std::vector<bool>* dropped);
   std::vector<std::uint32_t> wordsOf(const MessageText& m);
   bool fail(engine::File& f);
   bool end(IndexResult result);
@@ -183,9 +191,9 @@ bool IndexJob::Impl::start() {
     const bool damaged = words->needsRebuild() || occurrences->needsRebuild();
     if (damaged || marks.fullRunning || !marks.builtWith) {
       sum.mode = IndexMode::Full;
-      sum.note = damaged             ? "The index files were damaged: a full index was run."
-                 : marks.fullRunning ? "The last full index did not finish: a full index was run."
-                                     : "The database had no index yet: a full index was run.";
+      // A database without an index simply gets its first one: nothing to say.
+      if (damaged) sum.note = "The index files were damaged: a full index was run.";
+      if (marks.fullRunning) sum.note = "The last full index did not finish: a full index was run.";
     } else if (*marks.builtWith != print) {
       sum.note = "The delimiter set or the index options have changed since the index was built; "
                  "only a full index can apply them.";
@@ -261,13 +269,14 @@ bool IndexJob::Impl::walkFull() {
     if (r == TextRead::End) continue;  // gone since the walk found it
     for (std::uint32_t wordId : wordsOf(m)) {
       ++counts[wordId];
-      ctx.mas.SYSID = m.id;
-      ctx.mas.WORDID = wordId;
-      if (rows.append() != Err::Ok) return fail(rows);
-      ++sum.rows;
+      rowBuffer.push_back(MasIdx{m.id, wordId});
     }
     if (addMark(ctx, m.id, kIndexedMark) != Err::Ok) return fail(pur);
     ++sum.messages;
+  }
+  if (rowBuffer.size() > kRowBufferMax) {
+    if (!writeRows(nullptr)) return true;
+    spilled = true;
   }
   // Each slice reaches the files, so the journal stays small.
   rows.flush();
@@ -276,6 +285,22 @@ bool IndexJob::Impl::walkFull() {
   pur.stream();
   progress(sum.messages, kIndexingText);
   return false;
+}
+
+// Appends the buffered occurrence rows, less those of the dropped words.
+bool IndexJob::Impl::writeRows(const std::vector<bool>* dropped) {
+  engine::File& rows = occurrences->file();
+  rows.stream();
+  for (const MasIdx& row : rowBuffer) {
+    if (dropped != nullptr && (*dropped)[row.WORDID]) continue;
+    ctx.mas = row;
+    if (rows.append() != Err::Ok) return fail(rows);
+    ++sum.rows;
+  }
+  rowBuffer.clear();
+  rowBuffer.shrink_to_fit();
+  if (rows.flush() != Err::Ok) return fail(rows);
+  return true;
 }
 
 bool IndexJob::Impl::finishFull() {
@@ -293,6 +318,9 @@ bool IndexJob::Impl::finishFull() {
     for (std::uint32_t id = 1; id < nextId; ++id)
       if (overShare(counts[id], sum.messages)) common.emplace_back(id, *byId[id]);
 
+  std::vector<bool> dropped(nextId, false);
+  for (const auto& entry : common) dropped[entry.first] = true;
+  if (!writeRows(&dropped)) return true;
   list.stream();
   std::size_t c = 0;
   for (std::uint32_t id = 1; id < nextId; ++id) {
@@ -310,7 +338,14 @@ bool IndexJob::Impl::finishFull() {
   list.flush();
   if (list.build() != Err::Ok || list.build(WordList::by_WordCount) != Err::Ok) return fail(list);
   if (rows.build() != Err::Ok) return fail(rows);
-  if (!moveToStopWords(common)) return end(IndexResult::Failed);
+  if (spilled) {
+    if (!moveToStopWords(common)) return end(IndexResult::Failed);
+    rows.pack();  // the deleted rows leave free pages behind
+  } else {
+    for (const auto& entry : common)
+      if (addStopWord(ctx, entry.second) == StopWordChange::Failed) return end(IndexResult::Failed);
+    for (const auto& entry : common) sum.newStopWords.push_back(entry.second);
+  }
 
   if (eraseMarks(ctx, kBuiltWith) != Err::Ok || addMark(ctx, print, kBuiltWith) != Err::Ok ||
       eraseMarks(ctx, kFullIndexRunning) != Err::Ok)

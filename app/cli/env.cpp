@@ -52,6 +52,8 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addFormatsCommand(app, env);
   addDefinitionsCommands(app, env);
   addStopWordsCommands(app, env);
+  addIndexCommands(app, env);
+  addSearchCommand(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

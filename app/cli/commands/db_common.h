@@ -9,6 +9,10 @@
 #include "store/domain.h"
 
 namespace qv::app::cli {
+class Env;
+}
+
+namespace qv::app::cli {
 
 // Every record of the database list, in name order.
 std::vector<Forums> readDatabaseList(Context& ctx);
@@ -16,6 +20,14 @@ std::vector<Forums> readDatabaseList(Context& ctx);
 std::optional<Forums> findDatabase(Context& ctx, std::uint32_t id);
 
 const char* typeName(DatabaseType type);
+
+// A person as a listing shows one: "First Last <address>", "#id" when the
+// person is missing, empty for none. The Person table must be open.
+std::string personText(Context& ctx, std::uint32_t id);
+
+// Makes database `id` the active one (when not 0) and checks that one is
+// active; false after a message naming `title` otherwise.
+bool useDatabase(Env& env, const char* title, std::uint32_t id);
 const char* statusName(Status status);
 
 }  // namespace qv::app::cli

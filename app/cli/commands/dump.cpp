@@ -16,18 +16,6 @@ struct DumpArgs {
   bool withText = false;
 };
 
-std::string personText(Context& ctx, std::uint32_t id) {
-  if (id == 0) return {};
-  ctx.per = Person{};
-  ctx.per.PERSONID = id;
-  if (ctx.fileOf<Person>().get(Person::PersonKey) != engine::Err::Ok) return "#" + std::to_string(id);
-  std::string name = ctx.per.FIRSTNAME.str();
-  if (!name.empty()) name += ' ';
-  name += ctx.per.LASTNAME.str();
-  if (!ctx.per.ADDRESS.blank()) name += " <" + ctx.per.ADDRESS.str() + ">";
-  return name;
-}
-
 // The message text and its length; the length is -1 when the message has none.
 std::int64_t messageText(Context& ctx, std::uint32_t number, std::string& text) {
   ctx.txt.MSGNUMBER = number;
@@ -114,17 +102,8 @@ void dumpMail(Env& env, Context& ctx, const DumpArgs& a) {
 }
 
 int dump(Env& env, const DumpArgs& a) {
-  Application& app = env.app();
-  if (a.db != 0 && !app.activate(a.db)) {
-    env.ui().message("Dump", "There is no usable database with the identifier " + std::to_string(a.db) + ".",
-                     MessageKind::Error);
-    return kFailure;
-  }
-  Context& ctx = app.ctx();
-  if (ctx.mem.ForumNumber == 0) {
-    env.ui().message("Dump", "No database is active: give --db ID or run db activate ID.", MessageKind::Error);
-    return kFailure;
-  }
+  if (!useDatabase(env, "Dump", a.db)) return kFailure;
+  Context& ctx = env.app().ctx();
   if (databaseType(ctx.mem.ForumType) == DatabaseType::Mail)
     dumpMail(env, ctx, a);
   else

@@ -14,7 +14,7 @@ int runImport(Env& env, const ImportArgs& a) {
   if (!toSettings(env, a, s)) return kUsage;
   prepareForStart(s);
   if (!validateForStart(env.app().ctx(), s, StartFrom::Wizard)) return kFailure;
-  return runImportJob(env, s);
+  return runImportJob(env, s, !a.noIndex);
 }
 
 }  // namespace
@@ -24,6 +24,7 @@ void addImportCommand(CLI::App& app, Env& env) {
   CLI::App* c = addCommand(app, "import", "Import messages from source files",
                            "quorvel import --format Eudora --method dir --path ~/old/eudora --mail --mail-db 250003");
   addImportOptions(*c, *a);
+  c->add_flag("--no-index", a->noIndex, "Do not index the new messages afterwards");
   c->callback([&env, a] { env.action = [a](Env& e) { return runImport(e, *a); }; });
 }
 

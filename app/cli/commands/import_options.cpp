@@ -5,6 +5,7 @@
 #include "app/text_encoding.h"
 #include "import/driver.h"
 #include "import/formats.h"
+#include "wordindex/index_after_import.h"
 
 namespace qv::app::cli {
 
@@ -53,7 +54,7 @@ bool toSettings(Env& env, const ImportArgs& a, ImportSettings& s) {
   return true;
 }
 
-int runImportJob(Env& env, const ImportSettings& s) {
+int runImportJob(Env& env, const ImportSettings& s, bool index) {
   Application& app = env.app();
   Context ctx(app.lib());
   ImportJob job(ctx, s);
@@ -73,11 +74,23 @@ int runImportJob(Env& env, const ImportSettings& s) {
   out.add("seconds", static_cast<std::int64_t>(r.seconds + 0.5));
   out.add("milliseconds", static_cast<std::int64_t>(r.seconds * 1000));
   out.add("conversion milliseconds", static_cast<std::int64_t>(r.conversionSeconds * 1000));
+  const bool indexed = index && r.imported > 0 && !r.databaseIds.empty();
+  wordindex::AfterImportSummary ix;
+  if (indexed) {
+    Context indexCtx(app.lib());
+    wordindex::IndexAfterImportJob indexing(indexCtx, r.databaseIds);
+    runToEnd(indexing);
+    env.ui().endProgressLine();
+    ix = indexing.summary();
+    out.add("messages indexed", ix.messages);
+    out.add("index milliseconds", static_cast<std::int64_t>(ix.seconds * 1000));
+  }
   print(env.out, out, env.format());
+  for (const std::string& note : ix.notes) env.ui().message("Word Index", note, MessageKind::Information);
   for (const SkippedMessage& m : r.unreadable)
     env.ui().message("Skipped", m.file.string() + " at byte " + std::to_string(m.offset) + ": " + m.why,
                      MessageKind::Warning);
-  return r.completed ? kSuccess : kFailure;
+  return r.completed && !ix.failed ? kSuccess : kFailure;
 }
 
 }  // namespace qv::app::cli

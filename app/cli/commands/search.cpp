@@ -1,0 +1,108 @@
+// quorvel search: the messages of a database that hold some words, as
+// browse lines, newest first (or in another order of the result view).
+#include <CLI/CLI.hpp>
+
+#include "app/cli/commands/db_common.h"
+#include "app/cli/env.h"
+#include "app/text_encoding.h"
+#include "store/dates.h"
+#include "store/table_use.h"
+#include "wordindex/search.h"
+
+namespace qv::app::cli {
+
+namespace {
+
+constexpr const char* kTitle = "Word Search";
+
+struct SearchArgs {
+  std::uint32_t db = 0;
+  bool phrase = false;
+  std::string sort = "date";
+  std::vector<std::string> terms;
+};
+
+// One result as the browse shows it: date, subject, sender, receiver.
+std::vector<Value> browseLine(Context& ctx, std::uint32_t id, bool mail) {
+  std::int32_t date = 0;
+  std::string subject;
+  std::uint32_t from = 0, to = 0;
+  if (mail) {
+    ctx.mai = Mail{};
+    ctx.mai.MAILID = id;
+    if (ctx.fileOf<Mail>().get(Mail::IdKey) == engine::Err::Ok) {
+      date = ctx.mai.DATE;
+      subject = ctx.mai.SUBJECT.str();
+      from = ctx.mai.FROMID;
+      to = ctx.mai.TOID;
+    }
+  } else {
+    ctx.msg = MsgNmbr{};
+    ctx.msg.MSGNUMBER = id;
+    if (ctx.fileOf<MsgNmbr>().get(MsgNmbr::IdKey) == engine::Err::Ok) {
+      date = ctx.msg.DATE;
+      from = ctx.msg.FROMID;
+      to = ctx.msg.TOID;
+      ctx.thr = Threads{};
+      ctx.thr.THREADNUMBER = ctx.msg.THREADNUMBER;
+      if (ctx.fileOf<Threads>().get(Threads::ThreadKey) == engine::Err::Ok) subject = ctx.thr.HEADING();
+    }
+  }
+  while (!subject.empty() && subject.back() == ' ') subject.pop_back();
+  return {static_cast<std::int64_t>(id), text(date != 0 ? dates::formatDate(date, dates::kDateYyyyMmDd) : ""),
+          text(subject), text(personText(ctx, from)), text(personText(ctx, to))};
+}
+
+int runSearch(Env& env, const SearchArgs& a) {
+  if (!useDatabase(env, kTitle, a.db)) return kFailure;
+  Context& ctx = env.app().ctx();
+  std::vector<std::string> terms;
+  for (const std::string& t : a.terms) terms.push_back(cp1252FromUtf8(t));
+  wordindex::SearchQuery query;
+  if (const std::string why = wordindex::parseQuery(terms, a.phrase, query); !why.empty()) {
+    env.ui().message(kTitle, why, MessageKind::Error);
+    return kUsage;
+  }
+  wordindex::Searcher searcher(ctx);
+  const wordindex::SearchOutcome found = searcher.run(query);
+  switch (found.result) {
+    case wordindex::SearchResult::Found: break;
+    case wordindex::SearchResult::OnlyStopWords:
+      env.ui().message(kTitle, "Every word of the search is a stop word: there is nothing to search for.",
+                       MessageKind::Error);
+      return kFailure;
+    case wordindex::SearchResult::IndexNotReady:
+      env.ui().message(kTitle, found.note + "\r\nRun: quorvel index --full", MessageKind::Error);
+      return kFailure;
+    case wordindex::SearchResult::Stopped: return kStopped;
+    case wordindex::SearchResult::Failed: return kFailure;
+  }
+  if (!found.stopWords.empty()) {
+    std::string words;
+    for (const std::string& w : found.stopWords) words += (words.empty() ? "" : " ") + w;
+    env.ui().message(kTitle, "Left out as stop words: " + words + ".", MessageKind::Information);
+  }
+  const bool mail = databaseType(ctx.mem.ForumType) == DatabaseType::Mail;
+  TableUse tables(ctx, {mail ? Mail::FileNo : MsgNmbr::FileNo, Threads::FileNo, Person::FileNo});
+  Listing out({"id", "date", mail ? "subject" : "thread", "sender", "receiver"});
+  for (std::uint32_t id : found.ids) out.addRow(browseLine(ctx, id, mail));
+  print(env.out, out, env.format());
+  return kSuccess;
+}
+
+}  // namespace
+
+void addSearchCommand(CLI::App& app, Env& env) {
+  auto a = std::make_shared<SearchArgs>();
+  CLI::App* c = addCommand(app, "search", "Find the messages that hold some words",
+                           "quorvel search --db 250001 modem OR printer from:ann date:1995-01-01..1995-12-31");
+  c->add_option("--db", a->db, "The database (default: the active one)");
+  c->add_flag("--phrase", a->phrase, "The words must stand next to each other, in this order");
+  c->add_option("WORD", a->terms,
+                "Words (all must be there; OR between two words: one of them), a word ending in * for every word "
+                "it begins, from:NAME, to:NAME, subject:WORD, date:YYYY-MM-DD..YYYY-MM-DD")
+      ->required();
+  c->callback([&env, a] { env.action = [a](Env& e) { return runSearch(e, *a); }; });
+}
+
+}  // namespace qv::app::cli
