@@ -2,11 +2,14 @@
 // browse lines, newest first (or in another order of the result view).
 #include <CLI/CLI.hpp>
 
+#include <map>
+
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
 #include "app/text_encoding.h"
 #include "store/dates.h"
 #include "store/table_use.h"
+#include "wordindex/result_set.h"
 #include "wordindex/search.h"
 
 namespace qv::app::cli {
@@ -18,9 +21,17 @@ constexpr const char* kTitle = "Word Search";
 struct SearchArgs {
   std::uint32_t db = 0;
   bool phrase = false;
-  std::string sort = "date";
+  bool stored = false;
+  std::string sort;
   std::vector<std::string> terms;
 };
+
+using wordindex::ResultOrder;
+
+const std::map<std::string, ResultOrder> kOrders = {
+    {"date", ResultOrder::Date},         {"thread", ResultOrder::Thread},     {"section", ResultOrder::Section},
+    {"sender", ResultOrder::Sender},     {"receiver", ResultOrder::Receiver}, {"partner", ResultOrder::Partner},
+    {"subject", ResultOrder::Subject}};
 
 // One result as the browse shows it: date, subject, sender, receiver.
 std::vector<Value> browseLine(Context& ctx, std::uint32_t id, bool mail) {
@@ -53,11 +64,49 @@ std::vector<Value> browseLine(Context& ctx, std::uint32_t id, bool mail) {
           text(subject), text(personText(ctx, from)), text(personText(ctx, to))};
 }
 
+void printLines(Env& env, Context& ctx, const std::vector<std::uint32_t>& ids) {
+  const bool mail = databaseType(ctx.mem.ForumType) == DatabaseType::Mail;
+  TableUse tables(ctx, {mail ? Mail::FileNo : MsgNmbr::FileNo, Threads::FileNo, Person::FileNo});
+  Listing out({"id", "date", mail ? "subject" : "thread", "sender", "receiver"});
+  for (std::uint32_t id : ids) out.addRow(browseLine(ctx, id, mail));
+  print(env.out, out, env.format());
+}
+
+// The result set stored by the last search.
+int showStored(Env& env, Context& ctx) {
+  const wordindex::StoredResultSet set = wordindex::readResultSet(ctx);
+  switch (set.state) {
+    case wordindex::ResultSetState::Read: printLines(env, ctx, set.ids); return kSuccess;
+    case wordindex::ResultSetState::NoSet:
+      env.ui().message(kTitle, "No search result set is stored.", MessageKind::Information);
+      printLines(env, ctx, {});
+      return kSuccess;
+    case wordindex::ResultSetState::OtherDatabase:
+      env.ui().message(kTitle,
+                       "The stored search result set belongs to database " + std::to_string(set.database) +
+                           ", not to this one.",
+                       MessageKind::Error);
+      return kFailure;
+    case wordindex::ResultSetState::Failed: return kFailure;
+  }
+  return kFailure;
+}
+
 int runSearch(Env& env, const SearchArgs& a) {
   if (!useDatabase(env, kTitle, a.db)) return kFailure;
   Context& ctx = env.app().ctx();
+  if (a.stored) return showStored(env, ctx);
+  const DatabaseType type = databaseType(ctx.mem.ForumType);
+  if (!a.sort.empty() && !wordindex::offers(type, kOrders.at(a.sort))) {
+    env.ui().message(kTitle, "The results of this database cannot be sorted by " + a.sort + ".", MessageKind::Error);
+    return kUsage;
+  }
   std::vector<std::string> terms;
   for (const std::string& t : a.terms) terms.push_back(cp1252FromUtf8(t));
+  if (terms.empty()) {
+    env.ui().message(kTitle, "Give the words to search for (or --stored).", MessageKind::Error);
+    return kUsage;
+  }
   wordindex::SearchQuery query;
   if (const std::string why = wordindex::parseQuery(terms, a.phrase, query); !why.empty()) {
     env.ui().message(kTitle, why, MessageKind::Error);
@@ -82,11 +131,15 @@ int runSearch(Env& env, const SearchArgs& a) {
     for (const std::string& w : found.stopWords) words += (words.empty() ? "" : " ") + w;
     env.ui().message(kTitle, "Left out as stop words: " + words + ".", MessageKind::Information);
   }
-  const bool mail = databaseType(ctx.mem.ForumType) == DatabaseType::Mail;
-  TableUse tables(ctx, {mail ? Mail::FileNo : MsgNmbr::FileNo, Threads::FileNo, Person::FileNo});
-  Listing out({"id", "date", mail ? "subject" : "thread", "sender", "receiver"});
-  for (std::uint32_t id : found.ids) out.addRow(browseLine(ctx, id, mail));
-  print(env.out, out, env.format());
+  // The set is stored for the browses' result view, in the order asked for.
+  wordindex::ResultSet set{found.ids, ResultOrder::Result};
+  if (!a.sort.empty()) {
+    if (wordindex::resort(ctx, set, kOrders.at(a.sort), std::nullopt).result != wordindex::ResortResult::Sorted)
+      return kFailure;
+  } else if (wordindex::storeResultSet(ctx, set.ids) != wordindex::StoreResult::Stored) {
+    return kFailure;
+  }
+  printLines(env, ctx, set.ids);
   return kSuccess;
 }
 
@@ -98,10 +151,12 @@ void addSearchCommand(CLI::App& app, Env& env) {
                            "quorvel search --db 250001 modem OR printer from:ann date:1995-01-01..1995-12-31");
   c->add_option("--db", a->db, "The database (default: the active one)");
   c->add_flag("--phrase", a->phrase, "The words must stand next to each other, in this order");
-  c->add_option("WORD", a->terms,
-                "Words (all must be there; OR between two words: one of them), a word ending in * for every word "
-                "it begins, from:NAME, to:NAME, subject:WORD, date:YYYY-MM-DD..YYYY-MM-DD")
-      ->required();
+  c->add_option("--sort", a->sort, "The order of the results (default: newest first)")
+      ->check(CLI::IsMember({"date", "thread", "section", "sender", "receiver", "partner", "subject"}));
+  auto* words = c->add_option("WORD", a->terms,
+                              "Words (all must be there; OR between two words: one of them), a word ending in * for "
+                              "every word it begins, from:NAME, to:NAME, subject:WORD, date:YYYY-MM-DD..YYYY-MM-DD");
+  c->add_flag("--stored", a->stored, "Show the result set the last search stored")->excludes(words);
   c->callback([&env, a] { env.action = [a](Env& e) { return runSearch(e, *a); }; });
 }
 
