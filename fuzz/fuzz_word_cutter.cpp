@@ -10,9 +10,10 @@
 
 namespace {
 
-void check(std::string_view text, const qv::wordindex::DelimiterSet& set, bool noNumbers) {
+void check(std::string_view text, const qv::wordindex::DelimiterSet& set, bool noNumbers, bool noTagLines) {
   qv::wordindex::CutOptions options;
   options.excludeNumbers = noNumbers;
+  options.excludeTagLines = noTagLines;
   qv::wordindex::WordCutter cutter(text, set, options);
   std::size_t after = 0;
   for (qv::wordindex::WordHit hit; cutter.next(hit);) {
@@ -28,7 +29,7 @@ void check(std::string_view text, const qv::wordindex::DelimiterSet& set, bool n
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  check(text, qv::wordindex::defaultDelimiters(), false);
+  check(text, qv::wordindex::defaultDelimiters(), false, false);
   // Eight bytes choose characters and the marks they get.
   if (size < 8) return 0;
   qv::wordindex::DelimiterSet set = qv::wordindex::defaultDelimiters();
@@ -40,6 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     set.endWord[c] = (marks >> 2) & 1;
     set.isJunk[c] = (marks >> 3) & 1;
   }
-  check(text.substr(8), set, (data[1] & 0x10) != 0);
+  check(text.substr(8), set, (data[1] & 0x10) != 0, (data[1] & 0x20) != 0);
   return 0;
 }
