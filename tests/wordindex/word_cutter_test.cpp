@@ -77,5 +77,13 @@ TEST(WordCutter, NumbersAndHeaderDataStayOut) {
   EXPECT_EQ(words(std::string(41, 'A') + " ok"), (Words{"OK"}));
 }
 
+TEST(WordCutter, TagLinesStayOutWhenAsked) {
+  const std::string text = "See you\n... Taglines are fun\n --- Tearline 1.0\n * Origin: Node BBS (1:2/3)\nbye";
+  CutOptions noTags;
+  noTags.excludeTagLines = true;
+  EXPECT_EQ(words(text, defaultDelimiters(), noTags), (Words{"SEE", "YOU", "BYE"}));
+  EXPECT_EQ(words(text).size(), 10u);
+}
+
 }  // namespace
 }  // namespace qv::wordindex
