@@ -90,8 +90,15 @@ StoreResult failed(Context& ctx, engine::File& search) {
 // Reads each listed record of the active database (once, at its first
 // place), drops those no longer there and orders the rest. False when a
 // read failed (reported).
+// A record's identifier (packed fields: read and written by value, never
+// through a pointer).
+std::uint32_t idOf(const Mail& m) { return m.MAILID; }
+std::uint32_t idOf(const MsgNmbr& m) { return m.MSGNUMBER; }
+void setId(Mail& m, std::uint32_t id) { m.MAILID = id; }
+void setId(MsgNmbr& m, std::uint32_t id) { m.MSGNUMBER = id; }
+
 template <class Record>
-bool readSorted(Context& ctx, Record& buffer, std::uint32_t Record::*id, engine::KeyRef idKey,
+bool readSorted(Context& ctx, Record& buffer, engine::KeyRef idKey,
                 const std::vector<std::uint32_t>& ids, ResultOrder order, std::vector<std::uint32_t>& sorted) {
   TableUse use(ctx, {Record::FileNo});
   engine::File& table = ctx.fileOf<Record>();
@@ -100,7 +107,7 @@ bool readSorted(Context& ctx, Record& buffer, std::uint32_t Record::*id, engine:
   for (std::uint32_t wanted : ids) {
     if (!seen.insert(wanted).second) continue;
     buffer = Record{};
-    buffer.*id = wanted;
+    setId(buffer, wanted);
     const Err e = table.get(idKey);
     if (e == Err::RecordNotFound) continue;
     if (e != Err::Ok) {
@@ -112,7 +119,7 @@ bool readSorted(Context& ctx, Record& buffer, std::uint32_t Record::*id, engine:
   std::stable_sort(records.begin(), records.end(),
                    [order](const Record& a, const Record& b) { return compareInOrder(a, b, order) < 0; });
   sorted.clear();
-  for (const Record& r : records) sorted.push_back(r.*id);
+  for (const Record& r : records) sorted.push_back(idOf(r));
   return true;
 }
 
@@ -198,8 +205,8 @@ ResortOutcome resort(Context& ctx, ResultSet& list, ResultOrder order, std::opti
   }
   std::vector<std::uint32_t> sorted;
   const bool read = type == DatabaseType::Mail
-                        ? readSorted(ctx, ctx.mai, &Mail::MAILID, Mail::IdKey, list.ids, order, sorted)
-                        : readSorted(ctx, ctx.msg, &MsgNmbr::MSGNUMBER, MsgNmbr::IdKey, list.ids, order, sorted);
+                        ? readSorted(ctx, ctx.mai, Mail::IdKey, list.ids, order, sorted)
+                        : readSorted(ctx, ctx.msg, MsgNmbr::IdKey, list.ids, order, sorted);
   if (!read) {
     outcome.result = ResortResult::ReadFailed;
     return outcome;
