@@ -257,6 +257,7 @@ bool IndexJob::Impl::walkFull() {
   engine::File& rows = occurrences->file();
   engine::File& pur = ctx.fileOf<PUR>();
   MessageText m;
+  const engine::ReadBurst reading = texts->burst();
   for (std::size_t n = 0; n < kSliceMessages; ++n) {
     std::uint32_t id = 0;
     TextRead r = texts->nextId(id);
@@ -412,21 +413,24 @@ bool IndexJob::Impl::walkPartial() {
   std::vector<std::pair<std::uint32_t, std::string>> sliceRows;
   std::vector<std::uint32_t> sliceMessages;
   MessageText m;
-  while (pendingAt < pending.size() && sliceMessages.size() < kSliceMessages) {
-    const TextRead r = texts->read(pending[pendingAt++], m);
-    if (r == TextRead::Failed) return end(IndexResult::Failed);
-    if (r == TextRead::End) continue;
-    std::vector<std::string> found;
-    forEachWord(m, set, options, [&](const WordHit& hit) {
-      if (!stopWords.contains(hit.word)) found.push_back(hit.word);
-    });
-    std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
-    for (std::string& w : found) {
-      ++sliceCounts[w];
-      sliceRows.emplace_back(m.id, std::move(w));
+  {
+    const engine::ReadBurst reading = texts->burst();
+    while (pendingAt < pending.size() && sliceMessages.size() < kSliceMessages) {
+      const TextRead r = texts->read(pending[pendingAt++], m);
+      if (r == TextRead::Failed) return end(IndexResult::Failed);
+      if (r == TextRead::End) continue;
+      std::vector<std::string> found;
+      forEachWord(m, set, options, [&](const WordHit& hit) {
+        if (!stopWords.contains(hit.word)) found.push_back(hit.word);
+      });
+      std::sort(found.begin(), found.end());
+      found.erase(std::unique(found.begin(), found.end()), found.end());
+      for (std::string& w : found) {
+        ++sliceCounts[w];
+        sliceRows.emplace_back(m.id, std::move(w));
+      }
+      sliceMessages.push_back(m.id);
     }
-    sliceMessages.push_back(m.id);
   }
 
   Transaction t(ctx, {&list, &rows, &pur});

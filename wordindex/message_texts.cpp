@@ -111,4 +111,9 @@ TextRead MessageTexts::read(std::uint32_t id, MessageText& out) {
 
 std::int64_t MessageTexts::count() { return headers().records(); }
 
+engine::ReadBurst MessageTexts::burst() {
+  if (mail_) return engine::ReadBurst{&headers(), &ctx_.fileOf<MsgText>()};
+  return engine::ReadBurst{&headers(), &ctx_.fileOf<MsgText>(), &ctx_.fileOf<Threads>()};
+}
+
 }  // namespace qv::wordindex

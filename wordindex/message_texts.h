@@ -51,6 +51,9 @@ class MessageTexts {
   TextRead read(std::uint32_t id, MessageText& out);
   // The number of messages of the database; -1 when it cannot be read.
   std::int64_t count();
+  // Keeps the tables' reads in one read transaction while it lives (for a
+  // slice of messages read at once).
+  engine::ReadBurst burst();
 
  private:
   engine::File& headers();

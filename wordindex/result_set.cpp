@@ -104,6 +104,7 @@ bool readSorted(Context& ctx, Record& buffer, engine::KeyRef idKey,
   engine::File& table = ctx.fileOf<Record>();
   std::vector<Record> records;
   std::unordered_set<std::uint32_t> seen;
+  const engine::ReadBurst reading{&table};
   for (std::uint32_t wanted : ids) {
     if (!seen.insert(wanted).second) continue;
     buffer = Record{};

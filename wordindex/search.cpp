@@ -254,6 +254,7 @@ void Run::go() {
 
   std::optional<Ids> candidates;
   if (anyWord) {
+    const engine::ReadBurst reading{&words_->file(), &rows_->file()};
     std::optional<Ids> all = combine(q_.andWords, true);
     if (!all) return;
     std::optional<Ids> any = combine(q_.orWords, false);
@@ -266,6 +267,8 @@ void Run::go() {
   MessageTexts texts(ctx_);
   TableUse persons(ctx_, {Person::FileNo});
   std::vector<Header> found;
+  const engine::ReadBurst reading = texts.burst();
+  const engine::ReadBurst readingPersons{&ctx_.fileOf<Person>()};
   auto consider = [&](std::uint32_t id) {
     const std::optional<Header> h = header(id);
     if (h && keep(texts, *h)) found.push_back(*h);  // a row of a vanished message is passed over

@@ -72,6 +72,8 @@ class DriverFile {
   virtual void unlock() {}
   virtual Status stream() { return {}; }
   virtual Status flush() { return {}; }
+  virtual Status beginReading() { return {}; }
+  virtual void endReading() {}
   virtual Status records(std::int64_t&) { return unsupported(); }
   virtual Status empty() { return unsupported(); }
   virtual Status build() { return unsupported(); }

@@ -120,6 +120,13 @@ Err File::flush() {
   QV_REQUIRE_OPEN();
   return note(driver_->flush());
 }
+Err File::beginReading() {
+  QV_REQUIRE_OPEN();
+  return note(driver_->beginReading());
+}
+void File::endReading() {
+  if (driver_ && driver_->isOpen()) driver_->endReading();
+}
 std::int64_t File::records() {
   if (!driver_->isOpen()) {
     note(notOpen());

@@ -8,9 +8,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/engine/declaration.h"
 #include "store/engine/driver.h"
@@ -78,6 +80,10 @@ class File {
 
   Err stream();  // groups the following writes for speed until flush()
   Err flush();
+  // A burst of reads in one read transaction: one lock and one check for a
+  // journal to play back instead of one per read (see ReadBurst).
+  Err beginReading();
+  void endReading();
 
   std::int64_t records();  // -1 on error
   Err empty();
@@ -120,6 +126,27 @@ class File {
   FileBinding binding_;
   std::unique_ptr<DriverFile> driver_;
   Status status_;
+};
+
+// Reads of a few tables in one read transaction each, for the life of the
+// object: a search reading the headers of its results, an index run
+// reading a slice of texts. Only reads belong inside (no writes, streams or
+// transactions on these tables), and only short ones: other sessions'
+// writes to the tables wait until it ends, and it sees none of them.
+class ReadBurst {
+ public:
+  ReadBurst(std::initializer_list<File*> files) : files_(files) {
+    for (File* f : files_)
+      if (f->isOpen()) f->beginReading();
+  }
+  ~ReadBurst() {
+    for (File* f : files_) f->endReading();
+  }
+  ReadBurst(const ReadBurst&) = delete;
+  ReadBurst& operator=(const ReadBurst&) = delete;
+
+ private:
+  std::vector<File*> files_;
 };
 
 }  // namespace qv::engine

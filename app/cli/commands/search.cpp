@@ -68,6 +68,8 @@ void printLines(Env& env, Context& ctx, const std::vector<std::uint32_t>& ids) {
   const bool mail = databaseType(ctx.mem.ForumType) == DatabaseType::Mail;
   TableUse tables(ctx, {mail ? Mail::FileNo : MsgNmbr::FileNo, Threads::FileNo, Person::FileNo});
   Listing out({"id", "date", mail ? "subject" : "thread", "sender", "receiver"});
+  const engine::ReadBurst reading{&ctx.fileOf<Mail>(), &ctx.fileOf<MsgNmbr>(), &ctx.fileOf<Threads>(),
+                                  &ctx.fileOf<Person>()};
   for (std::uint32_t id : ids) out.addRow(browseLine(ctx, id, mail));
   print(env.out, out, env.format());
 }

@@ -125,6 +125,7 @@ std::string SqliteFile::metaValue(const std::string& key) const {
 void SqliteFile::close() {
   if (!own_.isOpen()) return;
   if (streaming_) endStream();
+  endReading();
   release();
   unlock();
   b_.session.hubs().closing(this);

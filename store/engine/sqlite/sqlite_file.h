@@ -49,6 +49,8 @@ class SqliteFile final : public DriverFile {
   void unlock() override;
   Status stream() override;
   Status flush() override;
+  Status beginReading() override;
+  void endReading() override;
 
   Status records(std::int64_t& n) override;
   Status empty() override;
@@ -109,6 +111,8 @@ class SqliteFile final : public DriverFile {
   };
 
   Route route();
+  // The connection a read burst keeps its read transaction open on.
+  Conn* reading_ = nullptr;
   // The statement `id` of the route, prepared from makeSql() the first time.
   template <class MakeSql>
   Status prepared(Route& r, int id, MakeSql&& makeSql, sqlite3_stmt*& st) {

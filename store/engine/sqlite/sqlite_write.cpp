@@ -124,6 +124,22 @@ Status SqliteFile::endStream() {
   return c->endStream();
 }
 
+Status SqliteFile::beginReading() {
+  if (reading_ != nullptr) return {};
+  Route r = route();
+  // Inside a transaction or a stream the reads share one already.
+  if (sqlite3_get_autocommit(r.conn->db()) == 0) return {};
+  if (Status s = r.conn->exec("BEGIN"); !s.ok()) return s;
+  reading_ = r.conn;
+  return {};
+}
+
+void SqliteFile::endReading() {
+  if (reading_ == nullptr) return;
+  if (sqlite3_get_autocommit(reading_->db()) == 0) reading_->exec("COMMIT");
+  reading_ = nullptr;
+}
+
 Status SqliteFile::flush() {
   Status s = endStream();
   noteChange();

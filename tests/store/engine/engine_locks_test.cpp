@@ -1,6 +1,6 @@
 // Holds, whole-file locks and transactions, between sessions and processes.
-#include <chrono>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -197,6 +197,41 @@ TEST_F(TransactionTest, ClosingAMemberRollsTheTransactionBack) {
   EXPECT_EQ(fa.records(), 0);
   ASSERT_EQ(fb.open(), Err::Ok);
   EXPECT_EQ(fb.records(), 0);
+}
+
+// A burst of reads shares one read transaction; when it ends, another
+// session writes at once and the burst's handle sees the write. Inside a
+// transaction a burst changes nothing.
+TEST_F(TransactionTest, AReadBurstReadsAndLetsWritersGoWhenItEnds) {
+  for (std::uint32_t n = 1; n <= 3; ++n) addAll(n);
+  engine::Session otherSession{engine};
+  HeaderRec otherRec{};
+  File other{otherSession, headerDecl(), &otherRec};
+  other.setName(dir / "A.TPS");
+  ASSERT_EQ(other.open(), Err::Ok);
+  {
+    const engine::ReadBurst burst{&fa, &fb};
+    for (std::uint32_t n = 1; n <= 3; ++n) {
+      a.NUMBER = n;
+      EXPECT_EQ(fa.get(HeaderKeys::IdKey), Err::Ok);
+    }
+    EXPECT_EQ(fa.records(), 3);
+  }
+  fillHeader(otherRec, 4);
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(other.add(), Err::Ok) << other.errorText();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+  a.NUMBER = 4;
+  EXPECT_EQ(fa.get(HeaderKeys::IdKey), Err::Ok);
+
+  ASSERT_EQ(session.logout(5, {&fa, &fb}), Err::Ok);
+  {
+    const engine::ReadBurst burst{&fa};
+    fillHeader(a, 5);
+    ASSERT_EQ(fa.add(), Err::Ok);
+  }
+  ASSERT_EQ(session.commit(), Err::Ok);
+  EXPECT_EQ(other.records(), 5);
 }
 
 TEST_F(TransactionTest, StreamingGroupsWritesUntilFlush) {
