@@ -83,6 +83,9 @@ void ImportJob::nextDatabase() {
 
 void ImportJob::mergeSlice() {
   engine::File& temp = ctx_.fileOf<NewHR>();
+  // Every mail looks up its carbon copies: one read transaction for the
+  // slice instead of one per mail (the file is only read while merging).
+  const engine::ReadBurst readingCopies{&ctx_.fileOf<CCT>()};
   for (int i = 0; i < batch_; ++i) {
     if (!ctx_.session.inTransaction() && !beginTransaction()) {
       end(false);
