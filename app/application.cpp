@@ -9,6 +9,7 @@
 #include "store/database_list.h"
 #include "store/persons.h"
 #include "store/report.h"
+#include "store/table_use.h"
 #include "store/data_path.h"
 #include "store/utilities.h"
 
@@ -73,9 +74,13 @@ void Application::start(const std::filesystem::path& home) {
   AutoPath(ctx, kAutoPathGet, kItemIndexDir, 0, index);
   ctx.MasIdxPath = index.empty() ? ctx.mem.FileDir : index;
 
-  // 4. The settings.
-  if (loadSettings(ctx) == kSettingsNotDone || loadWindowLayouts(ctx) == kSettingsNotDone)
-    throw Halt("The settings cannot be loaded");
+  // 4. The settings. The Control table stays open while they load: one
+  // open instead of one per settings record.
+  {
+    const TableUse control(ctx, {Control::FileNo});
+    if (loadSettings(ctx) == kSettingsNotDone || loadWindowLayouts(ctx) == kSettingsNotDone)
+      throw Halt("The settings cannot be loaded");
+  }
 
   // 5. The upgrade reset of window layouts.
   if (generalSetting(ctx, kItemProgramVersion) < kFirstVersionWithLayouts) {
@@ -89,10 +94,14 @@ void Application::start(const std::filesystem::path& home) {
     WindowPos2(ctx, kLayoutReset, 0, none);
     ListCol(ctx, kLayoutReset, 0, widths);
   }
+  // The version of the stored data; written when it changes (not on every
+  // start, which would make each command write the configuration).
   std::int32_t version = kVersion;
   std::string unused;
-  Konfig(ctx, kKonfigSetGeneral, kItemProgramVersion, version, 0, unused);
-  Konfig(ctx, kKonfigSaveGeneral, 0, version, 0, unused);
+  if (generalSetting(ctx, kItemProgramVersion) != version) {
+    Konfig(ctx, kKonfigSetGeneral, kItemProgramVersion, version, 0, unused);
+    Konfig(ctx, kKonfigSaveGeneral, 0, version, 0, unused);
+  }
 
   // 6. A due task may start once no work window is open.
   lowerWorkWindows();

@@ -232,7 +232,10 @@ void Run::go() {
   mail_ = databaseType(ctx_.mem.ForumType) == DatabaseType::Mail;
   words_ = std::make_unique<IndexTable>(ctx_, WordList::FileNo);
   rows_ = std::make_unique<IndexTable>(ctx_, MasIdx::FileNo);
-  if (words_->status() != Err::Ok || rows_->status() != Err::Ok || words_->file().records() == 0) {
+  // An index without a single word was never built (reading the first row
+  // is cheap; counting them is not).
+  const bool noWords = words_->status() == Err::Ok && (words_->file().set() != Err::Ok || words_->file().next() != Err::Ok);
+  if (words_->status() != Err::Ok || rows_->status() != Err::Ok || noWords) {
     const bool broken = words_->needsRebuild() || rows_->needsRebuild();
     out_.result = broken || words_->status() == Err::Ok ? SearchResult::IndexNotReady : SearchResult::Failed;
     out_.note = healthText(broken ? IndexHealth::NeedsRebuild : IndexHealth::Missing);

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <map>
+#include <unordered_map>
 
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
@@ -34,7 +35,16 @@ const std::map<std::string, ResultOrder> kOrders = {
     {"subject", ResultOrder::Subject}};
 
 // One result as the browse shows it: date, subject, sender, receiver.
-std::vector<Value> browseLine(Context& ctx, std::uint32_t id, bool mail) {
+// Persons repeat from line to line: each is read once.
+using PersonTexts = std::unordered_map<std::uint32_t, std::string>;
+
+const std::string& person(Context& ctx, PersonTexts& known, std::uint32_t id) {
+  auto [it, added] = known.try_emplace(id);
+  if (added) it->second = personText(ctx, id);
+  return it->second;
+}
+
+std::vector<Value> browseLine(Context& ctx, PersonTexts& persons, std::uint32_t id, bool mail) {
   std::int32_t date = 0;
   std::string subject;
   std::uint32_t from = 0, to = 0;
@@ -61,7 +71,7 @@ std::vector<Value> browseLine(Context& ctx, std::uint32_t id, bool mail) {
   }
   while (!subject.empty() && subject.back() == ' ') subject.pop_back();
   return {static_cast<std::int64_t>(id), text(date != 0 ? dates::formatDate(date, dates::kDateYyyyMmDd) : ""),
-          text(subject), text(personText(ctx, from)), text(personText(ctx, to))};
+          text(subject), text(person(ctx, persons, from)), text(person(ctx, persons, to))};
 }
 
 void printLines(Env& env, Context& ctx, const std::vector<std::uint32_t>& ids) {
@@ -70,7 +80,8 @@ void printLines(Env& env, Context& ctx, const std::vector<std::uint32_t>& ids) {
   Listing out({"id", "date", mail ? "subject" : "thread", "sender", "receiver"});
   const engine::ReadBurst reading{&ctx.fileOf<Mail>(), &ctx.fileOf<MsgNmbr>(), &ctx.fileOf<Threads>(),
                                   &ctx.fileOf<Person>()};
-  for (std::uint32_t id : ids) out.addRow(browseLine(ctx, id, mail));
+  PersonTexts persons;
+  for (std::uint32_t id : ids) out.addRow(browseLine(ctx, persons, id, mail));
   print(env.out, out, env.format());
 }
 
