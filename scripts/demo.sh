@@ -149,3 +149,8 @@ top=$(q --json words --db "$jane" --top 1 | sed -n 's/.*"word": "\([^"]*\)".*/\1
 q search --db "$jane" "$top"
 q search --db "$jane" --sort sender "$top" OR mail
 q index --db "$jane" --recount
+
+# A found mail in the text pane, as a browse shows it.
+echo
+found=$(q --json search --db "$jane" --stored | sed -n 's/.*"id": \([0-9]*\).*/\1/p' | head -n 1)
+q show --db "$jane" "$found"
