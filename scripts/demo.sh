@@ -149,3 +149,8 @@ top=$(q --json words --db "$jane" --top 1 | sed -n 's/.*"word": "\([^"]*\)".*/\1
 q search --db "$jane" "$top"
 q search --db "$jane" --sort sender "$top" OR mail
 q index --db "$jane" --recount
+
+# The thread tree: the reply tree of the thread that holds a forum message,
+# the message itself marked.
+echo
+q tree 412350 --db "$club"
