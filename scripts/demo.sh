@@ -154,3 +154,8 @@ q index --db "$jane" --recount
 echo
 found=$(q --json search --db "$jane" --stored | sed -n 's/.*"id": \([0-9]*\).*/\1/p' | head -n 1)
 q show --db "$jane" "$found"
+
+# The thread tree: the reply tree of the thread that holds a forum message,
+# the message itself marked.
+echo
+q tree 412350 --db "$club"

@@ -55,6 +55,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addIndexCommands(app, env);
   addSearchCommand(app, env);
   addShowCommand(app, env);
+  addTreeCommand(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

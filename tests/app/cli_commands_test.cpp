@@ -118,5 +118,34 @@ TEST_F(CliTest, ConfigurationAndInfo) {
   EXPECT_TRUE(hasField(r.out, "next identifier", "250000")) << r.out;
 }
 
+TEST_F(CliTest, TreeDrawsTheThreadOfAMessageAndRefusesMailDatabases) {
+  Run r = run({"--json", "db", "add-forum", "Capture Club"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string club = r.out.substr(r.out.find("\"id\": ") + 6, 6);
+  r = run({"import", "--format", "TAPCIS 5.x", "--method", "files", "--path", QV_SOURCE_DIR "/samples/capture",
+           "--file", "TAPCIS5-FORUM.MSG", "--forum", "--forum-db", club, "--no-index"});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  // 412350 answers 412345 and is answered by 412360.
+  r = run({"tree", "412350", "--db", club});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "  Jane Doe 412345\n>   John Smith 412350\n      Jane Doe 412360\n");
+  r = run({"--json", "tree", "412345", "--db", club});
+  EXPECT_NE(r.out.find("{\"number\": 412345, \"level\": 0, \"text\": \"Jane Doe 412345\", \"current\": true}"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("{\"number\": 412360, \"level\": 2, \"text\": \"Jane Doe 412360\", \"current\": false}"),
+            std::string::npos)
+      << r.out;
+
+  r = run({"tree", "999", "--db", club});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("There is no message 999 in this database."), std::string::npos) << r.err;
+  r = run({"--json", "db", "add-mail", "Jane Smith", "jane@example.org"});
+  r = run({"tree", "412350", "--db", r.out.substr(r.out.find("\"id\": ") + 6, 6)});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Mail databases have no threads."), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace qv::test
