@@ -1,0 +1,35 @@
+#pragma once
+// The name copies of a person in the message tables of the active database:
+// finding the messages that name a person along one of the name keys, and
+// the name copy a last name gives.
+//
+// The keys begin with the name copy and the person's identifier, so one
+// person's messages stand together under each key. The walks return record
+// positions rather than rewriting while walking: a rewrite changes the very
+// key being walked and would move the record ahead of (or behind) the walk.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "store/context.h"
+#include "store/engine/driver.h"
+
+namespace qv::browse {
+
+// Which name copy of a message names the person.
+enum class NameRole { Sender, Receiver, Partner };
+
+// The positions of the forum or newsgroup messages (MsgNmbr, open) whose
+// sender (MSG:FromKey) or receiver (MSG:ToKey) copy is `lastName`'s first 10
+// characters and whose identifier is `personId`, in key order. Partner is
+// not a role of these messages and gives none. Uses ctx.msg.
+std::vector<engine::Position> messagesNaming(Context& ctx, NameRole role, std::string_view lastName,
+                                            std::uint32_t personId);
+
+// The same for mails (Mail, open), along MAI:FromKey, MAI:ToKey or
+// MAI:PairKey (whose copy holds 25 characters). Uses ctx.mai.
+std::vector<engine::Position> mailsNaming(Context& ctx, NameRole role, std::string_view lastName,
+                                         std::uint32_t personId);
+
+}  // namespace qv::browse
