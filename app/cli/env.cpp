@@ -54,6 +54,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addStopWordsCommands(app, env);
   addIndexCommands(app, env);
   addSearchCommand(app, env);
+  addPersonsCommands(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

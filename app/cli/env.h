@@ -67,6 +67,7 @@ void addDefinitionsCommands(CLI::App& app, Env& env);
 void addStopWordsCommands(CLI::App& app, Env& env);
 void addIndexCommands(CLI::App& app, Env& env);
 void addSearchCommand(CLI::App& app, Env& env);
+void addPersonsCommands(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);
