@@ -8,6 +8,7 @@
 // positions rather than rewriting while walking: a rewrite changes the very
 // key being walked and would move the record ahead of (or behind) the walk.
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -22,14 +23,15 @@ enum class NameRole { Sender, Receiver, Partner };
 
 // The positions of the forum or newsgroup messages (MsgNmbr, open) whose
 // sender (MSG:FromKey) or receiver (MSG:ToKey) copy is `lastName`'s first 10
-// characters and whose identifier is `personId`, in key order. Partner is
+// characters and whose identifier is `personId`, in key order (newest first). Partner is
 // not a role of these messages and gives none. Uses ctx.msg.
+// At most `limit` of them.
 std::vector<engine::Position> messagesNaming(Context& ctx, NameRole role, std::string_view lastName,
-                                            std::uint32_t personId);
+                                            std::uint32_t personId, std::size_t limit = SIZE_MAX);
 
 // The same for mails (Mail, open), along MAI:FromKey, MAI:ToKey or
 // MAI:PairKey (whose copy holds 25 characters). Uses ctx.mai.
 std::vector<engine::Position> mailsNaming(Context& ctx, NameRole role, std::string_view lastName,
-                                         std::uint32_t personId);
+                                         std::uint32_t personId, std::size_t limit = SIZE_MAX);
 
 }  // namespace qv::browse

@@ -1,5 +1,6 @@
 #include "browse/persons_list.h"
 
+#include "browse/person_copies.h"
 #include "browse/person_texts.h"
 #include "store/dispatcher.h"
 #include "store/domain.h"
@@ -46,13 +47,8 @@ namespace {
 
 std::optional<SenderMessage> firstMail(Context& ctx, const Person& p) {
   TableUse use(ctx, {Mail::FileNo});
-  engine::File& f = ctx.fileOf<Mail>();
-  const FixedString<10> alpha(p.LASTNAME.view());
-  ctx.mai = Mail{};
-  ctx.mai.FROMALPHA = alpha;
-  ctx.mai.FROMID = p.PERSONID;
-  f.setFrom(Mail::FromKey);
-  if (f.next() != engine::Err::Ok || ctx.mai.FROMID != p.PERSONID || !(ctx.mai.FROMALPHA == alpha)) return std::nullopt;
+  const auto found = mailsNaming(ctx, NameRole::Sender, p.LASTNAME.view(), p.PERSONID, 1);
+  if (found.empty() || ctx.fileOf<Mail>().getPosition(found.front()) != engine::Err::Ok) return std::nullopt;
   const Mail& m = ctx.mai;
   SenderMessage s;
   s.number = m.MAILID;
@@ -65,13 +61,8 @@ std::optional<SenderMessage> firstMail(Context& ctx, const Person& p) {
 
 std::optional<SenderMessage> firstMessage(Context& ctx, const Person& p) {
   TableUse use(ctx, {MsgNmbr::FileNo});
-  engine::File& f = ctx.fileOf<MsgNmbr>();
-  const FixedString<10> alpha(p.LASTNAME.view());
-  ctx.msg = MsgNmbr{};
-  ctx.msg.FROMALPHA = alpha;
-  ctx.msg.FROMID = p.PERSONID;
-  f.setFrom(MsgNmbr::FromKey);
-  if (f.next() != engine::Err::Ok || ctx.msg.FROMID != p.PERSONID || !(ctx.msg.FROMALPHA == alpha)) return std::nullopt;
+  const auto found = messagesNaming(ctx, NameRole::Sender, p.LASTNAME.view(), p.PERSONID, 1);
+  if (found.empty() || ctx.fileOf<MsgNmbr>().getPosition(found.front()) != engine::Err::Ok) return std::nullopt;
   const MsgNmbr& m = ctx.msg;
   SenderMessage s;
   s.number = m.MSGNUMBER;
