@@ -15,6 +15,7 @@
 
 #include "store/context.h"
 #include "store/engine/driver.h"
+#include "store/records.h"
 
 namespace qv::browse {
 
@@ -33,5 +34,19 @@ std::vector<engine::Position> messagesNaming(Context& ctx, NameRole role, std::s
 // MAI:PairKey (whose copy holds 25 characters). Uses ctx.mai.
 std::vector<engine::Position> mailsNaming(Context& ctx, NameRole role, std::string_view lastName,
                                          std::uint32_t personId, std::size_t limit = SIZE_MAX);
+
+// Reads each record at `positions` of `file`, lets `change` set its fields
+// in the table's buffer and rewrites it (UppDat, mode 8). False at the first
+// record that cannot be read or written; a failed write was reported and
+// rolled the caller's transaction back.
+template <class Change>
+bool rewriteAt(Context& ctx, engine::File& file, const std::vector<engine::Position>& positions, Change change) {
+  for (const engine::Position pos : positions) {
+    if (file.getPosition(pos) != engine::Err::Ok) return false;
+    change();
+    if (UppDat(ctx, file, kUppPut, kRollback) != kUppDatDone) return false;
+  }
+  return true;
+}
 
 }  // namespace qv::browse

@@ -28,45 +28,38 @@ bool readPerson(Context& ctx, std::uint32_t id, Person& into) {
 
 bool repointMails(Context& ctx, const Person& from, const Person& kept) {
   engine::File& f = ctx.fileOf<Mail>();
-  for (const NameRole role : {NameRole::Partner, NameRole::Sender, NameRole::Receiver}) {
-    for (const engine::Position pos : mailsNaming(ctx, role, from.LASTNAME.view(), from.PERSONID)) {
-      if (f.getPosition(pos) != engine::Err::Ok) return false;
-      switch (role) {
-        case NameRole::Partner:
-          ctx.mai.PAIRID = kept.PERSONID;
-          ctx.mai.PAIRALPHA = kept.LASTNAME.view();
-          break;
-        case NameRole::Sender:
-          ctx.mai.FROMID = kept.PERSONID;
-          ctx.mai.FROMALPHA = kept.LASTNAME.view();
-          break;
-        case NameRole::Receiver:
-          ctx.mai.TOID = kept.PERSONID;
-          ctx.mai.TOALPHA = kept.LASTNAME.view();
-          break;
-      }
-      if (UppDat(ctx, f, kUppPut, kRollback) != kUppDatDone) return false;
-    }
-  }
-  return true;
+  const auto partner = mailsNaming(ctx, NameRole::Partner, from.LASTNAME.view(), from.PERSONID);
+  const auto sender = mailsNaming(ctx, NameRole::Sender, from.LASTNAME.view(), from.PERSONID);
+  const auto receiver = mailsNaming(ctx, NameRole::Receiver, from.LASTNAME.view(), from.PERSONID);
+  return rewriteAt(ctx, f, partner,
+                   [&] {
+                     ctx.mai.PAIRID = kept.PERSONID;
+                     ctx.mai.PAIRALPHA = kept.LASTNAME.view();
+                   }) &&
+         rewriteAt(ctx, f, sender,
+                   [&] {
+                     ctx.mai.FROMID = kept.PERSONID;
+                     ctx.mai.FROMALPHA = kept.LASTNAME.view();
+                   }) &&
+         rewriteAt(ctx, f, receiver, [&] {
+           ctx.mai.TOID = kept.PERSONID;
+           ctx.mai.TOALPHA = kept.LASTNAME.view();
+         });
 }
 
 bool repointMessages(Context& ctx, const Person& from, const Person& kept) {
   engine::File& f = ctx.fileOf<MsgNmbr>();
-  for (const NameRole role : {NameRole::Receiver, NameRole::Sender}) {
-    for (const engine::Position pos : messagesNaming(ctx, role, from.LASTNAME.view(), from.PERSONID)) {
-      if (f.getPosition(pos) != engine::Err::Ok) return false;
-      if (role == NameRole::Receiver) {
-        ctx.msg.TOID = kept.PERSONID;
-        ctx.msg.TOALPHA = kept.LASTNAME.view();
-      } else {
-        ctx.msg.FROMID = kept.PERSONID;
-        ctx.msg.FROMALPHA = kept.LASTNAME.view();
-      }
-      if (UppDat(ctx, f, kUppPut, kRollback) != kUppDatDone) return false;
-    }
-  }
-  return true;
+  const auto receiver = messagesNaming(ctx, NameRole::Receiver, from.LASTNAME.view(), from.PERSONID);
+  const auto sender = messagesNaming(ctx, NameRole::Sender, from.LASTNAME.view(), from.PERSONID);
+  return rewriteAt(ctx, f, receiver,
+                   [&] {
+                     ctx.msg.TOID = kept.PERSONID;
+                     ctx.msg.TOALPHA = kept.LASTNAME.view();
+                   }) &&
+         rewriteAt(ctx, f, sender, [&] {
+           ctx.msg.FROMID = kept.PERSONID;
+           ctx.msg.FROMALPHA = kept.LASTNAME.view();
+         });
 }
 
 bool moveAliases(Context& ctx, const Person& from, const Person& kept) {
@@ -76,11 +69,7 @@ bool moveAliases(Context& ctx, const Person& from, const Person& kept) {
   ctx.pli.PERSONID = from.PERSONID;
   f.setFrom(PLINK::PersonKey);
   while (f.next() == engine::Err::Ok && ctx.pli.PERSONID == from.PERSONID) own.push_back(f.position());
-  for (const engine::Position pos : own) {
-    if (f.getPosition(pos) != engine::Err::Ok) return false;
-    ctx.pli.PERSONID = kept.PERSONID;
-    if (UppDat(ctx, f, kUppPut, kRollback) != kUppDatDone) return false;
-  }
+  if (!rewriteAt(ctx, f, own, [&] { ctx.pli.PERSONID = kept.PERSONID; })) return false;
   ctx.pli = PLINK{};
   ctx.pli.PERSONSTRING = from.PERSONSTRING;
   if (f.get(PLINK::StringKey) == engine::Err::Ok) return true;

@@ -29,36 +29,23 @@ bool rewriteMailCopies(Context& ctx, std::string_view oldLast, std::string_view 
   engine::File& f = ctx.fileOf<Mail>();
   const auto from = mailsNaming(ctx, NameRole::Sender, oldLast, id);
   const auto to = mailsNaming(ctx, NameRole::Receiver, oldLast, id);
-  for (const engine::Position pos : from) {
-    if (f.getPosition(pos) != engine::Err::Ok) return false;
-    ctx.mai.FROMALPHA = newLast;
-    if (ctx.mai.PAIRID == id) ctx.mai.PAIRALPHA = newLast;
-    if (UppDat(ctx, f, kUppPut, kRollback) != kUppDatDone) return false;
-  }
-  for (const engine::Position pos : to) {
-    if (f.getPosition(pos) != engine::Err::Ok) return false;
-    ctx.mai.TOALPHA = newLast;
-    if (ctx.mai.PAIRID == id) ctx.mai.PAIRALPHA = newLast;
-    if (UppDat(ctx, f, kUppPut, kRollback) != kUppDatDone) return false;
-  }
-  return true;
+  return rewriteAt(ctx, f, from,
+                   [&] {
+                     ctx.mai.FROMALPHA = newLast;
+                     if (ctx.mai.PAIRID == id) ctx.mai.PAIRALPHA = newLast;
+                   }) &&
+         rewriteAt(ctx, f, to, [&] {
+           ctx.mai.TOALPHA = newLast;
+           if (ctx.mai.PAIRID == id) ctx.mai.PAIRALPHA = newLast;
+         });
 }
 
 bool rewriteMessageCopies(Context& ctx, std::string_view oldLast, std::string_view newLast, std::uint32_t id) {
   engine::File& f = ctx.fileOf<MsgNmbr>();
   const auto from = messagesNaming(ctx, NameRole::Sender, oldLast, id);
   const auto to = messagesNaming(ctx, NameRole::Receiver, oldLast, id);
-  for (const engine::Position pos : from) {
-    if (f.getPosition(pos) != engine::Err::Ok) return false;
-    ctx.msg.FROMALPHA = newLast;
-    if (UppDat(ctx, f, kUppPut, kRollback) != kUppDatDone) return false;
-  }
-  for (const engine::Position pos : to) {
-    if (f.getPosition(pos) != engine::Err::Ok) return false;
-    ctx.msg.TOALPHA = newLast;
-    if (UppDat(ctx, f, kUppPut, kRollback) != kUppDatDone) return false;
-  }
-  return true;
+  return rewriteAt(ctx, f, from, [&] { ctx.msg.FROMALPHA = newLast; }) &&
+         rewriteAt(ctx, f, to, [&] { ctx.msg.TOALPHA = newLast; });
 }
 
 // Renames the active database in the list and in its REF.

@@ -45,17 +45,23 @@ std::optional<Person> findPerson(Context& ctx, std::uint32_t id) {
 
 namespace {
 
-std::optional<SenderMessage> firstMail(Context& ctx, const Person& p) {
-  TableUse use(ctx, {Mail::FileNo});
-  const auto found = mailsNaming(ctx, NameRole::Sender, p.LASTNAME.view(), p.PERSONID, 1);
-  if (found.empty() || ctx.fileOf<Mail>().getPosition(found.front()) != engine::Err::Ok) return std::nullopt;
-  const Mail& m = ctx.mai;
+// The sender and receiver of a message or a mail.
+template <class Record>
+SenderMessage partiesOf(const Record& m) {
   SenderMessage s;
-  s.number = m.MAILID;
   s.fromId = m.FROMID;
   s.fromAlpha = m.FROMALPHA;
   s.toId = m.TOID;
   s.toAlpha = m.TOALPHA;
+  return s;
+}
+
+std::optional<SenderMessage> firstMail(Context& ctx, const Person& p) {
+  TableUse use(ctx, {Mail::FileNo});
+  const auto found = mailsNaming(ctx, NameRole::Sender, p.LASTNAME.view(), p.PERSONID, 1);
+  if (found.empty() || ctx.fileOf<Mail>().getPosition(found.front()) != engine::Err::Ok) return std::nullopt;
+  SenderMessage s = partiesOf(ctx.mai);
+  s.number = ctx.mai.MAILID;
   return s;
 }
 
@@ -64,15 +70,11 @@ std::optional<SenderMessage> firstMessage(Context& ctx, const Person& p) {
   const auto found = messagesNaming(ctx, NameRole::Sender, p.LASTNAME.view(), p.PERSONID, 1);
   if (found.empty() || ctx.fileOf<MsgNmbr>().getPosition(found.front()) != engine::Err::Ok) return std::nullopt;
   const MsgNmbr& m = ctx.msg;
-  SenderMessage s;
+  SenderMessage s = partiesOf(m);
   s.number = m.MSGNUMBER;
   s.threadNumber = m.THREADNUMBER;
   s.threadAlpha = m.THREADALPHA;
   s.section = m.SECSYSID;
-  s.fromId = m.FROMID;
-  s.fromAlpha = m.FROMALPHA;
-  s.toId = m.TOID;
-  s.toAlpha = m.TOALPHA;
   return s;
 }
 

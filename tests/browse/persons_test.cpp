@@ -218,6 +218,8 @@ TEST_F(PersonsTest, MergingMovesMessagesAndAliasesAndAddsTheMergedStringOnce) {
   const std::uint32_t bob = personId("BOB RAY 70001,2");
   const std::uint32_t carl = personId("CARL FOX 70001,3");
   const std::uint32_t silent = addPersonWithoutMessages("Sam Sly", "70001,9");
+  EXPECT_FALSE(browse::firstMessageFrom(*ctx, silent).has_value());
+  EXPECT_TRUE(shown("No messages from address 70001,9"));
 
   // A person without messages only leaves its string behind as an alias.
   auto s = browse::mergePersons(*ctx, bob, {silent});
