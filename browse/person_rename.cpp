@@ -1,6 +1,7 @@
 #include "browse/person_rename.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "browse/person_copies.h"
@@ -68,12 +69,13 @@ RenameResult renamePerson(Context& ctx, const Person& opened, std::string_view l
   TableUse use(ctx, mail ? std::initializer_list<int>{Mail::FileNo, Person::FileNo, Forums::FileNo, REF::FileNo}
                          : std::initializer_list<int>{MsgNmbr::FileNo, Person::FileNo});
   engine::File& persons = ctx.fileOf<Person>();
-  std::initializer_list<engine::File*> files =
-      mail ? std::initializer_list<engine::File*>{&ctx.fileOf<Mail>(), &persons, &ctx.fileOf<Forums>(),
-                                                  &ctx.fileOf<REF>()}
-           : std::initializer_list<engine::File*>{&ctx.fileOf<MsgNmbr>(), &persons};
-  Transaction t(ctx, files);
-  if (!t.started()) return result;
+  std::optional<Transaction> t;
+  if (mail)
+    t.emplace(ctx, std::initializer_list<engine::File*>{&ctx.fileOf<Mail>(), &persons, &ctx.fileOf<Forums>(),
+                                                        &ctx.fileOf<REF>()});
+  else
+    t.emplace(ctx, std::initializer_list<engine::File*>{&ctx.fileOf<MsgNmbr>(), &persons});
+  if (!t->started()) return result;
 
   ctx.per = Person{};
   ctx.per.PERSONID = opened.PERSONID;
@@ -101,7 +103,7 @@ RenameResult renamePerson(Context& ctx, const Person& opened, std::string_view l
                          : rewriteMessageCopies(ctx, opened.LASTNAME.view(), newLast.view(), opened.PERSONID);
     if (!ok) return result;
   }
-  if (!t.commit()) return result;
+  if (!t->commit()) return result;
 
   if (owner) {
     ctx.mem.Description = databaseName;
