@@ -56,6 +56,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addSearchCommand(app, env);
   addShowCommand(app, env);
   addTreeCommand(app, env);
+  addPersonsCommands(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

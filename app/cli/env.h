@@ -69,6 +69,7 @@ void addIndexCommands(CLI::App& app, Env& env);
 void addSearchCommand(CLI::App& app, Env& env);
 void addShowCommand(CLI::App& app, Env& env);
 void addTreeCommand(CLI::App& app, Env& env);
+void addPersonsCommands(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);
