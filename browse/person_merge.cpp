@@ -97,7 +97,7 @@ bool mergeOne(Context& ctx, bool mail, std::uint32_t keptId, std::uint32_t id, s
                   moveAliases(ctx, from, kept) && readPerson(ctx, id, from) &&
                   UppDat(ctx, persons, kUppDelete, kRollback) == kUppDatDone;
   if (!ok || !t.commit()) return false;
-  lastDate = std::max(lastDate, from.LASTDATE);
+  lastDate = std::max(lastDate, std::int32_t{from.LASTDATE});  // a packed field: by value
   return true;
 }
 
@@ -115,7 +115,7 @@ bool refreshKept(Context& ctx, bool mail, std::uint32_t keptId, std::int32_t las
     ctx.per.FROMCOUNT = 0;
     ctx.per.TOCOUNT = 0;
   }
-  ctx.per.LASTDATE = std::max(ctx.per.LASTDATE, lastDate);
+  ctx.per.LASTDATE = std::max(std::int32_t{ctx.per.LASTDATE}, lastDate);
   if (std::memcmp(&before, &ctx.per, sizeof(Person)) == 0) {
     persons.release();
     return true;

@@ -79,7 +79,7 @@ class PersonsTest : public ImportTest {
     engine::File& f = ctx->fileOf<MsgNmbr>();
     f.set();
     while (f.next() == Err::Ok)
-      copies[ctx->msg.MSGNUMBER] = std::to_string(ctx->msg.FROMID) + "/" + ctx->msg.FROMALPHA.str() + ">" +
+      copies[std::uint32_t{ctx->msg.MSGNUMBER}] = std::to_string(ctx->msg.FROMID) + "/" + ctx->msg.FROMALPHA.str() + ">" +
                                    std::to_string(ctx->msg.TOID) + "/" + ctx->msg.TOALPHA.str();
     return copies;
   }
@@ -90,7 +90,7 @@ class PersonsTest : public ImportTest {
     engine::File& f = ctx->fileOf<Mail>();
     f.set();
     while (f.next() == Err::Ok)
-      copies[ctx->mai.MAILID] = std::to_string(ctx->mai.FROMID) + "/" + ctx->mai.FROMALPHA.str() + ">" +
+      copies[std::uint32_t{ctx->mai.MAILID}] = std::to_string(ctx->mai.FROMID) + "/" + ctx->mai.FROMALPHA.str() + ">" +
                                 std::to_string(ctx->mai.TOID) + "/" + ctx->mai.TOALPHA.str() + " pair " +
                                 std::to_string(ctx->mai.PAIRID) + "/" + ctx->mai.PAIRALPHA.str();
     return copies;
@@ -237,8 +237,8 @@ TEST_F(PersonsTest, MergingMovesMessagesAndAliasesAndAddsTheMergedStringOnce) {
   const std::string a = std::to_string(ann) + "/Lee";
   for (const auto& [number, copies] : messageCopies()) EXPECT_EQ(copies, a + ">" + a) << number;
   const Person kept = person(ann);
-  EXPECT_EQ(kept.FROMCOUNT, 3u);
-  EXPECT_EQ(kept.TOCOUNT, 3u);
+  EXPECT_EQ(+kept.FROMCOUNT, 3u);
+  EXPECT_EQ(+kept.TOCOUNT, 3u);
 }
 
 TEST_F(PersonsTest, TheMailOwnerIsNeverMergedAwayButMayKeep) {
@@ -260,8 +260,8 @@ TEST_F(PersonsTest, TheMailOwnerIsNeverMergedAwayButMayKeep) {
     EXPECT_NE(copies.find(" pair " + b), std::string::npos) << copies;
   }
   const Person kept = person(bob);
-  EXPECT_EQ(kept.FROMCOUNT, 2u);
-  EXPECT_EQ(kept.TOCOUNT, 1u);
+  EXPECT_EQ(+kept.FROMCOUNT, 2u);
+  EXPECT_EQ(+kept.TOCOUNT, 1u);
 
   // The owner as the kept person.
   s = browse::mergePersons(*ctx, jane, {bob});
