@@ -51,7 +51,10 @@ bool takeTurn(Context& ctx, LockFile& lock, bool exclusive) {
 // file is missing or does not hold a number and a line end.
 std::optional<std::uint32_t> readOwner(const Context& ctx) {
   std::ifstream in(ownerFile(ctx), std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // A number and a line end: anything longer is not what a store wrote.
+  char buffer[32] = {};
+  in.read(buffer, sizeof buffer);
+  const std::string text(buffer, static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
   std::uint32_t id = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), id);
   if (ec != std::errc() || end == text.data() || std::string_view(end, text.data() + text.size()) != "\n")
