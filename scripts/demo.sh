@@ -155,6 +155,11 @@ echo
 found=$(q --json search --db "$jane" --stored | sed -n 's/.*"id": \([0-9]*\).*/\1/p' | head -n 1)
 q show --db "$jane" "$found"
 
+# The message browse: the first page of Capture Club by date, each line with
+# its effective status.
+echo
+q browse --db "$club" --count 5
+
 # The thread tree: the reply tree of the thread that holds a forum message,
 # the message itself marked.
 echo

@@ -55,6 +55,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addIndexCommands(app, env);
   addSearchCommand(app, env);
   addShowCommand(app, env);
+  addBrowseCommand(app, env);
   addStatusCommand(app, env);
   addTreeCommand(app, env);
   addPersonsCommands(app, env);

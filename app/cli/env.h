@@ -68,6 +68,7 @@ void addStopWordsCommands(CLI::App& app, Env& env);
 void addIndexCommands(CLI::App& app, Env& env);
 void addSearchCommand(CLI::App& app, Env& env);
 void addShowCommand(CLI::App& app, Env& env);
+void addBrowseCommand(CLI::App& app, Env& env);
 void addStatusCommand(CLI::App& app, Env& env);
 void addTreeCommand(CLI::App& app, Env& env);
 void addPersonsCommands(CLI::App& app, Env& env);

@@ -118,7 +118,7 @@ TEST_F(CliTest, ConfigurationAndInfo) {
   EXPECT_TRUE(hasField(r.out, "next identifier", "250000")) << r.out;
 }
 
-TEST_F(CliTest, TreeDrawsTheThreadOfAMessageAndRefusesMailDatabases) {
+TEST_F(CliTest, BrowseAndTreeShowAForumAndTheTreeRefusesMailDatabases) {
   Run r = run({"--json", "db", "add-forum", "Capture Club"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string club = r.out.substr(r.out.find("\"id\": ") + 6, 6);
@@ -137,6 +137,18 @@ TEST_F(CliTest, TreeDrawsTheThreadOfAMessageAndRefusesMailDatabases) {
   EXPECT_NE(r.out.find("{\"number\": 412360, \"level\": 2, \"text\": \"Jane Doe 412360\", \"current\": false}"),
             std::string::npos)
       << r.out;
+
+  // The browse of the same forum: a thread's page starting at a message,
+  // each line with its persons, section and status.
+  r = run({"browse", "--db", club, "--view", "thread", "--at", "412345", "--count", "2"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("412345  1995-"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("412350  1995-10-12  Laser printer fonts  Smith,John <71234,567>  Doe,Jane <76543,210>"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("412360"), std::string::npos) << r.out;  // the page holds two lines
+  r = run({"status", "thread", "412350", "keep", "--db", club});
+  EXPECT_EQ(r.status, 1);  // a message number is not a thread number
 
   r = run({"tree", "999", "--db", club});
   EXPECT_EQ(r.status, 1);
