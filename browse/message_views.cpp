@@ -112,25 +112,20 @@ std::vector<MsgNmbr> MessagePager::first(std::size_t count) {
   return e == Err::Ok ? walk(true, count, false) : std::vector<MsgNmbr>{};
 }
 
-std::vector<MsgNmbr> MessagePager::after(std::uint32_t from, std::size_t count) {
+// A page from message `from` (not included) in one direction of the view's key.
+std::vector<MsgNmbr> MessagePager::beside(std::uint32_t from, std::size_t count, bool forward) {
   TableUse use(ctx_, {MsgNmbr::FileNo});
   engine::File& messages = ctx_.fileOf<MsgNmbr>();
   ctx_.msg = MsgNmbr{};
   ctx_.msg.MSGNUMBER = from;
   if (messages.get(MsgNmbr::IdKey) != Err::Ok || !inView(ctx_.msg)) return {};
   if (messages.setPosition(key_, messages.position()) != Err::Ok) return {};
-  return walk(true, count, true);
+  return walk(forward, count, true);
 }
 
-std::vector<MsgNmbr> MessagePager::before(std::uint32_t from, std::size_t count) {
-  TableUse use(ctx_, {MsgNmbr::FileNo});
-  engine::File& messages = ctx_.fileOf<MsgNmbr>();
-  ctx_.msg = MsgNmbr{};
-  ctx_.msg.MSGNUMBER = from;
-  if (messages.get(MsgNmbr::IdKey) != Err::Ok || !inView(ctx_.msg)) return {};
-  if (messages.setPosition(key_, messages.position()) != Err::Ok) return {};
-  return walk(false, count, true);
-}
+std::vector<MsgNmbr> MessagePager::after(std::uint32_t from, std::size_t count) { return beside(from, count, true); }
+
+std::vector<MsgNmbr> MessagePager::before(std::uint32_t from, std::size_t count) { return beside(from, count, false); }
 
 std::optional<MsgNmbr> MessagePager::atDate(std::int32_t day) {
   TableUse use(ctx_, {MsgNmbr::FileNo});

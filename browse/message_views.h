@@ -57,6 +57,7 @@ class MessagePager {
  private:
   bool inView(const MsgNmbr& m) const;
   std::vector<MsgNmbr> walk(bool forward, std::size_t count, bool skipFirst);
+  std::vector<MsgNmbr> beside(std::uint32_t from, std::size_t count, bool forward);
   void setLimitStart();
 
   Context& ctx_;

@@ -9,7 +9,19 @@ namespace qv::wordindex {
 
 namespace {
 
-// "YYYY-MM-DD" as a day number.
+std::string parseDates(std::string_view range, SearchQuery& q) {
+  const std::size_t dots = range.find("..");
+  const std::string_view first = dots == std::string_view::npos ? range : range.substr(0, dots);
+  const std::string_view last = dots == std::string_view::npos ? range : range.substr(dots + 2);
+  if (!first.empty() && !(q.dateFrom = parseDay(first))) return "\"" + std::string(first) + "\" is not a date (YYYY-MM-DD).";
+  if (!last.empty() && !(q.dateTo = parseDay(last))) return "\"" + std::string(last) + "\" is not a date (YYYY-MM-DD).";
+  if (!q.dateFrom && !q.dateTo) return "A date range needs at least one date: date:YYYY-MM-DD..YYYY-MM-DD.";
+  if (q.dateFrom && q.dateTo && *q.dateFrom > *q.dateTo) return "The date range ends before it begins.";
+  return {};
+}
+
+}  // namespace
+
 std::optional<std::int32_t> parseDay(std::string_view text) {
   int y = 0, m = 0, d = 0;
   if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
@@ -24,19 +36,6 @@ std::optional<std::int32_t> parseDay(std::string_view text) {
   if (back.month != m || back.day != d) return std::nullopt;
   return day;
 }
-
-std::string parseDates(std::string_view range, SearchQuery& q) {
-  const std::size_t dots = range.find("..");
-  const std::string_view first = dots == std::string_view::npos ? range : range.substr(0, dots);
-  const std::string_view last = dots == std::string_view::npos ? range : range.substr(dots + 2);
-  if (!first.empty() && !(q.dateFrom = parseDay(first))) return "\"" + std::string(first) + "\" is not a date (YYYY-MM-DD).";
-  if (!last.empty() && !(q.dateTo = parseDay(last))) return "\"" + std::string(last) + "\" is not a date (YYYY-MM-DD).";
-  if (!q.dateFrom && !q.dateTo) return "A date range needs at least one date: date:YYYY-MM-DD..YYYY-MM-DD.";
-  if (q.dateFrom && q.dateTo && *q.dateFrom > *q.dateTo) return "The date range ends before it begins.";
-  return {};
-}
-
-}  // namespace
 
 bool matches(std::string_view queryWord, std::string_view word) {
   if (!queryWord.empty() && queryWord.back() == kPrefixMark) return word.starts_with(queryWord.substr(0, queryWord.size() - 1));

@@ -36,6 +36,9 @@ inline constexpr std::string_view kOrWord = "OR";
 // why not.
 std::string parseQuery(const std::vector<std::string>& terms, bool phrase, SearchQuery& query);
 
+// "YYYY-MM-DD" as a day number; nothing when it is not a real date.
+std::optional<std::int32_t> parseDay(std::string_view text);
+
 // Whether an indexed word matches a query word (exactly, or by prefix).
 bool matches(std::string_view queryWord, std::string_view word);
 

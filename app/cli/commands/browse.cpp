@@ -2,7 +2,6 @@
 // its list shows it, with each line's effective status.
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -13,6 +12,7 @@
 #include "store/config.h"
 #include "store/dates.h"
 #include "store/table_use.h"
+#include "wordindex/search_query.h"
 
 namespace qv::app::cli {
 
@@ -96,9 +96,8 @@ int runBrowse(Env& env, const BrowseArgs& a) {
     page = pager.first(a.count);
   } else {
     std::optional<std::uint32_t> start;
-    int y = 0, m = 0, d = 0;
-    if (std::sscanf(a.at.c_str(), "%4d-%2d-%2d", &y, &m, &d) == 3) {
-      if (const auto found = pager.atDate(dates::dayNumber(y, m, d))) start = found->MSGNUMBER;
+    if (const std::optional<std::int32_t> day = wordindex::parseDay(a.at)) {
+      if (const auto found = pager.atDate(*day)) start = found->MSGNUMBER;
     } else {
       start = static_cast<std::uint32_t>(std::strtoul(a.at.c_str(), nullptr, 10));
     }
