@@ -136,10 +136,14 @@ bool DuplicatesJob::correctPerson(Person& p) {
     std::string address, name, last, first;
     FindCISAdress(mail_ ? kCisMail : kCisForum, p.PERSONSTRING.view(), address, p.ADDRESS.capacity, name,
                   p.PERSONSTRING.capacity);
-    ParseName(name, last, p.LASTNAME.capacity, first, p.FIRSTNAME.capacity);
-    p.ADDRESS = address;
-    p.LASTNAME = last;
-    p.FIRSTNAME = first;
+    // Without an address in the string there is nothing to correct; the
+    // string (stored in upper case) would only take the name's letter case.
+    if (!clip(address).empty()) {
+      ParseName(name, last, p.LASTNAME.capacity, first, p.FIRSTNAME.capacity);
+      p.ADDRESS = address;
+      p.LASTNAME = last;
+      p.FIRSTNAME = first;
+    }
   }
   if (!p.ADDRESS.blank()) p.ADDRESS = repairAddress(p.ADDRESS.view());
   return std::memcmp(&before, &p, sizeof(Person)) != 0;
