@@ -11,11 +11,14 @@
 //   sender and receiver texts, section text, effective status and its
 //   colour); pages after and before a random message in each view; the
 //   first page of a view limited to the long thread, the busiest section,
-//   the busiest sender and a receiver; jumps to a random date; 100 steps to
-//   the next thread and to the next sender, each with the page it then
-//   shows; the thread tree of the long thread and of a random thread;
+//   the busiest sender and a receiver; jumps to a random date, to a random
+//   message number and to a typed name in the sender view, each with its
+//   page; 100 steps to the next thread and to the next sender, each with
+//   the page it then shows; the thread tree of the long thread and of a
+//   random thread;
 // - mail: each view's first page, pages after and before a random mail,
-//   jumps to a random date, 100 steps to the next partner with its page.
+//   jumps to a random date and to a typed partner name, 100 steps to the
+//   next partner with its page.
 //
 // Goals beside the figures: a page or jump under 20 ms, the long thread's
 // tree under 50 ms. Last, the resident memory (VmRSS, and its peak VmHWM):
@@ -43,6 +46,7 @@
 
 #include "bench/browse_data.h"
 #include "browse/line_texts.h"
+#include "browse/mail_views.h"
 #include "browse/message_views.h"
 #include "browse/person_steps.h"
 #include "browse/thread_steps.h"
@@ -54,10 +58,6 @@
 #include "store/persons.h"
 #include "store/table_use.h"
 #include "store/utilities.h"
-#if __has_include("browse/mail_views.h")
-#include "browse/mail_views.h"
-#define QV_BENCH_MAIL_VIEWS 1
-#endif
 
 namespace {
 
@@ -149,6 +149,25 @@ std::vector<double> repeated(int times, F&& f) {
     ms.push_back(msSince(t0));
   }
   return ms;
+}
+
+// The page a locator shows: the record found, then the records after it.
+template <class Pager, class Record, class Id>
+std::vector<Record> pageAt(Pager& pager, const std::optional<Record>& found, Id id) {
+  std::vector<Record> page;
+  if (!found) return page;
+  page.push_back(*found);
+  const std::vector<Record> rest = pager.after(id(*found), kPageLines - 1);
+  page.insert(page.end(), rest.begin(), rest.end());
+  return page;
+}
+std::uint32_t messageNumber(const MsgNmbr& m) { return m.MSGNUMBER; }
+std::uint32_t mailId(const Mail& m) { return m.MAILID; }
+
+// A few letters a user types to jump to a name: the start of a last name.
+std::string typedName(std::mt19937& rng) {
+  static constexpr const char* kStarts[] = {"Sm", "Jon", "Mil", "Ri", "Chr", "Wa", "Ke", "Fitz", "Ab", "Tho", "Mo", "Ba"};
+  return kStarts[rng() % std::size(kStarts)];
 }
 
 // Something of every line is kept, so no work is left out by the optimizer.
@@ -260,13 +279,15 @@ void measureForum(Home& home, const bench::BrowseFacts& facts, int repeat, std::
   }
   report.add("date: jump to a random date and its page", kPageGoalMs, repeated(repeat, [&](int) {
                browse::MessagePager pager(ctx, MessageView::Date);
-               std::vector<MsgNmbr> page;
-               if (const auto found = pager.atDate(randomDay())) {
-                 page.push_back(*found);
-                 const std::vector<MsgNmbr> rest = pager.after(found->MSGNUMBER, kPageLines - 1);
-                 page.insert(page.end(), rest.begin(), rest.end());
-               }
-               lines.show(page);
+               lines.show(pageAt(pager, pager.atDate(randomDay()), messageNumber));
+             }));
+  report.add("msgno: jump to a random number and its page", kPageGoalMs, repeated(repeat, [&](int) {
+               browse::MessagePager pager(ctx, MessageView::MsgNo);
+               lines.show(pageAt(pager, pager.atNumber(randomMessage()), messageNumber));
+             }));
+  report.add("sender: jump to a typed name and its page", kPageGoalMs, repeated(repeat, [&](int) {
+               browse::MessagePager pager(ctx, MessageView::Sender);
+               lines.show(pageAt(pager, pager.atName(typedName(rng)), messageNumber));
              }));
 
   // Limited views: the long thread, the busiest section and sender, the
@@ -361,7 +382,6 @@ void measureForum(Home& home, const bench::BrowseFacts& facts, int repeat, std::
 
 // ------------------------------------------------------------------ mail
 
-#ifdef QV_BENCH_MAIL_VIEWS
 // The mail list's lines: date, time, subject, sender and receiver texts,
 // effective status (mail, partner, database) and its colour.
 class MailLines {
@@ -409,7 +429,6 @@ constexpr MailViewName kMailViews[] = {{browse::MailView::Date, "date"},
                                        {browse::MailView::Subject, "subject"},
                                        {browse::MailView::Sender, "sender"},
                                        {browse::MailView::Receiver, "receiver"}};
-#endif
 
 std::optional<Mail> mailOf(Context& ctx, std::uint32_t id) {
   ctx.mai = Mail{};
@@ -418,7 +437,7 @@ std::optional<Mail> mailOf(Context& ctx, std::uint32_t id) {
   return ctx.mai;
 }
 
-void measureMail(Home& home, const bench::BrowseFacts& facts, [[maybe_unused]] int repeat, std::mt19937& rng) {
+void measureMail(Home& home, const bench::BrowseFacts& facts, int repeat, std::mt19937& rng) {
   Context& ctx = *home.ctx;
   home.activate(facts.mailId);
   TableUse tables(ctx, {Mail::FileNo, Person::FileNo});
@@ -426,7 +445,6 @@ void measureMail(Home& home, const bench::BrowseFacts& facts, [[maybe_unused]] i
   auto randomMail = [&] { return facts.firstMail + static_cast<std::uint32_t>(rng() % (facts.lastMail - facts.firstMail + 1)); };
 
   Report::header("Mail database: mail browse, pages of 40 lines with their texts");
-#ifdef QV_BENCH_MAIL_VIEWS
   MailLines lines(ctx);
   auto randomDay = [&] { return facts.firstDay + static_cast<std::int32_t>(rng() % (facts.lastDay - facts.firstDay + 1)); };
   for (const MailViewName& v : kMailViews)
@@ -446,15 +464,12 @@ void measureMail(Home& home, const bench::BrowseFacts& facts, [[maybe_unused]] i
   }
   report.add("date: jump to a random date and its page", kPageGoalMs, repeated(repeat, [&](int) {
                browse::MailPager pager(ctx, browse::MailView::Date);
-               std::vector<Mail> page;
-               if (const auto found = pager.atDate(randomDay())) {
-                 page.push_back(*found);
-                 const std::vector<Mail> rest = pager.after(found->MAILID, kPageLines - 1);
-                 page.insert(page.end(), rest.begin(), rest.end());
-               }
-               lines.show(page);
+               lines.show(pageAt(pager, pager.atDate(randomDay()), mailId));
              }));
-#endif
+  report.add("partner: jump to a typed name and its page", kPageGoalMs, repeated(repeat, [&](int) {
+               browse::MailPager pager(ctx, browse::MailView::Partner);
+               lines.show(pageAt(pager, pager.atName(typedName(rng)), mailId));
+             }));
   // Next partner, from the partner of a random mail.
   std::vector<double> step, withPage;
   const std::optional<Mail> start = mailOf(ctx, randomMail());
@@ -468,18 +483,13 @@ void measureMail(Home& home, const bench::BrowseFacts& facts, [[maybe_unused]] i
       if (auto m = mailOf(ctx, randomMail())) current = {m->PAIRID, m->PAIRALPHA.str()};
       continue;
     }
-#ifdef QV_BENCH_MAIL_VIEWS
     browse::MailPager pager(ctx, browse::MailView::Partner, *next);
     lines.show(pager.first(kPageLines));
     withPage.push_back(msSince(t0));
-#endif
     current = *next;
   }
   report.add("next partner: the step", kPageGoalMs, step);
   report.add("next partner: the step and the partner's page", kPageGoalMs, withPage);
-#ifndef QV_BENCH_MAIL_VIEWS
-  std::printf("  (the mail views' pages are measured once browse/mail_views.h is there)\n");
-#endif
   if (report.over() > 0) std::printf("  %d operation(s) over their goal at least once\n", report.over());
 }
 
