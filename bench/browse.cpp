@@ -365,10 +365,12 @@ void measureForum(Home& home, const bench::BrowseFacts& facts, int repeat, std::
   // The thread tree, built anew each time (a tree already showing the
   // thread would answer at once).
   std::size_t treeLines = 0;
+  int treeDepth = 0;
   report.add("thread tree of the long thread", kTreeGoalMs, repeated(repeat, [&](int) {
                browse::ThreadTree tree(ctx);
                if (tree.showThreadOf(facts.longThreadMessage) != browse::TreeUpdate::Rebuilt) std::exit(5);
                treeLines = tree.lines().size() - 1;
+               treeDepth = tree.deepestLevel();
                gSink += tree.lines().back().text.size();
              }));
   report.add("thread tree of a random message's thread", kTreeGoalMs, repeated(repeat, [&](int) {
@@ -376,7 +378,8 @@ void measureForum(Home& home, const bench::BrowseFacts& facts, int repeat, std::
                tree.showThreadOf(randomMessage());
                gSink += tree.lines().size();
              }));
-  std::printf("  (the long thread's tree: %zu messages; beeps at the ends of steps: %d)\n", treeLines, home.ui.beeps);
+  std::printf("  (the long thread's tree: %zu messages, %d levels deep; beeps at the ends of steps: %d)\n", treeLines,
+              treeDepth, home.ui.beeps);
   if (report.over() > 0) std::printf("  %d operation(s) over their goal at least once\n", report.over());
 }
 
