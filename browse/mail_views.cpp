@@ -115,6 +115,8 @@ std::vector<Mail> MailPager::after(std::uint32_t mailId, std::size_t count) { re
 
 std::vector<Mail> MailPager::before(std::uint32_t mailId, std::size_t count) { return pager_->before(mailId, count); }
 
+std::optional<Mail> MailPager::at(std::uint32_t mailId) { return pager_->at(mailId); }
+
 std::optional<Mail> MailPager::atDate(std::int32_t day) {
   Mail seed = newestSeed();
   seed.DATE = day;

@@ -46,6 +46,8 @@ class MailPager {
   std::vector<Mail> first(std::size_t count);
   std::vector<Mail> after(std::uint32_t mailId, std::size_t count);
   std::vector<Mail> before(std::uint32_t mailId, std::size_t count);
+  // Mail `mailId` when it is one of the view's.
+  std::optional<Mail> at(std::uint32_t mailId);
   // The newest mail of day `day`; without one, the newest of the nearest
   // older day; when every mail is newer, the oldest. Nothing when empty.
   std::optional<Mail> atDate(std::int32_t day);

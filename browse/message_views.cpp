@@ -106,6 +106,8 @@ std::vector<MsgNmbr> MessagePager::after(std::uint32_t from, std::size_t count) 
 
 std::vector<MsgNmbr> MessagePager::before(std::uint32_t from, std::size_t count) { return pager_->before(from, count); }
 
+std::optional<MsgNmbr> MessagePager::at(std::uint32_t number) { return pager_->at(number); }
+
 // Locators work in their own view's order over the whole table, whatever
 // view the pager shows.
 std::optional<MsgNmbr> MessagePager::locateIn(MessageView view, const MsgNmbr& seed) {

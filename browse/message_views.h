@@ -53,6 +53,8 @@ class MessagePager {
   // of the view; nothing when `from` does not exist or lies outside the limit.
   std::vector<MsgNmbr> after(std::uint32_t from, std::size_t count);
   std::vector<MsgNmbr> before(std::uint32_t from, std::size_t count);
+  // Message `number` when it is one of the view's.
+  std::optional<MsgNmbr> at(std::uint32_t number);
   // The date view's locator: the newest message of day `day`; without one,
   // the newest of the nearest older day; when every message is newer, the
   // oldest message. Nothing in an empty database.

@@ -32,6 +32,14 @@ class KeyedPager final : public RecordPager<R> {
   std::vector<R> after(std::uint32_t from, std::size_t count) override { return beside(from, count, true); }
   std::vector<R> before(std::uint32_t from, std::size_t count) override { return beside(from, count, false); }
 
+  std::optional<R> at(std::uint32_t id) override {
+    TableUse use(ctx_, {R::FileNo});
+    T::buffer(ctx_) = R{};
+    T::setId(T::buffer(ctx_), id);
+    if (ctx_.fileOf<R>().get(T::idKey) != Err::Ok || !inView(T::buffer(ctx_))) return std::nullopt;
+    return T::buffer(ctx_);
+  }
+
   std::optional<R> locate(const R& seed) override {
     TableUse use(ctx_, {R::FileNo});
     engine::File& records = ctx_.fileOf<R>();
@@ -193,6 +201,15 @@ class ListedPager final : public RecordPager<R> {
   std::vector<R> first(std::size_t count) override { return page(std::nullopt, count, true); }
   std::vector<R> after(std::uint32_t from, std::size_t count) override { return page(from, count, true); }
   std::vector<R> before(std::uint32_t from, std::size_t count) override { return page(from, count, false); }
+  std::optional<R> at(std::uint32_t id) override {
+    TableUse use(ctx_, {R::FileNo});
+    const std::unique_ptr<Rows> list = rows();
+    if (!list->open() || !list->toRow(id)) return std::nullopt;
+    T::buffer(ctx_) = R{};
+    T::setId(T::buffer(ctx_), id);
+    if (ctx_.fileOf<R>().get(T::idKey) != Err::Ok) return std::nullopt;
+    return T::buffer(ctx_);
+  }
   std::optional<R> locate(const R&) override { return std::nullopt; }
 
  private:

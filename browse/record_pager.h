@@ -46,6 +46,8 @@ class RecordPager {
   // of the view; nothing when `from` is not in the view.
   virtual std::vector<R> after(std::uint32_t from, std::size_t count) = 0;
   virtual std::vector<R> before(std::uint32_t from, std::size_t count) = 0;
+  // Record `id` when it is one of the view's.
+  virtual std::optional<R> at(std::uint32_t id) = 0;
   // The first record of the view at or after `seed` in the view's key; when
   // every record of the view lies before it, the last one. Nothing in an
   // empty view. Only keyed views locate.

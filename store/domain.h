@@ -85,6 +85,11 @@ inline constexpr std::string_view kRecipientCc = "CC";
 inline constexpr std::string_view kRecipientBc = "BC";
 
 // ---------------------------------------------------------------------------
+// What a row of Codes holds: COD:TYPE.
+
+enum class CodeType : std::uint8_t { KeyWord = 1, Topic = 2 };
+
+// ---------------------------------------------------------------------------
 // Identifiers and limits
 
 // No identifier: what NextNr answers when it cannot give one, and the
