@@ -45,7 +45,7 @@
 #include <vector>
 
 #include "bench/browse_data.h"
-#include "browse/line_texts.h"
+#include "browse/browse_lines.h"
 #include "browse/mail_views.h"
 #include "browse/message_views.h"
 #include "browse/person_steps.h"
@@ -173,56 +173,30 @@ std::string typedName(std::mt19937& rng) {
 // Something of every line is kept, so no work is left out by the optimizer.
 std::size_t gSink = 0;
 
-// ------------------------------------------------------------------ forum lines
+// ------------------------------------------------------------------ lines
 
-// The message list's lines, composed as quorvel browse composes them:
-// thread heading, sender and receiver texts, section text, effective status
-// (message, thread, section, database) and that status's colour.
-class ForumLines {
- public:
-  explicit ForumLines(Context& ctx)
-      : ctx_(ctx),
-        form_(displaySetting(ctx, kItemMessagePersons) == browse::kPersonsNameAndAddress ? browse::PersonForm::NameAndAddress
-                                                                                       : browse::PersonForm::Name),
-        newsgroup_(databaseType(ctx.mem.ForumType) == DatabaseType::Newsgroup) {}
-
-  void show(const std::vector<MsgNmbr>& page) {
-    const engine::ReadBurst reading{&ctx_.fileOf<Threads>(), &ctx_.fileOf<Sections>(), &ctx_.fileOf<Person>()};
-    for (const MsgNmbr& m : page) line(m);
+// A page's lines as the list shows them: the browse's line composer (one
+// for each page, as a refresh of the list makes it) with the date and time
+// texts.
+void show(Context& ctx, const std::vector<MsgNmbr>& page) {
+  browse::LineComposer lines(ctx);
+  for (const MsgNmbr& m : page) {
+    const browse::MessageLine l = lines.message(m);
+    gSink += dates::formatDate(l.date, dates::kDateYyyyMmDd).size() + l.thread.size() + l.sender.size() +
+             l.receiver.size() + l.section.size() + static_cast<std::size_t>(l.colour + 1);
   }
+}
 
- private:
-  void line(const MsgNmbr& msg) {
-    ctx_.thr = Threads{};
-    ctx_.thr.THREADNUMBER = msg.THREADNUMBER;
-    const bool thread = ctx_.fileOf<Threads>().get(Threads::ThreadKey) == engine::Err::Ok;
-    std::string threadText = thread ? ctx_.thr.HEADING().substr(0, browse::kThreadTextChars) : std::string();
-    while (!threadText.empty() && threadText.back() == ' ') threadText.pop_back();
-    const Status threadStatus = thread ? statusOf(ctx_.thr) : Status::Normal;
-    ctx_.sec = Sections{};
-    ctx_.sec.SECSYSID = msg.SECSYSID;
-    const bool section = ctx_.fileOf<Sections>().get(Sections::SysIdKey) == engine::Err::Ok;
-    const std::string sectionText =
-        section ? browse::sectionText(newsgroup_, ctx_.sec.SECTIONNUMBER, ctx_.sec.DESCRIPTION.view()) : std::string();
-    const Status effective = browse::effectiveStatus(
-        {statusOf(msg), threadStatus, section ? statusOf(ctx_.sec) : Status::Normal, status(ctx_.mem.ForumCheck)});
-    const std::string date = dates::formatDate(msg.DATE, dates::kDateYyyyMmDd);
-    const std::string from = person(msg.FROMID), to = person(msg.TOID);
-    gSink += date.size() + threadText.size() + from.size() + to.size() + sectionText.size() +
-             static_cast<std::size_t>(browse::statusColour(ctx_, effective) + 1);
+void show(Context& ctx, const std::vector<Mail>& page) {
+  browse::LineComposer lines(ctx);
+  for (const Mail& m : page) {
+    const browse::MailLine l = lines.mail(m);
+    gSink += dates::formatDate(l.date, dates::kDateYyyyMmDd).size() + dates::formatTime(l.time, dates::kTimeHhMm).size() +
+             l.subject.size() + l.from.size() + l.to.size() + static_cast<std::size_t>(l.colour + 1);
   }
-  std::string person(std::uint32_t id) {
-    ctx_.per = Person{};
-    ctx_.per.PERSONID = id;
-    if (id == 0 || ctx_.fileOf<Person>().get(Person::PersonKey) != engine::Err::Ok) return {};
-    return browse::personText(ctx_.per.LASTNAME.view(), ctx_.per.FIRSTNAME.view(), ctx_.per.ADDRESS.view(), form_,
-                              browse::kMessagePersonChars);
-  }
+}
 
-  Context& ctx_;
-  browse::PersonForm form_;
-  bool newsgroup_;
-};
+// ------------------------------------------------------------------ forum
 
 struct ViewName {
   MessageView view;
@@ -254,7 +228,6 @@ void measureForum(Home& home, const bench::BrowseFacts& facts, int repeat, std::
   Context& ctx = *home.ctx;
   home.activate(facts.forumId);
   TableUse tables(ctx, {MsgNmbr::FileNo, Threads::FileNo, Sections::FileNo, Person::FileNo});
-  ForumLines lines(ctx);
   Report report;
   auto randomMessage = [&] {
     return facts.firstMessage + static_cast<std::uint32_t>(rng() % (facts.lastMessage - facts.firstMessage + 1));
@@ -265,29 +238,37 @@ void measureForum(Home& home, const bench::BrowseFacts& facts, int repeat, std::
   for (const ViewName& v : kForumViews)
     report.add(std::string(v.name) + ": first page", kPageGoalMs, repeated(repeat, [&](int) {
                  browse::MessagePager pager(ctx, v.view);
-                 lines.show(pager.first(kPageLines));
+                 show(ctx, pager.first(kPageLines));
                }));
+  // For comparison: the same page with its lines read in one read
+  // transaction per table, as a caller holding an engine::ReadBurst has it.
+  report.add("date: first page, lines in one read burst", kPageGoalMs, repeated(repeat, [&](int) {
+               browse::MessagePager pager(ctx, MessageView::Date);
+               const std::vector<MsgNmbr> page = pager.first(kPageLines);
+               const engine::ReadBurst reading{&ctx.fileOf<Threads>(), &ctx.fileOf<Sections>(), &ctx.fileOf<Person>()};
+               show(ctx, page);
+             }));
   for (const ViewName& v : kForumViews) {
     report.add(std::string(v.name) + ": page after a random message", kPageGoalMs, repeated(repeat, [&](int) {
                  browse::MessagePager pager(ctx, v.view);
-                 lines.show(pager.after(randomMessage(), kPageLines));
+                 show(ctx, pager.after(randomMessage(), kPageLines));
                }));
     report.add(std::string(v.name) + ": page before a random message", kPageGoalMs, repeated(repeat, [&](int) {
                  browse::MessagePager pager(ctx, v.view);
-                 lines.show(pager.before(randomMessage(), kPageLines));
+                 show(ctx, pager.before(randomMessage(), kPageLines));
                }));
   }
   report.add("date: jump to a random date and its page", kPageGoalMs, repeated(repeat, [&](int) {
                browse::MessagePager pager(ctx, MessageView::Date);
-               lines.show(pageAt(pager, pager.atDate(randomDay()), messageNumber));
+               show(ctx, pageAt(pager, pager.atDate(randomDay()), messageNumber));
              }));
   report.add("msgno: jump to a random number and its page", kPageGoalMs, repeated(repeat, [&](int) {
                browse::MessagePager pager(ctx, MessageView::MsgNo);
-               lines.show(pageAt(pager, pager.atNumber(randomMessage()), messageNumber));
+               show(ctx, pageAt(pager, pager.atNumber(randomMessage()), messageNumber));
              }));
   report.add("sender: jump to a typed name and its page", kPageGoalMs, repeated(repeat, [&](int) {
                browse::MessagePager pager(ctx, MessageView::Sender);
-               lines.show(pageAt(pager, pager.atName(typedName(rng)), messageNumber));
+               show(ctx, pageAt(pager, pager.atName(typedName(rng)), messageNumber));
              }));
 
   // Limited views: the long thread, the busiest section and sender, the
@@ -315,7 +296,7 @@ void measureForum(Home& home, const bench::BrowseFacts& facts, int repeat, std::
   for (const Limited& l : limited) {
     report.add(std::string(l.name) + ": first page", kPageGoalMs, repeated(repeat, [&](int) {
                  browse::MessagePager pager(ctx, l.view, l.limit);
-                 lines.show(pager.first(kPageLines));
+                 show(ctx, pager.first(kPageLines));
                }));
   }
 
@@ -333,7 +314,7 @@ void measureForum(Home& home, const bench::BrowseFacts& facts, int repeat, std::
         continue;
       }
       browse::MessagePager pager(ctx, MessageView::Thread, browse::ViewLimit{next->ALPHA.str(), next->THREADNUMBER});
-      lines.show(pager.first(kPageLines));
+      show(ctx, pager.first(kPageLines));
       withPage.push_back(msSince(t0));
       thread = next->THREADNUMBER;
     }
@@ -354,7 +335,7 @@ void measureForum(Home& home, const bench::BrowseFacts& facts, int repeat, std::
         continue;
       }
       browse::MessagePager pager(ctx, MessageView::Sender, browse::ViewLimit{next->copy, next->id});
-      lines.show(pager.first(kPageLines));
+      show(ctx, pager.first(kPageLines));
       withPage.push_back(msSince(t0));
       current = *next;
     }
@@ -385,44 +366,6 @@ void measureForum(Home& home, const bench::BrowseFacts& facts, int repeat, std::
 
 // ------------------------------------------------------------------ mail
 
-// The mail list's lines: date, time, subject, sender and receiver texts,
-// effective status (mail, partner, database) and its colour.
-class MailLines {
- public:
-  explicit MailLines(Context& ctx)
-      : ctx_(ctx),
-        form_(displaySetting(ctx, kItemMailPersons) == browse::kPersonsNameAndAddress ? browse::PersonForm::NameAndAddress
-                                                                                    : browse::PersonForm::Name) {}
-
-  void show(const std::vector<Mail>& page) {
-    const engine::ReadBurst reading{&ctx_.fileOf<Person>()};
-    for (const Mail& m : page) line(m);
-  }
-
- private:
-  void line(const Mail& mail) {
-    Status partner = Status::Normal;
-    const std::string from = person(mail.FROMID, mail.PAIRID, partner);
-    const std::string to = person(mail.TOID, mail.PAIRID, partner);
-    const Status effective = browse::effectiveStatus({statusOf(mail), partner, status(ctx_.mem.ForumCheck)});
-    const std::string date = dates::formatDate(mail.DATE, dates::kDateYyyyMmDd);
-    const std::string time = dates::formatTime(mail.TIME, dates::kTimeHhMm);
-    gSink += date.size() + time.size() + mail.SUBJECT.view().size() + from.size() + to.size() +
-             static_cast<std::size_t>(browse::statusColour(ctx_, effective) + 1);
-  }
-  std::string person(std::uint32_t id, std::uint32_t pairId, Status& partner) {
-    ctx_.per = Person{};
-    ctx_.per.PERSONID = id;
-    if (id == 0 || ctx_.fileOf<Person>().get(Person::PersonKey) != engine::Err::Ok) return {};
-    if (id == pairId) partner = statusOf(ctx_.per);
-    return browse::personText(ctx_.per.LASTNAME.view(), ctx_.per.FIRSTNAME.view(), ctx_.per.ADDRESS.view(), form_,
-                              browse::kMailPersonChars);
-  }
-
-  Context& ctx_;
-  browse::PersonForm form_;
-};
-
 struct MailViewName {
   browse::MailView view;
   const char* name;
@@ -448,30 +391,29 @@ void measureMail(Home& home, const bench::BrowseFacts& facts, int repeat, std::m
   auto randomMail = [&] { return facts.firstMail + static_cast<std::uint32_t>(rng() % (facts.lastMail - facts.firstMail + 1)); };
 
   Report::header("Mail database: mail browse, pages of 40 lines with their texts");
-  MailLines lines(ctx);
   auto randomDay = [&] { return facts.firstDay + static_cast<std::int32_t>(rng() % (facts.lastDay - facts.firstDay + 1)); };
   for (const MailViewName& v : kMailViews)
     report.add(std::string(v.name) + ": first page", kPageGoalMs, repeated(repeat, [&](int) {
                  browse::MailPager pager(ctx, v.view);
-                 lines.show(pager.first(kPageLines));
+                 show(ctx, pager.first(kPageLines));
                }));
   for (const MailViewName& v : kMailViews) {
     report.add(std::string(v.name) + ": page after a random mail", kPageGoalMs, repeated(repeat, [&](int) {
                  browse::MailPager pager(ctx, v.view);
-                 lines.show(pager.after(randomMail(), kPageLines));
+                 show(ctx, pager.after(randomMail(), kPageLines));
                }));
     report.add(std::string(v.name) + ": page before a random mail", kPageGoalMs, repeated(repeat, [&](int) {
                  browse::MailPager pager(ctx, v.view);
-                 lines.show(pager.before(randomMail(), kPageLines));
+                 show(ctx, pager.before(randomMail(), kPageLines));
                }));
   }
   report.add("date: jump to a random date and its page", kPageGoalMs, repeated(repeat, [&](int) {
                browse::MailPager pager(ctx, browse::MailView::Date);
-               lines.show(pageAt(pager, pager.atDate(randomDay()), mailId));
+               show(ctx, pageAt(pager, pager.atDate(randomDay()), mailId));
              }));
   report.add("partner: jump to a typed name and its page", kPageGoalMs, repeated(repeat, [&](int) {
                browse::MailPager pager(ctx, browse::MailView::Partner);
-               lines.show(pageAt(pager, pager.atName(typedName(rng)), mailId));
+               show(ctx, pageAt(pager, pager.atName(typedName(rng)), mailId));
              }));
   // Next partner, from the partner of a random mail.
   std::vector<double> step, withPage;
@@ -487,7 +429,7 @@ void measureMail(Home& home, const bench::BrowseFacts& facts, int repeat, std::m
       continue;
     }
     browse::MailPager pager(ctx, browse::MailView::Partner, *next);
-    lines.show(pager.first(kPageLines));
+    show(ctx, pager.first(kPageLines));
     withPage.push_back(msSince(t0));
     current = *next;
   }
