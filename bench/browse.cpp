@@ -7,9 +7,10 @@
 // every operation is repeated and its median and maximum printed in ms:
 //
 // - forum: each view of the message browse showing its first page of 40
-//   lines, the lines composed as the list shows them (thread heading,
-//   sender and receiver texts, section text, effective status and its
-//   colour); pages after and before a random message in each view; the
+//   lines, the lines composed by the browse's line composer as the list
+//   shows them (and the date view's page once more with its lines read in
+//   one read burst per table, for comparison); pages after and before a
+//   random message in each view; the
 //   first page of a view limited to the long thread, the busiest section,
 //   the busiest sender and a receiver; jumps to a random date, to a random
 //   message number and to a typed name in the sender view, each with its
