@@ -214,8 +214,8 @@ std::optional<MsgNmbr> messageOf(Context& ctx, std::uint32_t number) {
   return ctx.msg;
 }
 
-// The person (and the thread, section) with the most messages, from the
-// counts the tables keep.
+// The record of a small table with the highest count it keeps: the
+// busiest section, the busiest sender.
 template <class Record, class Count>
 Record most(engine::File& f, Record& buffer, Count count) {
   Record best{};
