@@ -149,6 +149,9 @@ TEST_F(CliTest, BrowseAndTreeShowAForumAndTheTreeRefusesMailDatabases) {
   EXPECT_EQ(r.out.find("412360"), std::string::npos) << r.out;  // the page holds two lines
   r = run({"status", "thread", "412350", "keep", "--db", club});
   EXPECT_EQ(r.status, 1);  // a message number is not a thread number
+  r = run({"--json", "dedupe", "--db", club});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"Duplicate Forum Members merged\": 0"), std::string::npos) << r.out;
 
   r = run({"tree", "999", "--db", club});
   EXPECT_EQ(r.status, 1);
