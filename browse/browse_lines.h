@@ -33,8 +33,9 @@ struct MailLine {
 };
 
 // Composes lines of the active database. Keeps the threads, sections and
-// persons tables open for its life and each person's texts once read, so a
-// page costs one read per thread and section and one per new person.
+// persons tables (in a mail database the persons table alone) open for its
+// life and each person's texts once read, so a page costs one read per
+// thread and section and one per new person.
 class LineComposer {
  public:
   explicit LineComposer(Context& ctx);

@@ -83,6 +83,10 @@ TreeUpdate ThreadTree::showThreadOf(std::uint32_t number) {
 }
 
 bool ThreadTree::readThread(std::uint32_t thread, std::vector<ThreadMessage>& messages) {
+  // One read transaction per table for the whole thread: a long thread
+  // reads a person for nearly every message, and a read transaction of its
+  // own for each (a lock, a look for a journal) cost more than the reads.
+  const engine::ReadBurst reading{&ctx_.fileOf<Threads>(), &ctx_.fileOf<MsgNmbr>(), &ctx_.fileOf<Person>()};
   ctx_.thr = Threads{};
   ctx_.thr.THREADNUMBER = thread;
   const Err t = ctx_.fileOf<Threads>().get(Threads::ThreadKey);

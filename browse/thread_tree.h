@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "browse/line_texts.h"
 #include "browse/thread_layout.h"
 #include "store/context.h"
 
@@ -22,8 +23,8 @@ namespace qv::browse {
 // The icon of a line: a root has the file icon, a reply the folder icon.
 enum class TreeIcon : std::uint8_t { None = 0, File = 1, Folder = 2 };
 
-// A colour of a line; -1 is the front end's default colour.
-inline constexpr std::int32_t kDefaultColour = -1;
+// A colour of a line is kDefaultColour (line_texts.h), the front end's
+// default colour, or a configured one.
 
 // The forms of a line's text, general setting 16 "Format of thread tree items".
 enum class TreeItemFormat : std::int32_t {
