@@ -72,6 +72,7 @@ void addBrowseCommand(CLI::App& app, Env& env);
 void addStatusCommand(CLI::App& app, Env& env);
 void addTreeCommand(CLI::App& app, Env& env);
 void addPersonsCommands(CLI::App& app, Env& env);
+void addPurgeCommands(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);
