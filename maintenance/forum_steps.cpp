@@ -64,6 +64,7 @@ void PurgeMess::runAged() {
   while (budget > 0 && position_ < range_) {
     const std::uint32_t id = agedList_[agedList_.size() - 1 - static_cast<std::size_t>(position_)];
     ++position_;
+    --budget;
     ctx_.thr = Threads{};
     ctx_.thr.THREADNUMBER = id;
     if (threads.get(Threads::ThreadKey) != Err::Ok || statusOf(ctx_.thr) != Status::Normal) continue;

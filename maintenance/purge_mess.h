@@ -16,8 +16,8 @@
 // (5-second wait) at its first batch and commits it after a batch that
 // brought more than kCommitAfterWrites writes, then checks for
 // kLowDiskBytes free on the database's disk (too little, and the user stops
-// or nobody watches: the job ends Stopped), and again at the end of the
-// step. The bulk-deleting steps also check for kBulkDiskBytes after a batch
+// or nobody watches: the job ends Stopped), and commits and checks again at
+// the end of the step. The bulk-deleting steps also check for kBulkDiskBytes after a batch
 // that committed; when that answers stop they close and reopen their tables
 // and go on where they were. A message or mail is deleted together with its
 // text row in one transaction; one whose text row cannot be read is left in

@@ -164,3 +164,11 @@ q browse --db "$club" --count 5
 # the message itself marked.
 echo
 q tree 412350 --db "$club"
+
+# Purging: the thread of Capture Club's first stored message marked Delete,
+# the purge (which counts the database at its end), and a count on its own.
+echo
+thread=$(q --json dump --db "$club" | python3 -c 'import json, sys; print(json.load(sys.stdin)[0]["thread"])')
+q status thread "$thread" delete --db "$club"
+q purge --db "$club"
+q count --db "$club"
