@@ -65,6 +65,30 @@ TEST_F(PurgeTest, DeleteThreadLosesAllButItsKeptMessageAndTopicLinksAndIndexFoll
   for (const auto& [word, count] : c.counts) EXPECT_TRUE(c.messages.contains(word)) << word;
 }
 
+TEST_F(PurgeTest, StoppingKeepsWhatWasDeletedAndTheNextPurgeFinishes) {
+  std::string lines;
+  for (int n = 1; n <= 12; ++n) lines += forumLine(n, "Fonts", "text " + std::to_string(n));
+  importForum(lines);
+  mark(StatusTarget::Thread, messages().at(1).THREADNUMBER, Status::Delete);
+  {
+    maintenance::PurgeMess job(*ctx, {maintenance::PurgeMode::Purge, 0, 1});
+    while (job.progress().text != maintenance::kDeletingThreadsText || job.progress().position < 1)
+      ASSERT_FALSE(job.step());
+    for (int i = 0; i < 5; ++i) ASSERT_FALSE(job.step());
+    job.requestCancel();
+    EXPECT_TRUE(job.step());
+    EXPECT_EQ(job.result(), PurgeResult::Stopped);
+    const auto left = messages();
+    EXPECT_GT(left.size(), 0u);
+    EXPECT_LT(left.size(), 12u);
+    EXPECT_EQ(job.statistics().deleted, static_cast<std::int64_t>(12 - left.size()));
+    EXPECT_EQ(texts().size(), left.size());
+  }
+  EXPECT_EQ(purge().result, PurgeResult::Done);
+  EXPECT_TRUE(messages().empty());
+  EXPECT_TRUE(threads().empty());
+}
+
 TEST_F(PurgeTest, AgedThreadIsJudgedByItsNewestNumberedMessage) {
   EXPECT_EQ(maintenance::agedWeeks(true, 0), 999);
   EXPECT_EQ(maintenance::agedWeeks(true, 10), 10);
@@ -118,7 +142,16 @@ TEST_F(PurgeTest, CountRemovesPersonsWithoutMessagesFixesCountsAndASecondCountCh
   rewrite<Threads>(&Context::thr, Threads::ThreadKey, [&](Threads& t) { t.THREADNUMBER = fonts; },
                    [](Threads& t) { t.MSGCOUNT = 9; });
 
+  // With the completion time asked for, the run ends by showing it.
+  std::int32_t on = 1;
+  std::string unused;
+  Konfig(*ctx, kKonfigSetDisplay, kItemImportTiming, on, 0, unused);
+  ui.clear();
   ASSERT_EQ(count().result, PurgeResult::Done);
+  ASSERT_FALSE(ui.shown.empty());
+  EXPECT_EQ(ui.last().title, maintenance::kCountCompletionTitle);
+  EXPECT_EQ(ui.last().text.rfind(maintenance::kCompletionText, 0), 0u);
+  EXPECT_EQ(ui.beeps, 1);
   for (const Person& p : all(&Context::per)) EXPECT_NE(p.PERSONID, 900100u);
   EXPECT_EQ(threads().at(fonts).MSGCOUNT, 2u);
   std::uint32_t sectionTotal = 0;
