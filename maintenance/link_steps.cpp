@@ -8,6 +8,7 @@
 #include "store/dispatcher.h"
 #include "store/records.h"
 #include "wordindex/index_state.h"
+#include "wordindex/indexer.h"
 
 namespace qv::maintenance {
 
@@ -205,7 +206,6 @@ void PurgeMess::runWordIndex() {
     upkeep_ = std::make_unique<wordindex::IndexUpkeepJob>(ctx_, batch_);
     for (std::uint32_t id : deletedIds_) upkeep_->add(id);
     for (std::uint32_t id : indexOrphans_) upkeep_->add(id);
-    indexOrphans_.clear();
     phase_ = 3;
   }
   if (phase_ == 3) {
@@ -214,6 +214,21 @@ void PurgeMess::runWordIndex() {
     upkeep_.reset();
     if (indexResult_ == wordindex::UpkeepResult::Failed) return end(PurgeResult::Failed);
     if (indexResult_ == wordindex::UpkeepResult::Stopped) return end(PurgeResult::Stopped);
+    // An interrupted run may have removed rows without lowering their
+    // words' counts; the word list is then counted again from the rows.
+    if (indexOrphans_.empty()) phase_ = 2;
+    else {
+      indexOrphans_.clear();
+      recount_ = std::make_unique<wordindex::IndexJob>(ctx_, wordindex::IndexMode::Recount);
+      phase_ = 4;
+    }
+  }
+  if (phase_ == 4) {
+    if (!recount_->step()) return;
+    const wordindex::IndexResult r = recount_->summary().result;
+    recount_.reset();
+    if (r == wordindex::IndexResult::Failed) return end(PurgeResult::Failed);  // reported
+    if (r == wordindex::IndexResult::Cancelled) return end(PurgeResult::Stopped);
   }
   deletedIds_.clear();
   nextStep();

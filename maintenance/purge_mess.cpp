@@ -279,6 +279,11 @@ void PurgeMess::stopEarly() {
     indexResult_ = upkeep_->result();
     upkeep_.reset();
   }
+  if (recount_) {
+    recount_->requestCancel();
+    runToEnd(*recount_);
+    recount_.reset();
+  }
   if (!commit()) return;  // ended Failed
   end(PurgeResult::Stopped);
 }
@@ -288,6 +293,7 @@ void PurgeMess::end(PurgeResult result) {
   result_ = result;
   if (seconds_ == 0 && started_) seconds_ = StartStop(ctx_, kStopwatchStop, kPurgeStopwatch);
   upkeep_.reset();
+  recount_.reset();
   marks_.reset();
   closeTables();
   agedThreads_.clear();

@@ -47,6 +47,7 @@
 #include "store/context.h"
 #include "store/job.h"
 #include "store/table_use.h"
+#include "wordindex/indexer.h"
 #include "wordindex/purge_upkeep.h"
 
 namespace qv::maintenance {
@@ -272,6 +273,7 @@ class PurgeMess final : public Job {
   std::optional<TableUse> marks_;  // PUR, while its indexed marks are read
   std::set<std::uint32_t> indexOrphans_;
   std::unique_ptr<wordindex::IndexUpkeepJob> upkeep_;
+  std::unique_ptr<wordindex::IndexJob> recount_;  // after an interrupted run's leftovers
 };
 
 }  // namespace qv::maintenance
