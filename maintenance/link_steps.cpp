@@ -163,6 +163,7 @@ void PurgeMess::runOrphanLinks() {
 
 void PurgeMess::beginWordIndex() {
   indexOrphans_.clear();
+  recountIndex_ = false;
   // An index leaves its marks in PUR; a database without the file was
   // never indexed, and the index is left alone.
   if (!std::filesystem::exists(BuildFileName(ctx_, PUR::FileNo)) &&
@@ -195,6 +196,7 @@ void PurgeMess::runWordIndex() {
         return failRead(pur);
       }
       ++position_;
+      if (ctx_.pur.WORDID == wordindex::kPurgeUpkeepRunning) recountIndex_ = true;
       if (ctx_.pur.WORDID != wordindex::kIndexedMark || ctx_.pur.SYSID < 0) continue;
       const auto id = static_cast<std::uint32_t>(ctx_.pur.SYSID);
       if (!deletedIds_.contains(id) && !messageExists(id)) indexOrphans_.insert(id);
@@ -202,7 +204,13 @@ void PurgeMess::runWordIndex() {
     progressTo(position_);
     if (phase_ == 0) return;
   }
+  if (phase_ == 1 && deletedIds_.empty() && indexOrphans_.empty() && !recountIndex_) phase_ = 2;  // nothing to do
   if (phase_ == 1) {
+    // Marked for the life of the upkeep and the recount: a run killed
+    // within them may leave words counted too high, and the next purge then
+    // counts the word list again.
+    if (!recountIndex_ && !setUpkeepMark(true)) return;
+    if (!indexOrphans_.empty()) recountIndex_ = true;
     upkeep_ = std::make_unique<wordindex::IndexUpkeepJob>(ctx_, batch_);
     for (std::uint32_t id : deletedIds_) upkeep_->add(id);
     for (std::uint32_t id : indexOrphans_) upkeep_->add(id);
@@ -216,11 +224,12 @@ void PurgeMess::runWordIndex() {
     if (indexResult_ == wordindex::UpkeepResult::Stopped) return end(PurgeResult::Stopped);
     // An interrupted run may have removed rows without lowering their
     // words' counts; the word list is then counted again from the rows.
-    if (indexOrphans_.empty()) phase_ = 2;
-    else {
-      indexOrphans_.clear();
+    indexOrphans_.clear();
+    if (recountIndex_) {
       recount_ = std::make_unique<wordindex::IndexJob>(ctx_, wordindex::IndexMode::Recount);
       phase_ = 4;
+    } else {
+      phase_ = 5;
     }
   }
   if (phase_ == 4) {
@@ -229,9 +238,21 @@ void PurgeMess::runWordIndex() {
     recount_.reset();
     if (r == wordindex::IndexResult::Failed) return end(PurgeResult::Failed);  // reported
     if (r == wordindex::IndexResult::Cancelled) return end(PurgeResult::Stopped);
+    // Another run writing the index (Busy) leaves the mark for the next purge.
+    phase_ = r == wordindex::IndexResult::Done ? 5 : 2;
   }
+  if (phase_ == 5 && !setUpkeepMark(false)) return;
   deletedIds_.clear();
   nextStep();
+}
+
+bool PurgeMess::setUpkeepMark(bool running) {
+  TableUse use(ctx_, {PUR::FileNo});
+  const Err e = running ? wordindex::addMark(ctx_, 0, wordindex::kPurgeUpkeepRunning)
+                        : wordindex::eraseMarks(ctx_, wordindex::kPurgeUpkeepRunning);
+  if (e == Err::Ok) return true;
+  failRead(ctx_.fileOf<PUR>());
+  return false;
 }
 
 }  // namespace qv::maintenance

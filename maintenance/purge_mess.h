@@ -210,6 +210,9 @@ class PurgeMess final : public Job {
   void beginWordIndex();
   void runWordIndex();
   bool messageExists(std::uint32_t id);
+  // Adds or removes the index's mark of a purge handing over deletions.
+  // False when PUR could not be written (reported; the job has ended).
+  bool setUpkeepMark(bool running);
 
   // Mail steps (mail_steps.cpp).
   void runCutTimes();
@@ -274,6 +277,7 @@ class PurgeMess final : public Job {
   std::set<std::uint32_t> indexOrphans_;
   std::unique_ptr<wordindex::IndexUpkeepJob> upkeep_;
   std::unique_ptr<wordindex::IndexJob> recount_;  // after an interrupted run's leftovers
+  bool recountIndex_ = false;
 };
 
 }  // namespace qv::maintenance
