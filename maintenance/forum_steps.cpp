@@ -89,7 +89,7 @@ void PurgeMess::runAged() {
     nextStep();
     return;
   }
-  if (CheckSpace(ctx_, kLowDiskBytes, dataDirectory()) != kSpaceGoOn) return end(PurgeResult::Stopped);
+  if (checkSpace(kLowDiskBytes) != kSpaceGoOn) return end(PurgeResult::Stopped);
   nextStep();
 }
 

@@ -350,11 +350,11 @@ bool PurgeMess::commit() {
 bool PurgeMess::afterBatch(bool bulk) {
   if (writes_ <= kCommitAfterWrites) return true;
   if (!commit()) return false;
-  if (CheckSpace(ctx_, kLowDiskBytes, dataDirectory()) != kSpaceGoOn) {
+  if (checkSpace(kLowDiskBytes) != kSpaceGoOn) {
     end(PurgeResult::Stopped);
     return false;
   }
-  if (bulk && CheckSpace(ctx_, kBulkDiskBytes, dataDirectory()) != kSpaceGoOn) {
+  if (bulk && checkSpace(kBulkDiskBytes) != kSpaceGoOn) {
     // The tables are closed and opened again, and the walks go on from
     // the records they were at.
     closeTables();
@@ -364,10 +364,15 @@ bool PurgeMess::afterBatch(bool bulk) {
   return true;
 }
 
+CheckSpaceResult PurgeMess::checkSpace(std::uint64_t bytes) {
+  if (options_.freeSpace) return CheckSpace(ctx_, bytes, dataDirectory(), options_.freeSpace);
+  return CheckSpace(ctx_, bytes, dataDirectory());
+}
+
 bool PurgeMess::endStep() {
   const bool wrote = transaction_.has_value();
   if (!commit()) return false;
-  if (wrote && CheckSpace(ctx_, kLowDiskBytes, dataDirectory()) != kSpaceGoOn) {
+  if (wrote && checkSpace(kLowDiskBytes) != kSpaceGoOn) {
     end(PurgeResult::Stopped);
     return false;
   }

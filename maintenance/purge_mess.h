@@ -47,6 +47,7 @@
 #include "store/context.h"
 #include "store/job.h"
 #include "store/table_use.h"
+#include "store/utilities.h"
 #include "wordindex/indexer.h"
 #include "wordindex/purge_upkeep.h"
 
@@ -131,6 +132,7 @@ struct PurgeOptions {
   PurgeMode mode = PurgeMode::Purge;
   std::int32_t agedWeeks = 0;  // 0: the aged-thread option is off; see agedWeeks()
   std::int32_t batch = 0;      // records per step; 0: the purge speed setting
+  FreeSpaceQuery freeSpace;    // how free space is measured; empty: the file system's
 };
 
 class PurgeMess final : public Job {
@@ -175,6 +177,7 @@ class PurgeMess final : public Job {
   bool write(engine::File& file, int op);
   bool commit();
   bool afterBatch(bool bulk);
+  CheckSpaceResult checkSpace(std::uint64_t bytes);
   bool endStep();
   Removal removeMessage(engine::File& headers, std::uint32_t id);
   bool setDatabaseCount(std::int64_t messages);

@@ -20,9 +20,9 @@ class PurgeTest : public IndexTest {
     maintenance::PurgeStatistics statistics;
   };
   Run purge(std::int32_t agedWeeks = 0, std::int32_t batch = 3) {
-    return runJob({maintenance::PurgeMode::Purge, agedWeeks, batch});
+    return runJob({maintenance::PurgeMode::Purge, agedWeeks, batch, {}});
   }
-  Run count() { return runJob({maintenance::PurgeMode::Count, 0, 3}); }
+  Run count() { return runJob({maintenance::PurgeMode::Count, 0, 3, {}}); }
   Run runJob(maintenance::PurgeOptions options) {
     maintenance::PurgeMess job(*ctx, options);
     runToEnd(job);

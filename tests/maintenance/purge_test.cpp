@@ -71,7 +71,7 @@ TEST_F(PurgeTest, StoppingKeepsWhatWasDeletedAndTheNextPurgeFinishes) {
   importForum(lines);
   mark(StatusTarget::Thread, messages().at(1).THREADNUMBER, Status::Delete);
   {
-    maintenance::PurgeMess job(*ctx, {maintenance::PurgeMode::Purge, 0, 1});
+    maintenance::PurgeMess job(*ctx, {maintenance::PurgeMode::Purge, 0, 1, {}});
     while (job.progress().text != maintenance::kDeletingThreadsText || job.progress().position < 1)
       ASSERT_FALSE(job.step());
     for (int i = 0; i < 5; ++i) ASSERT_FALSE(job.step());
@@ -87,6 +87,36 @@ TEST_F(PurgeTest, StoppingKeepsWhatWasDeletedAndTheNextPurgeFinishes) {
   EXPECT_EQ(purge().result, PurgeResult::Done);
   EXPECT_TRUE(messages().empty());
   EXPECT_TRUE(threads().empty());
+}
+
+TEST_F(PurgeTest, BulkDeletesGoOnAfterTheTablesAreReopenedForLackOfSpace) {
+  std::string lines;
+  for (int n = 1; n <= 700; ++n) lines += forumLine(n, "Thread " + std::to_string(n % 10), "text");
+  importForum(lines);
+  // Threads 1 to 4 marked Delete, every fourth message Delete, every ninth Keep.
+  const auto before = messages();
+  for (std::uint32_t k = 1; k <= 4; ++k) mark(StatusTarget::Thread, before.at(k).THREADNUMBER, Status::Delete);
+  std::set<std::uint32_t> expected;
+  for (std::uint32_t n = 1; n <= 700; ++n) {
+    if (n % 4 == 0) mark(StatusTarget::Message, n, Status::Delete);
+    if (n % 9 == 0) mark(StatusTarget::Message, n, Status::Keep);
+    const bool inDeletedThread = n % 10 >= 1 && n % 10 <= 4;
+    if (n % 9 == 0 || (!inDeletedThread && n % 4 != 0)) expected.insert(n);
+  }
+  // Between the two limits: each commit of a bulk step asks, and Cancel
+  // (the safe answer) closes and reopens the tables.
+  maintenance::PurgeOptions options{maintenance::PurgeMode::Purge, 0, 20, [](const std::filesystem::path& p) {
+                                      return std::optional<FreeSpace>(FreeSpace{7000000, p});
+                                    }};
+  ui.clear();
+  ASSERT_EQ(runJob(options).result, PurgeResult::Done);
+  int asked = 0;
+  for (const auto& shown : ui.shown) asked += shown.question && shown.text.starts_with("You have only") ? 1 : 0;
+  EXPECT_GE(asked, 1);
+  std::set<std::uint32_t> left;
+  for (const auto& entry : messages()) left.insert(entry.first);
+  EXPECT_EQ(left, expected);
+  EXPECT_EQ(texts(), expected);
 }
 
 TEST_F(PurgeTest, AgedThreadIsJudgedByItsNewestNumberedMessage) {
