@@ -14,6 +14,14 @@ namespace qv::maintenance {
 
 using engine::Err;
 
+namespace {
+
+// COD:TYPE of a topic; the other rows of Codes are key words, which no
+// message links to and whose count means nothing here.
+constexpr std::uint8_t kTopicType = 2;
+
+}  // namespace
+
 bool PurgeMess::messageExists(std::uint32_t id) {
   if (id == lastChecked_ && lastChecked_ != 0) return !lastMissing_;
   Err e;
@@ -108,6 +116,7 @@ void PurgeMess::runTopicCounts() {
     }
     if (e != Err::Ok) return failRead(codes);
     ++position_;
+    if (ctx_.cod.TYPE != kTopicType) continue;
     const Codes code = ctx_.cod;
     // IdKey runs by topic, then message number highest first.
     ctx_.sin = SIndex{};
