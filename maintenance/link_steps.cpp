@@ -168,91 +168,34 @@ void PurgeMess::runOrphanLinks() {
 
 // ---------------------------------------------------------------------------
 // The word index: the rows of the messages deleted now, and of those an
-// interrupted run deleted before it could tell the index
+// interrupted run deleted before it could tell the index.
+//
+// A purge leaves the mark (0, kPurgeUpkeepRunning) in PUR from its start
+// (before its first delete) to the end of this step. Finding more than its
+// own mark here means an earlier purge was killed or stopped after it may
+// have deleted messages: the indexed marks of messages that are gone are
+// handed over too, and the word list is counted again from the rows, since
+// that run may have removed rows without lowering their words' counts.
 
-void PurgeMess::beginWordIndex() {
-  indexOrphans_.clear();
-  recountIndex_ = false;
-  // An index leaves its marks in PUR; a database without the file was
+namespace {
+
+enum IndexPhase : int {
+  kCountRunMarks = 0,  // how many purges left their mark
+  kFindOrphans,        // the indexed marks of messages that are gone
+  kStartUpkeep,
+  kUpkeep,
+  kRecount,
+  kClearRunMark,
+  kIndexDone,
+};
+
+}  // namespace
+
+bool PurgeMess::indexExists() {
+  // An index leaves its marks in PUR; a database without the files was
   // never indexed, and the index is left alone.
-  if (!std::filesystem::exists(BuildFileName(ctx_, PUR::FileNo)) &&
-      !std::filesystem::exists(BuildFileName(ctx_, MasIdx::FileNo))) {
-    phase_ = 2;
-    return;
-  }
-  marks_.emplace(ctx_, std::initializer_list<int>{PUR::FileNo});
-  engine::File& pur = ctx_.fileOf<PUR>();
-  range_ = std::max<std::int64_t>(pur.records(), 0);
-  if (pur.set() != Err::Ok) {
-    marks_.reset();
-    failRead(pur);
-  }
-}
-
-void PurgeMess::runWordIndex() {
-  if (phase_ == 0) {
-    // The indexed marks of messages that are no longer there.
-    engine::File& pur = ctx_.fileOf<PUR>();
-    for (std::int64_t read = 0; read < batch_; ++read) {
-      const Err e = pur.next();
-      if (e == Err::RecordNotAvailable) {
-        marks_.reset();
-        phase_ = 1;
-        break;
-      }
-      if (e != Err::Ok) {
-        marks_.reset();
-        return failRead(pur);
-      }
-      ++position_;
-      if (ctx_.pur.WORDID == wordindex::kPurgeUpkeepRunning) recountIndex_ = true;
-      if (ctx_.pur.WORDID != wordindex::kIndexedMark || ctx_.pur.SYSID < 0) continue;
-      const auto id = static_cast<std::uint32_t>(ctx_.pur.SYSID);
-      if (!deletedIds_.contains(id) && !messageExists(id)) indexOrphans_.insert(id);
-    }
-    progressTo(position_);
-    if (phase_ == 0) return;
-  }
-  if (phase_ == 1 && deletedIds_.empty() && indexOrphans_.empty() && !recountIndex_) phase_ = 2;  // nothing to do
-  if (phase_ == 1) {
-    // Marked for the life of the upkeep and the recount: a run killed
-    // within them may leave words counted too high, and the next purge then
-    // counts the word list again.
-    if (!recountIndex_ && !setUpkeepMark(true)) return;
-    if (!indexOrphans_.empty()) recountIndex_ = true;
-    upkeep_ = std::make_unique<wordindex::IndexUpkeepJob>(ctx_, batch_);
-    for (std::uint32_t id : deletedIds_) upkeep_->add(id);
-    for (std::uint32_t id : indexOrphans_) upkeep_->add(id);
-    phase_ = 3;
-  }
-  if (phase_ == 3) {
-    if (!upkeep_->step()) return;
-    indexResult_ = upkeep_->result();
-    upkeep_.reset();
-    if (indexResult_ == wordindex::UpkeepResult::Failed) return end(PurgeResult::Failed);
-    if (indexResult_ == wordindex::UpkeepResult::Stopped) return end(PurgeResult::Stopped);
-    // An interrupted run may have removed rows without lowering their
-    // words' counts; the word list is then counted again from the rows.
-    indexOrphans_.clear();
-    if (recountIndex_) {
-      recount_ = std::make_unique<wordindex::IndexJob>(ctx_, wordindex::IndexMode::Recount);
-      phase_ = 4;
-    } else {
-      phase_ = 5;
-    }
-  }
-  if (phase_ == 4) {
-    if (!recount_->step()) return;
-    const wordindex::IndexResult r = recount_->summary().result;
-    recount_.reset();
-    if (r == wordindex::IndexResult::Failed) return end(PurgeResult::Failed);  // reported
-    if (r == wordindex::IndexResult::Cancelled) return end(PurgeResult::Stopped);
-    // Another run writing the index (Busy) leaves the mark for the next purge.
-    phase_ = r == wordindex::IndexResult::Done ? 5 : 2;
-  }
-  if (phase_ == 5 && !setUpkeepMark(false)) return;
-  deletedIds_.clear();
-  nextStep();
+  return std::filesystem::exists(BuildFileName(ctx_, PUR::FileNo)) ||
+         std::filesystem::exists(BuildFileName(ctx_, MasIdx::FileNo));
 }
 
 bool PurgeMess::setUpkeepMark(bool running) {
@@ -262,6 +205,92 @@ bool PurgeMess::setUpkeepMark(bool running) {
   if (e == Err::Ok) return true;
   failRead(ctx_.fileOf<PUR>());
   return false;
+}
+
+bool PurgeMess::walkMarks() {
+  marks_.emplace(ctx_, std::initializer_list<int>{PUR::FileNo});
+  engine::File& pur = ctx_.fileOf<PUR>();
+  range_ = std::max<std::int64_t>(pur.records(), 0);
+  position_ = 0;
+  if (pur.set() == Err::Ok) return true;
+  marks_.reset();
+  failRead(pur);
+  return false;
+}
+
+void PurgeMess::beginWordIndex() {
+  indexOrphans_.clear();
+  runMarks_ = 0;
+  recountIndex_ = false;
+  if (!indexExists()) {
+    phase_ = kIndexDone;
+    return;
+  }
+  walkMarks();
+  phase_ = kCountRunMarks;
+}
+
+void PurgeMess::runWordIndex() {
+  if (phase_ == kCountRunMarks || phase_ == kFindOrphans) {
+    engine::File& pur = ctx_.fileOf<PUR>();
+    for (std::int64_t read = 0; read < batch_; ++read) {
+      const Err e = pur.next();
+      if (e == Err::RecordNotAvailable) break;
+      if (e != Err::Ok) {
+        marks_.reset();
+        return failRead(pur);
+      }
+      ++position_;
+      if (phase_ == kCountRunMarks) {
+        if (ctx_.pur.WORDID == wordindex::kPurgeUpkeepRunning) ++runMarks_;
+        continue;
+      }
+      if (ctx_.pur.WORDID != wordindex::kIndexedMark || ctx_.pur.SYSID < 0) continue;
+      const auto id = static_cast<std::uint32_t>(ctx_.pur.SYSID);
+      if (!deletedIds_.contains(id) && !messageExists(id)) indexOrphans_.insert(id);
+    }
+    progressTo(position_);
+    if (position_ < range_) return;
+    marks_.reset();
+    if (phase_ == kCountRunMarks && runMarks_ > 1) {
+      recountIndex_ = true;
+      if (walkMarks()) phase_ = kFindOrphans;
+      return;
+    }
+    phase_ = kStartUpkeep;
+  }
+  if (phase_ == kStartUpkeep) {
+    if (deletedIds_.empty() && indexOrphans_.empty()) {
+      phase_ = recountIndex_ ? kRecount : kClearRunMark;
+    } else {
+      upkeep_ = std::make_unique<wordindex::IndexUpkeepJob>(ctx_, batch_);
+      for (std::uint32_t id : deletedIds_) upkeep_->add(id);
+      for (std::uint32_t id : indexOrphans_) upkeep_->add(id);
+      indexOrphans_.clear();
+      phase_ = kUpkeep;
+    }
+  }
+  if (phase_ == kUpkeep) {
+    if (!upkeep_->step()) return;
+    indexResult_ = upkeep_->result();
+    upkeep_.reset();
+    if (indexResult_ == wordindex::UpkeepResult::Failed) return end(PurgeResult::Failed);
+    if (indexResult_ == wordindex::UpkeepResult::Stopped) return end(PurgeResult::Stopped);
+    phase_ = recountIndex_ ? kRecount : kClearRunMark;
+  }
+  if (phase_ == kRecount) {
+    if (!recount_) recount_ = std::make_unique<wordindex::IndexJob>(ctx_, wordindex::IndexMode::Recount);
+    if (!recount_->step()) return;
+    const wordindex::IndexResult r = recount_->summary().result;
+    recount_.reset();
+    if (r == wordindex::IndexResult::Failed) return end(PurgeResult::Failed);  // reported
+    if (r == wordindex::IndexResult::Cancelled) return end(PurgeResult::Stopped);
+    // Another run writing the index (Busy) leaves the marks for the next purge.
+    phase_ = r == wordindex::IndexResult::Done ? kClearRunMark : kIndexDone;
+  }
+  if (phase_ == kClearRunMark && !setUpkeepMark(false)) return;
+  deletedIds_.clear();
+  nextStep();
 }
 
 }  // namespace qv::maintenance

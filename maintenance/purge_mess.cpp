@@ -184,6 +184,9 @@ void PurgeMess::start() {
     return;
   }
   openTables();
+  // Before the first delete: the mark by which a later purge knows that
+  // this one may have deleted messages without telling the word index.
+  if (options_.mode == PurgeMode::Purge && indexExists() && !setUpkeepMark(true)) return;
   stats_.before = recordsOf(type_ == DatabaseType::Mail ? ctx_.fileOf<Mail>() : ctx_.fileOf<MsgNmbr>());
   const bool aged = options_.mode == PurgeMode::Purge && type_ != DatabaseType::Mail && options_.agedWeeks > 0;
   if (aged) cutoff_ = agedCutoff(dates::today(), std::min(options_.agedWeeks, kMaxAgedWeeks));

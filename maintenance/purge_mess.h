@@ -213,9 +213,12 @@ class PurgeMess final : public Job {
   void beginWordIndex();
   void runWordIndex();
   bool messageExists(std::uint32_t id);
-  // Adds or removes the index's mark of a purge handing over deletions.
-  // False when PUR could not be written (reported; the job has ended).
+  bool indexExists();
+  // Adds this run's mark in PUR, or removes every purge's mark. False when
+  // PUR could not be written (reported; the job has ended Failed).
   bool setUpkeepMark(bool running);
+  // Sets a walk over PUR (opened for it). False when it failed (reported).
+  bool walkMarks();
 
   // Mail steps (mail_steps.cpp).
   void runCutTimes();
@@ -281,6 +284,7 @@ class PurgeMess final : public Job {
   std::unique_ptr<wordindex::IndexUpkeepJob> upkeep_;
   std::unique_ptr<wordindex::IndexJob> recount_;  // after an interrupted run's leftovers
   bool recountIndex_ = false;
+  int runMarks_ = 0;  // purges' marks found in PUR
 };
 
 }  // namespace qv::maintenance
