@@ -17,21 +17,25 @@
 // brought more than kCommitAfterWrites writes, then checks for
 // kLowDiskBytes free on the database's disk (too little, and the user stops
 // or nobody watches: the job ends Stopped), and commits and checks again at
-// the end of the step. The bulk-deleting steps also check for kBulkDiskBytes after a batch
-// that committed; when that answers stop they close and reopen their tables
-// and go on where they were. A message or mail is deleted together with its
-// text row in one transaction; one whose text row cannot be read is left in
-// place, and so is the thread or partner that holds it. A failed write rolls
-// the transaction back (reported) and ends the job Failed.
+// the end of the step. The bulk-deleting steps also check for
+// kBulkDiskBytes after a batch that committed; when that answers stop they
+// close and reopen their tables and go on where they were. A message or
+// mail is deleted together with its text row in one transaction; one whose
+// text row cannot be read is left in place, and so is the thread or partner
+// that holds it. A failed write rolls the transaction back (reported) and
+// ends the job Failed.
 //
 // Stopping (requestCancel, or the job destroyed before its end) commits the
 // open transaction and ends the job Stopped at its next step: what was done
 // stays; counts may lag until the next count. A later purge finishes the
 // work: it also removes the topic links, carbon copies and word-index rows
-// of messages an interrupted run deleted.
+// of messages an interrupted run deleted (a purge leaves a mark in the
+// index's PUR table from before its first delete to the end of its
+// word-index step, by which the next one knows).
 //
 // Buffers changed: every record buffer of the database's tables, ctx.for_,
-// and those of the word index (through IndexUpkeepJob).
+// and those of the word index (through IndexUpkeepJob and, after an
+// interrupted purge, the index's recount).
 
 #include <cstdint>
 #include <filesystem>
