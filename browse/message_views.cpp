@@ -3,11 +3,8 @@
 #include <limits>
 
 #include "store/charset.h"
-#include "store/table_use.h"
 
 namespace qv::browse {
-
-using engine::Err;
 
 std::string_view viewCaption(MessageView view) {
   switch (view) {
@@ -26,117 +23,119 @@ std::string_view viewCaption(MessageView view) {
 
 namespace {
 
-engine::KeyRef keyOf(MessageView view) {
-  switch (view) {
-    case MessageView::Thread: return MsgNmbr::Threadkey;
-    case MessageView::Section: return MsgNmbr::SECkey;
-    case MessageView::Sender: return MsgNmbr::FromKey;
-    case MessageView::Receiver: return MsgNmbr::ToKey;
-    case MessageView::MsgNo: return MsgNmbr::IdKey;
-    default: return MsgNmbr::DateKey;
-  }
-}
-
 bool sameText(std::string_view a, std::string_view b) { return compareKeyText(a, b) == 0; }
 
 // Message numbers stand highest first in the person and date keys.
 constexpr std::uint32_t kFirstOfDescending = std::numeric_limits<std::uint32_t>::max();
 
-}  // namespace
-
-MessagePager::MessagePager(Context& ctx, MessageView view, std::optional<ViewLimit> limit)
-    : ctx_(ctx), view_(view), limit_(std::move(limit)), key_(keyOf(view)) {
-  // Only the views of one thread, section or person are limited.
-  if (view_ == MessageView::Date || view_ == MessageView::MsgNo) limit_.reset();
+bool sameThread(const MsgNmbr& m, const MsgNmbr& l) {
+  return m.THREADNUMBER == l.THREADNUMBER && sameText(m.THREADALPHA.view(), l.THREADALPHA.view());
+}
+bool sameSection(const MsgNmbr& m, const MsgNmbr& l) { return m.SECSYSID == l.SECSYSID; }
+bool sameSender(const MsgNmbr& m, const MsgNmbr& l) {
+  return m.FROMID == l.FROMID && sameText(m.FROMALPHA.view(), l.FROMALPHA.view());
+}
+bool sameReceiver(const MsgNmbr& m, const MsgNmbr& l) {
+  return m.TOID == l.TOID && sameText(m.TOALPHA.view(), l.TOALPHA.view());
 }
 
-bool MessagePager::inView(const MsgNmbr& m) const {
-  if (!limit_) return true;
-  switch (view_) {
-    case MessageView::Thread: return m.THREADNUMBER == limit_->id && sameText(m.THREADALPHA.view(), limit_->alpha);
-    case MessageView::Section: return m.SECSYSID == limit_->id;
-    case MessageView::Sender: return m.FROMID == limit_->id && sameText(m.FROMALPHA.view(), limit_->alpha);
-    case MessageView::Receiver: return m.TOID == limit_->id && sameText(m.TOALPHA.view(), limit_->alpha);
-    default: return true;
-  }
-}
-
-// The lowest key values of the limit, for a walk from its first message.
-void MessagePager::setLimitStart() {
-  ctx_.msg = MsgNmbr{};
-  switch (view_) {
+// The keyed view of `view`, limited to `limit` where the view is limited.
+KeyedView<MsgNmbr> keyedView(MessageView view, const std::optional<ViewLimit>& limit) {
+  KeyedView<MsgNmbr> v{MsgNmbr::DateKey};
+  MsgNmbr& l = v.limit;
+  switch (view) {
     case MessageView::Thread:
-      ctx_.msg.THREADALPHA = limit_->alpha;
-      ctx_.msg.THREADNUMBER = limit_->id;
+      v.key = MsgNmbr::Threadkey;
+      if (!limit) break;
+      v.holds = sameThread;
+      l.THREADALPHA = limit->alpha;
+      l.THREADNUMBER = limit->id;
       break;
-    case MessageView::Section: ctx_.msg.SECSYSID = limit_->id; break;
+    case MessageView::Section:
+      v.key = MsgNmbr::SECkey;
+      if (!limit) break;
+      v.holds = sameSection;
+      l.SECSYSID = limit->id;
+      break;
     case MessageView::Sender:
-      ctx_.msg.FROMALPHA = limit_->alpha;
-      ctx_.msg.FROMID = limit_->id;
-      ctx_.msg.MSGNUMBER = kFirstOfDescending;
+      v.key = MsgNmbr::FromKey;
+      if (!limit) break;
+      v.holds = sameSender;
+      l.FROMALPHA = limit->alpha;
+      l.FROMID = limit->id;
+      l.MSGNUMBER = kFirstOfDescending;
       break;
     case MessageView::Receiver:
-      ctx_.msg.TOALPHA = limit_->alpha;
-      ctx_.msg.TOID = limit_->id;
-      ctx_.msg.MSGNUMBER = kFirstOfDescending;
+      v.key = MsgNmbr::ToKey;
+      if (!limit) break;
+      v.holds = sameReceiver;
+      l.TOALPHA = limit->alpha;
+      l.TOID = limit->id;
+      l.MSGNUMBER = kFirstOfDescending;
       break;
+    case MessageView::MsgNo: v.key = MsgNmbr::IdKey; break;
     default: break;
   }
+  return v;
 }
 
-std::vector<MsgNmbr> MessagePager::walk(bool forward, std::size_t count, bool skipFirst) {
-  std::vector<MsgNmbr> out;
-  engine::File& messages = ctx_.fileOf<MsgNmbr>();
-  bool skip = skipFirst;
-  while (out.size() < count && (forward ? messages.next() : messages.previous()) == Err::Ok) {
-    if (!inView(ctx_.msg)) break;
-    if (skip) {
-      skip = false;
-      continue;
-    }
-    out.push_back(ctx_.msg);
+std::optional<RowList> rowListOf(MessageView view) {
+  switch (view) {
+    case MessageView::KeyWord: return RowList::Word;
+    case MessageView::Topic: return RowList::Topic;
+    case MessageView::SearchResult: return RowList::ResultSet;
+    default: return std::nullopt;
   }
-  return out;
 }
 
-std::vector<MsgNmbr> MessagePager::first(std::size_t count) {
-  TableUse use(ctx_, {MsgNmbr::FileNo});
-  engine::File& messages = ctx_.fileOf<MsgNmbr>();
-  Err e;
-  if (limit_) {
-    setLimitStart();
-    e = messages.setFrom(key_);
+}  // namespace
+
+MessagePager::MessagePager(Context& ctx, MessageView view, std::optional<ViewLimit> limit) : ctx_(ctx), view_(view) {
+  if (const std::optional<RowList> list = rowListOf(view)) {
+    // Without its word, topic or set the view is empty.
+    ListedView listed{*list, limit ? limit->id : kNoIdentifier, limit ? limit->ids : std::vector<std::uint32_t>{}};
+    pager_ = listedPager<MsgNmbr>(ctx, std::move(listed));
   } else {
-    e = messages.set(key_);
+    pager_ = keyedPager<MsgNmbr>(ctx, keyedView(view, limit));
   }
-  return e == Err::Ok ? walk(true, count, false) : std::vector<MsgNmbr>{};
 }
 
-// A page from message `from` (not included) in one direction of the view's key.
-std::vector<MsgNmbr> MessagePager::beside(std::uint32_t from, std::size_t count, bool forward) {
-  TableUse use(ctx_, {MsgNmbr::FileNo});
-  engine::File& messages = ctx_.fileOf<MsgNmbr>();
-  ctx_.msg = MsgNmbr{};
-  ctx_.msg.MSGNUMBER = from;
-  if (messages.get(MsgNmbr::IdKey) != Err::Ok || !inView(ctx_.msg)) return {};
-  if (messages.setPosition(key_, messages.position()) != Err::Ok) return {};
-  return walk(forward, count, true);
+std::vector<MsgNmbr> MessagePager::first(std::size_t count) { return pager_->first(count); }
+
+std::vector<MsgNmbr> MessagePager::after(std::uint32_t from, std::size_t count) { return pager_->after(from, count); }
+
+std::vector<MsgNmbr> MessagePager::before(std::uint32_t from, std::size_t count) { return pager_->before(from, count); }
+
+std::optional<MsgNmbr> MessagePager::at(std::uint32_t number) { return pager_->at(number); }
+
+// Locators work in their own view's order over the whole table, whatever
+// view the pager shows.
+std::optional<MsgNmbr> MessagePager::locateIn(MessageView view, const MsgNmbr& seed) {
+  return keyedPager<MsgNmbr>(ctx_, keyedView(view, std::nullopt))->locate(seed);
 }
-
-std::vector<MsgNmbr> MessagePager::after(std::uint32_t from, std::size_t count) { return beside(from, count, true); }
-
-std::vector<MsgNmbr> MessagePager::before(std::uint32_t from, std::size_t count) { return beside(from, count, false); }
 
 std::optional<MsgNmbr> MessagePager::atDate(std::int32_t day) {
-  TableUse use(ctx_, {MsgNmbr::FileNo});
-  engine::File& messages = ctx_.fileOf<MsgNmbr>();
-  ctx_.msg = MsgNmbr{};
-  ctx_.msg.DATE = day;
-  ctx_.msg.MSGNUMBER = kFirstOfDescending;
-  if (messages.setFrom(MsgNmbr::DateKey) == Err::Ok && messages.next() == Err::Ok) return ctx_.msg;
-  // Every message is newer: the oldest one.
-  if (messages.set(MsgNmbr::DateKey) == Err::Ok && messages.previous() == Err::Ok) return ctx_.msg;
-  return std::nullopt;
+  MsgNmbr seed{};
+  seed.DATE = day;
+  seed.MSGNUMBER = kFirstOfDescending;
+  return locateIn(MessageView::Date, seed);
+}
+
+std::optional<MsgNmbr> MessagePager::atNumber(std::uint32_t number) {
+  MsgNmbr seed{};
+  seed.MSGNUMBER = number;
+  return locateIn(MessageView::MsgNo, seed);
+}
+
+std::optional<MsgNmbr> MessagePager::atName(std::string_view text) {
+  if (view_ != MessageView::Thread && view_ != MessageView::Sender && view_ != MessageView::Receiver)
+    return std::nullopt;
+  MsgNmbr seed{};
+  seed.THREADALPHA = text;
+  seed.FROMALPHA = text;
+  seed.TOALPHA = text;
+  seed.MSGNUMBER = view_ == MessageView::Thread ? 0 : kFirstOfDescending;
+  return keyedPager<MsgNmbr>(ctx_, keyedView(view_, std::nullopt))->locate(seed);
 }
 
 }  // namespace qv::browse

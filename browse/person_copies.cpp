@@ -82,4 +82,26 @@ std::vector<engine::Position> mailsNaming(Context& ctx, NameRole role, std::stri
   return found;
 }
 
+bool rewriteNameCopies(Context& ctx, std::string_view oldLast, std::string_view newLast, std::uint32_t id) {
+  if (databaseType(ctx.mem.ForumType) == DatabaseType::Mail) {
+    engine::File& f = ctx.fileOf<Mail>();
+    const auto from = mailsNaming(ctx, NameRole::Sender, oldLast, id);
+    const auto to = mailsNaming(ctx, NameRole::Receiver, oldLast, id);
+    return rewriteAt(ctx, f, from,
+                     [&] {
+                       ctx.mai.FROMALPHA = newLast;
+                       if (ctx.mai.PAIRID == id) ctx.mai.PAIRALPHA = newLast;
+                     }) &&
+           rewriteAt(ctx, f, to, [&] {
+             ctx.mai.TOALPHA = newLast;
+             if (ctx.mai.PAIRID == id) ctx.mai.PAIRALPHA = newLast;
+           });
+  }
+  engine::File& f = ctx.fileOf<MsgNmbr>();
+  const auto from = messagesNaming(ctx, NameRole::Sender, oldLast, id);
+  const auto to = messagesNaming(ctx, NameRole::Receiver, oldLast, id);
+  return rewriteAt(ctx, f, from, [&] { ctx.msg.FROMALPHA = newLast; }) &&
+         rewriteAt(ctx, f, to, [&] { ctx.msg.TOALPHA = newLast; });
+}
+
 }  // namespace qv::browse

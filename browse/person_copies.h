@@ -49,4 +49,11 @@ bool rewriteAt(Context& ctx, engine::File& file, const std::vector<engine::Posit
   return true;
 }
 
+// Every name copy of person `id` taken from `oldLast` becomes `newLast`'s:
+// MSG:FROMALPHA and MSG:TOALPHA, or in a mail database MAI:FROMALPHA,
+// MAI:TOALPHA and MAI:PAIRALPHA where the person is the mail's partner.
+// The message table (MsgNmbr or Mail) must be open, inside the caller's
+// transaction; false as rewriteAt.
+bool rewriteNameCopies(Context& ctx, std::string_view oldLast, std::string_view newLast, std::uint32_t id);
+
 }  // namespace qv::browse

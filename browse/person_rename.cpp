@@ -26,29 +26,6 @@ std::string_view renameTitle(DatabaseType type) {
 
 namespace {
 
-bool rewriteMailCopies(Context& ctx, std::string_view oldLast, std::string_view newLast, std::uint32_t id) {
-  engine::File& f = ctx.fileOf<Mail>();
-  const auto from = mailsNaming(ctx, NameRole::Sender, oldLast, id);
-  const auto to = mailsNaming(ctx, NameRole::Receiver, oldLast, id);
-  return rewriteAt(ctx, f, from,
-                   [&] {
-                     ctx.mai.FROMALPHA = newLast;
-                     if (ctx.mai.PAIRID == id) ctx.mai.PAIRALPHA = newLast;
-                   }) &&
-         rewriteAt(ctx, f, to, [&] {
-           ctx.mai.TOALPHA = newLast;
-           if (ctx.mai.PAIRID == id) ctx.mai.PAIRALPHA = newLast;
-         });
-}
-
-bool rewriteMessageCopies(Context& ctx, std::string_view oldLast, std::string_view newLast, std::uint32_t id) {
-  engine::File& f = ctx.fileOf<MsgNmbr>();
-  const auto from = messagesNaming(ctx, NameRole::Sender, oldLast, id);
-  const auto to = messagesNaming(ctx, NameRole::Receiver, oldLast, id);
-  return rewriteAt(ctx, f, from, [&] { ctx.msg.FROMALPHA = newLast; }) &&
-         rewriteAt(ctx, f, to, [&] { ctx.msg.TOALPHA = newLast; });
-}
-
 // Renames the active database in the list and in its REF.
 bool renameDatabase(Context& ctx, const std::string& name) {
   engine::File& forums = ctx.fileOf<Forums>();
@@ -99,9 +76,7 @@ RenameResult renamePerson(Context& ctx, const Person& opened, std::string_view l
   if (owner && !renameDatabase(ctx, databaseName)) return result;
 
   if (!(opened.LASTNAME == newLast)) {
-    const bool ok = mail ? rewriteMailCopies(ctx, opened.LASTNAME.view(), newLast.view(), opened.PERSONID)
-                         : rewriteMessageCopies(ctx, opened.LASTNAME.view(), newLast.view(), opened.PERSONID);
-    if (!ok) return result;
+    if (!rewriteNameCopies(ctx, opened.LASTNAME.view(), newLast.view(), opened.PERSONID)) return result;
   }
   if (!t->commit()) return result;
 

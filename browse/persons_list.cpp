@@ -1,5 +1,6 @@
 #include "browse/persons_list.h"
 
+#include "browse/browse_context.h"
 #include "browse/person_copies.h"
 #include "browse/person_texts.h"
 #include "store/dispatcher.h"
@@ -62,6 +63,8 @@ std::optional<SenderMessage> firstMail(Context& ctx, const Person& p) {
   if (found.empty() || ctx.fileOf<Mail>().getPosition(found.front()) != engine::Err::Ok) return std::nullopt;
   SenderMessage s = partiesOf(ctx.mai);
   s.number = ctx.mai.MAILID;
+  MailContext shown = mailContext(ctx.mai, MailView::Sender);
+  ctx.lib.contexts.exchange(ContextMode::Store, shown);
   return s;
 }
 
@@ -75,6 +78,8 @@ std::optional<SenderMessage> firstMessage(Context& ctx, const Person& p) {
   s.threadNumber = m.THREADNUMBER;
   s.threadAlpha = m.THREADALPHA;
   s.section = m.SECSYSID;
+  MessageContext shown = messageContext(m, MessageView::Sender);
+  ctx.lib.contexts.exchange(ContextMode::Store, shown);
   return s;
 }
 

@@ -32,9 +32,6 @@ std::vector<Person> personPage(Context& ctx, PersonOrder order, std::size_t coun
 // releases Person; uses ctx.per.
 std::optional<Person> findPerson(Context& ctx, std::uint32_t id);
 
-// View mode of the current-message context that filters by sender.
-inline constexpr std::uint8_t kViewSender = 4;
-
 // What the current-message context takes from a sender's first message.
 struct SenderMessage {
   std::uint32_t number = 0;  // MSG:MSGNUMBER or MAI:MAILID
@@ -49,7 +46,9 @@ struct SenderMessage {
 
 // "Show messages for this sender": the first message along MSG:FromKey (a
 // mail database: MAI:FromKey) from the person's name copy and identifier.
-// A message whose copy and identifier are the person's gives its values.
+// A message whose copy and identifier are the person's gives its values and
+// becomes the current message of the browses' context record, in the
+// sender view.
 // Otherwise nothing, after "Warning!" / "No messages from address " and the
 // clipped address (unless unattended); so too for a person that does not
 // exist. Opens and releases the message table and Person.

@@ -14,13 +14,6 @@ namespace qv::maintenance {
 
 using engine::Err;
 
-namespace {
-
-// COD:TYPE of a topic; the other rows of Codes are key words, which no
-// message links to and whose count means nothing here.
-constexpr std::uint8_t kTopicType = 2;
-
-}  // namespace
 
 bool PurgeMess::messageExists(std::uint32_t id) {
   if (id == lastChecked_ && lastChecked_ != 0) return !lastMissing_;
@@ -116,7 +109,8 @@ void PurgeMess::runTopicCounts() {
     }
     if (e != Err::Ok) return failRead(codes);
     ++position_;
-    if (ctx_.cod.TYPE != kTopicType) continue;
+    // Key words have no links, and their count means nothing here.
+    if (ctx_.cod.TYPE != static_cast<std::uint8_t>(CodeType::Topic)) continue;
     const Codes code = ctx_.cod;
     // IdKey runs by topic, then message number highest first.
     ctx_.sin = SIndex{};

@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 
+#include "store/context_records.h"
 #include "store/domain.h"
 #include "store/engine/engine.h"
 #include "store/engine/file.h"
@@ -68,6 +69,8 @@ class Library {
   // Open work windows as the scheduler counts them: a due task starts only
   // when none is open. Never below 0.
   std::atomic<int> workWindows{0};
+  // The current message of the browses, for their companion windows.
+  ContextRecords contexts;
 
   // The globals new contexts start with.
   void publish(const MemGroup& mem, const std::filesystem::path& masIdxPath);

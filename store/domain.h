@@ -85,6 +85,17 @@ inline constexpr std::string_view kRecipientCc = "CC";
 inline constexpr std::string_view kRecipientBc = "BC";
 
 // ---------------------------------------------------------------------------
+// What a row of Codes holds: COD:TYPE.
+
+enum class CodeType : std::uint8_t { KeyWord = 1, Topic = 2 };
+
+// ---------------------------------------------------------------------------
+// The online service's Internet mail domain (upper case): an address
+// "70000.101@COMPUSERVE.COM" is the service identifier 70000,101.
+
+inline constexpr std::string_view kServiceMailDomain = "COMPUSERVE.COM";
+
+// ---------------------------------------------------------------------------
 // Identifiers and limits
 
 // No identifier: what NextNr answers when it cannot give one, and the

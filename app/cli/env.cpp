@@ -60,6 +60,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addTreeCommand(app, env);
   addPersonsCommands(app, env);
   addPurgeCommands(app, env);
+  addDedupeCommand(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

@@ -73,6 +73,7 @@ void addStatusCommand(CLI::App& app, Env& env);
 void addTreeCommand(CLI::App& app, Env& env);
 void addPersonsCommands(CLI::App& app, Env& env);
 void addPurgeCommands(CLI::App& app, Env& env);
+void addDedupeCommand(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);

@@ -149,14 +149,26 @@ TEST_F(CliTest, BrowseAndTreeShowAForumAndTheTreeRefusesMailDatabases) {
   EXPECT_EQ(r.out.find("412360"), std::string::npos) << r.out;  // the page holds two lines
   r = run({"status", "thread", "412350", "keep", "--db", club});
   EXPECT_EQ(r.status, 1);  // a message number is not a thread number
+  r = run({"--json", "dedupe", "--db", club});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"Duplicate Forum Members merged\": 0"), std::string::npos) << r.out;
 
   r = run({"tree", "999", "--db", club});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("There is no message 999 in this database."), std::string::npos) << r.err;
+  r = run({"browse", "--db", club, "--view", "word", "--limit", "nosuchword"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("The word \"nosuchword\" is not in this database's word index."), std::string::npos) << r.err;
   r = run({"--json", "db", "add-mail", "Jane Smith", "jane@example.org"});
-  r = run({"tree", "412350", "--db", r.out.substr(r.out.find("\"id\": ") + 6, 6)});
+  const std::string jane = r.out.substr(r.out.find("\"id\": ") + 6, 6);
+  r = run({"tree", "412350", "--db", jane});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Mail databases have no threads."), std::string::npos) << r.err;
+  r = run({"browse", "--db", jane, "--view", "thread"});
+  EXPECT_EQ(r.status, 2);  // a view of the message browse
+  r = run({"browse", "--db", jane, "--view", "search"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("run quorvel search"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 // from a message in both directions, and the date locator.
 #include "browse/message_views.h"
 
+#include <algorithm>
+
 #include "store/dates.h"
+#include "store/table_use.h"
 #include "tests/wordindex/index_fixture.h"
 
 namespace qv::test {
@@ -56,6 +59,67 @@ TEST_F(MessageViewTest, ViewsPageThroughTheirKeyWithinTheirLimit) {
   EXPECT_EQ(byDate.atDate(dates::dayNumber(1995, 3, 4))->MSGNUMBER, 102u);  // none that day: the older one
   EXPECT_EQ(byDate.atDate(dates::dayNumber(1995, 2, 1))->MSGNUMBER, 100u);  // all newer: the oldest
   EXPECT_EQ(byDate.atDate(dates::dayNumber(1999, 1, 1))->MSGNUMBER, 103u);
+}
+
+TEST_F(MessageViewTest, LocatorsStopAtTheNearestMessage) {
+  importForum(line(100, 0, "Modems", "Ann Lee|70001,1", "1995-03-01") +
+              line(105, 0, "Doom", "Bob Ray|70001,2", "1995-03-02") +
+              line(110, 0, "Printers", "Carl Fox|70001,3", "1995-03-03"));
+  MessagePager byNumber(*ctx, MessageView::MsgNo);
+  EXPECT_EQ(byNumber.atNumber(105)->MSGNUMBER, 105u);
+  EXPECT_EQ(byNumber.atNumber(107)->MSGNUMBER, 105u);  // the nearest lower number
+  EXPECT_EQ(byNumber.atNumber(999)->MSGNUMBER, 110u);
+  EXPECT_EQ(byNumber.atNumber(3)->MSGNUMBER, 100u);    // all higher: the lowest
+
+  MessagePager bySender(*ctx, MessageView::Sender);
+  EXPECT_EQ(bySender.atName("ra")->MSGNUMBER, 105u);   // Ray, letter case aside
+  EXPECT_EQ(bySender.atName("g")->MSGNUMBER, 100u);    // Lee follows G
+  EXPECT_EQ(bySender.atName("zz")->MSGNUMBER, 105u);   // past everyone: the last line
+  EXPECT_EQ(byNumber.atName("ra"), std::nullopt);      // the number view has no name locator
+}
+
+// The word, topic and result views walk their rows and show each as its
+// message; a row whose message is gone is passed over.
+TEST_F(MessageViewTest, ListedViewsShowTheMessagesOfTheirRows) {
+  importForum(forumLine(100, "One", "modem talk", "1995-03-01") + forumLine(101, "Two", "modem again", "1995-03-02") +
+              forumLine(102, "Three", "printers", "1995-03-03") + forumLine(103, "Four", "modem last", "1995-03-04"));
+  index(wordindex::IndexMode::Full);
+  std::uint32_t modem = 0;
+  {
+    wordindex::IndexTable words(*ctx, WordList::FileNo);
+    ctx->wor = WordList{};
+    ctx->wor.THEWORD = "MODEM";
+    ASSERT_EQ(words.file().get(WordList::by_theWord), engine::Err::Ok);
+    modem = static_cast<std::uint32_t>(ctx->wor.WORDID);
+  }
+  {
+    TableUse use(*ctx, {SIndex::FileNo, MsgNmbr::FileNo});
+    for (std::uint32_t n : {100u, 101u, 103u}) {
+      ctx->sin = SIndex{};
+      ctx->sin.ID = 77;
+      ctx->sin.MSGNUMBER = n;
+      ASSERT_EQ(ctx->fileOf<SIndex>().add(), engine::Err::Ok);
+    }
+    ctx->msg = MsgNmbr{};
+    ctx->msg.MSGNUMBER = 101;
+    ASSERT_EQ(ctx->fileOf<MsgNmbr>().get(MsgNmbr::IdKey), engine::Err::Ok);
+    ASSERT_EQ(ctx->fileOf<MsgNmbr>().erase(), engine::Err::Ok);
+  }
+  Numbers byWord = numbers(MessagePager(*ctx, MessageView::KeyWord, ViewLimit{"", modem, {}}).first(10));
+  std::sort(byWord.begin(), byWord.end());
+  EXPECT_EQ(byWord, (Numbers{100, 103}));  // the gone 101 passed over
+
+  MessagePager topic(*ctx, MessageView::Topic, ViewLimit{"", 77, {}});
+  EXPECT_EQ(numbers(topic.first(10)), (Numbers{103, 100}));  // highest number first
+  EXPECT_EQ(numbers(topic.after(103, 10)), (Numbers{100}));   // the gone 101 passed over
+  EXPECT_EQ(numbers(topic.before(100, 10)), (Numbers{103}));
+
+  MessagePager results(*ctx, MessageView::SearchResult, ViewLimit{"", 0, {102, 101, 100, 103}});
+  EXPECT_EQ(numbers(results.first(2)), (Numbers{102, 100}));
+  EXPECT_EQ(numbers(results.after(100, 10)), (Numbers{103}));
+  EXPECT_EQ(numbers(results.before(103, 1)), (Numbers{100}));
+  EXPECT_EQ(numbers(results.after(555, 10)), Numbers{});  // not in the set
+  EXPECT_EQ(numbers(MessagePager(*ctx, MessageView::Topic).first(10)), Numbers{});  // no topic chosen
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ TEST_F(PurgeKillTest, KilledPurgesLeaveTheDatabaseConsistentAndARerunFinishesIt)
     if (n % 3 == 0) add(&Context::sin, SIndex{900001, static_cast<std::uint32_t>(n)});
   }
   Codes topic{};
-  topic.TYPE = 2;  // a topic
+  topic.TYPE = static_cast<std::uint8_t>(CodeType::Topic);
   topic.INDEX = "Topic";
   topic.ID = 900001;
   add(&Context::cod, topic);

@@ -29,7 +29,7 @@ TEST_F(PurgeTest, DeleteThreadLosesAllButItsKeptMessageAndTopicLinksAndIndexFoll
   mark(StatusTarget::Message, 1, Status::Keep);
   // Topic 900001 links messages 1, 2 and 7; topic 900002 has no Codes row.
   Codes topic{};
-  topic.TYPE = 2;  // a topic
+  topic.TYPE = static_cast<std::uint8_t>(CodeType::Topic);
   topic.INDEX = "Printers";
   topic.ID = 900001;
   topic.COUNT = 3;

@@ -1,126 +1,190 @@
-// quorvel browse: one page of the forum and newsgroup message browse, as
-// its list shows it, with each line's effective status.
+// quorvel browse: one page of the active database's browse — the message
+// browse of a forum or newsgroup database, the mail browse of a mail
+// database — as its list shows it, with each line's effective status.
 #include <CLI/CLI.hpp>
 
-#include <cstdlib>
 #include <map>
 
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
-#include "browse/line_texts.h"
+#include "browse/browse_lines.h"
+#include "browse/mail_views.h"
 #include "browse/message_views.h"
-#include "store/config.h"
 #include "store/dates.h"
 #include "store/table_use.h"
+#include "wordindex/index_tables.h"
+#include "wordindex/result_set.h"
 #include "wordindex/search_query.h"
 
 namespace qv::app::cli {
 
 namespace {
 
+using browse::MailView;
 using browse::MessageView;
 
 constexpr const char* kTitle = "Browse";
 
-const std::map<std::string, MessageView> kViews = {
-    {"date", MessageView::Date},         {"thread", MessageView::Thread},     {"section", MessageView::Section},
-    {"sender", MessageView::Sender},     {"receiver", MessageView::Receiver}, {"msgno", MessageView::MsgNo}};
+const std::map<std::string, MessageView> kMessageViews = {
+    {"date", MessageView::Date},       {"thread", MessageView::Thread},   {"section", MessageView::Section},
+    {"sender", MessageView::Sender},   {"receiver", MessageView::Receiver}, {"msgno", MessageView::MsgNo},
+    {"word", MessageView::KeyWord},    {"topic", MessageView::Topic},     {"search", MessageView::SearchResult}};
+
+const std::map<std::string, MailView> kMailViews = {
+    {"date", MailView::Date},       {"partner", MailView::Partner}, {"subject", MailView::Subject},
+    {"sender", MailView::Sender},   {"receiver", MailView::Receiver}, {"word", MailView::KeyWord},
+    {"topic", MailView::Topic},     {"search", MailView::SearchResult}};
 
 struct BrowseArgs {
   std::uint32_t db = 0;
   std::string view = "date";
-  std::uint32_t limit = 0;
+  std::string limit;
   std::string at;
   std::size_t count = 20;
 };
 
-// The limit's key values: a thread's alpha key, a person's name copy.
-std::optional<browse::ViewLimit> limitOf(Context& ctx, MessageView view, std::uint32_t id) {
-  if (id == 0) return std::nullopt;
-  browse::ViewLimit limit{{}, id};
-  if (view == MessageView::Thread) {
+bool isNumber(const std::string& s) {
+  return !s.empty() && s.size() <= 9 && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The values a view keeps to, read from what the user named; nothing (said)
+// when the thread, person, word, topic or result set does not exist.
+std::optional<browse::ViewLimit> limitOf(Env& env, const std::string& view, const std::string& value) {
+  Context& ctx = env.app().ctx();
+  auto missing = [&](const std::string& what) {
+    env.ui().message(kTitle, what, MessageKind::Error);
+    return std::nullopt;
+  };
+  if (view == "search") {
+    const wordindex::StoredResultSet set = wordindex::readResultSet(ctx);
+    if (set.state == wordindex::ResultSetState::OtherDatabase)
+      return missing("The stored search result set belongs to database " + std::to_string(set.database) +
+                     "; run quorvel search in this one first.");
+    if (set.state != wordindex::ResultSetState::Read)
+      return missing("No search result set is stored for this database; run quorvel search first.");
+    return browse::ViewLimit{{}, 0, set.ids};
+  }
+  if (value.empty()) return browse::ViewLimit{};
+  if (view == "word") {
+    wordindex::IndexTable words(ctx, WordList::FileNo);
+    ctx.wor = WordList{};
+    ctx.wor.THEWORD = value;
+    if (words.status() != engine::Err::Ok || words.file().get(WordList::by_theWord) != engine::Err::Ok)
+      return missing("The word \"" + value + "\" is not in this database's word index.");
+    return browse::ViewLimit{{}, static_cast<std::uint32_t>(ctx.wor.WORDID), {}};
+  }
+  if (view == "topic") {
+    TableUse use(ctx, {Codes::FileNo});
+    ctx.cod = Codes{};
+    ctx.cod.TYPE = static_cast<std::uint8_t>(CodeType::Topic);
+    ctx.cod.INDEX = value;
+    if (ctx.fileOf<Codes>().get(Codes::ClassKey) != engine::Err::Ok)
+      return missing("There is no topic \"" + value + "\" in this database.");
+    return browse::ViewLimit{{}, ctx.cod.ID, {}};
+  }
+  if (!isNumber(value)) return missing("--limit takes a number in the " + view + " view.");
+  const auto id = static_cast<std::uint32_t>(std::stoul(value));
+  if (view == "section") return browse::ViewLimit{{}, id, {}};
+  if (view == "thread") {
+    TableUse use(ctx, {Threads::FileNo});
     ctx.thr = Threads{};
     ctx.thr.THREADNUMBER = id;
-    if (ctx.fileOf<Threads>().get(Threads::ThreadKey) == engine::Err::Ok) limit.alpha = ctx.thr.ALPHA.str();
-  } else if (view == MessageView::Sender || view == MessageView::Receiver) {
-    ctx.per = Person{};
-    ctx.per.PERSONID = id;
-    if (ctx.fileOf<Person>().get(Person::PersonKey) == engine::Err::Ok) limit.alpha = ctx.per.LASTNAME.str();
+    if (ctx.fileOf<Threads>().get(Threads::ThreadKey) != engine::Err::Ok)
+      return missing("There is no thread " + value + " in this database.");
+    return browse::ViewLimit{ctx.thr.ALPHA.str(), id, {}};
   }
-  return limit;
-}
-
-std::string personLine(Context& ctx, std::uint32_t id, browse::PersonForm form) {
+  TableUse use(ctx, {Person::FileNo});
   ctx.per = Person{};
   ctx.per.PERSONID = id;
-  if (id == 0 || ctx.fileOf<Person>().get(Person::PersonKey) != engine::Err::Ok) return {};
-  return browse::personText(ctx.per.LASTNAME.view(), ctx.per.FIRSTNAME.view(), ctx.per.ADDRESS.view(), form,
-                            browse::kMessagePersonChars);
+  if (ctx.fileOf<Person>().get(Person::PersonKey) != engine::Err::Ok)
+    return missing("There is no person " + value + " in this database.");
+  return browse::ViewLimit{ctx.per.LASTNAME.str(), id, {}};
 }
 
-std::vector<Value> lineOf(Context& ctx, const MsgNmbr& m, browse::PersonForm form) {
-  const MsgNmbr msg = m;
-  ctx.thr = Threads{};
-  ctx.thr.THREADNUMBER = msg.THREADNUMBER;
-  const bool thread = ctx.fileOf<Threads>().get(Threads::ThreadKey) == engine::Err::Ok;
-  std::string threadText = thread ? ctx.thr.HEADING().substr(0, browse::kThreadTextChars) : std::string();
-  while (!threadText.empty() && threadText.back() == ' ') threadText.pop_back();
-  const Status threadStatus = thread ? statusOf(ctx.thr) : Status::Normal;
-  ctx.sec = Sections{};
-  ctx.sec.SECSYSID = msg.SECSYSID;
-  const bool section = ctx.fileOf<Sections>().get(Sections::SysIdKey) == engine::Err::Ok;
-  const std::string sectionText =
-      section ? browse::sectionText(databaseType(ctx.mem.ForumType) == DatabaseType::Newsgroup,
-                                    ctx.sec.SECTIONNUMBER, ctx.sec.DESCRIPTION.view())
-              : std::string();
-  const Status effective = browse::effectiveStatus(
-      {statusOf(msg), threadStatus, section ? statusOf(ctx.sec) : Status::Normal, status(ctx.mem.ForumCheck)});
-  return {static_cast<std::int64_t>(msg.MSGNUMBER), text(dates::formatDate(msg.DATE, dates::kDateYyyyMmDd)),
-          text(threadText), text(personLine(ctx, msg.FROMID, form)), text(personLine(ctx, msg.TOID, form)),
-          text(sectionText), text(statusName(effective))};
+std::uint32_t idOf(const MsgNmbr& m) { return m.MSGNUMBER; }
+std::uint32_t idOf(const Mail& m) { return m.MAILID; }
+
+// One page of a pager of either browse: from the top, or from the line --at
+// names — a date, a message number (the number view positions at the
+// nearest one), a typed-ahead name. Empty when there is no such line.
+template <class Record, class Pager>
+std::vector<Record> pageOf(Pager& pager, const BrowseArgs& a, bool dateView, bool numberView) {
+  if (a.at.empty()) return pager.first(a.count);
+  std::optional<Record> start;
+  if (const std::optional<std::int32_t> day = wordindex::parseDay(a.at)) {
+    start = pager.atDate(*day);
+    if (start && !dateView) start = pager.at(idOf(*start));
+  } else if (isNumber(a.at)) {
+    const auto number = static_cast<std::uint32_t>(std::stoul(a.at));
+    if constexpr (std::is_same_v<Record, MsgNmbr>)
+      if (numberView) start = pager.atNumber(number);
+    if (!start) start = pager.at(number);
+  } else {
+    start = pager.atName(a.at);
+  }
+  if (!start) return {};
+  std::vector<Record> page{*start};
+  const std::vector<Record> rest = pager.after(idOf(*start), a.count - 1);
+  page.insert(page.end(), rest.begin(), rest.end());
+  return page;
+}
+
+Listing messageListing(Context& ctx, const std::vector<MsgNmbr>& page) {
+  Listing out({"number", "date", "thread", "sender", "receiver", "section", "status"});
+  browse::LineComposer lines(ctx);
+  for (const MsgNmbr& m : page) {
+    const browse::MessageLine l = lines.message(m);
+    out.addRow({static_cast<std::int64_t>(l.number), text(dates::formatDate(l.date, dates::kDateYyyyMmDd)),
+                text(l.thread), text(l.sender), text(l.receiver), text(l.section), text(statusName(l.status))});
+  }
+  return out;
+}
+
+Listing mailListing(Context& ctx, const std::vector<Mail>& page) {
+  Listing out({"id", "date", "time", "subject", "from", "to", "status"});
+  browse::LineComposer lines(ctx);
+  for (const Mail& m : page) {
+    const browse::MailLine l = lines.mail(m);
+    out.addRow({static_cast<std::int64_t>(l.id), text(dates::formatDate(l.date, dates::kDateYyyyMmDd)),
+                text(dates::formatTime(l.time, dates::kTimeHhMm)), text(l.subject), text(l.from), text(l.to),
+                text(statusName(l.status))});
+  }
+  return out;
 }
 
 int runBrowse(Env& env, const BrowseArgs& a) {
   if (!useDatabase(env, kTitle, a.db)) return kFailure;
   Context& ctx = env.app().ctx();
-  if (databaseType(ctx.mem.ForumType) == DatabaseType::Mail) {
-    env.ui().message(kTitle, "quorvel browse shows forum and newsgroup databases so far; for mail use search or dump.",
+  const bool mail = databaseType(ctx.mem.ForumType) == DatabaseType::Mail;
+  if (mail ? !kMailViews.contains(a.view) : !kMessageViews.contains(a.view)) {
+    env.ui().message(kTitle,
+                     std::string("The ") + a.view + " view belongs to the " + (mail ? "message" : "mail") +
+                         " browse; this is a " + (mail ? "mail" : "forum or newsgroup") + " database.",
                      MessageKind::Error);
     return kUsage;
   }
-  const MessageView view = kViews.at(a.view);
-  TableUse tables(ctx, {MsgNmbr::FileNo, Threads::FileNo, Sections::FileNo, Person::FileNo});
-  browse::MessagePager pager(ctx, view, limitOf(ctx, view, a.limit));
-  std::vector<MsgNmbr> page;
-  if (a.at.empty()) {
-    page = pager.first(a.count);
+  const std::optional<browse::ViewLimit> limit = limitOf(env, a.view, a.limit);
+  if (!limit) return kFailure;
+  const bool limited = !a.limit.empty() || a.view == "search";
+  Listing out({});
+  bool empty = false;
+  if (mail) {
+    const MailView view = kMailViews.at(a.view);
+    browse::MailPager pager = limited ? browse::MailPager(ctx, view, *limit) : browse::MailPager(ctx, view);
+    const std::vector<Mail> page = pageOf<Mail>(pager, a, view == MailView::Date, false);
+    empty = page.empty();
+    out = mailListing(ctx, page);
   } else {
-    std::optional<std::uint32_t> start;
-    if (const std::optional<std::int32_t> day = wordindex::parseDay(a.at)) {
-      if (const auto found = pager.atDate(*day)) start = found->MSGNUMBER;
-    } else {
-      start = static_cast<std::uint32_t>(std::strtoul(a.at.c_str(), nullptr, 10));
-    }
-    if (start && a.count > 0) {
-      ctx.msg = MsgNmbr{};
-      ctx.msg.MSGNUMBER = *start;
-      if (ctx.fileOf<MsgNmbr>().get(MsgNmbr::IdKey) == engine::Err::Ok) {
-        page.push_back(ctx.msg);
-        const std::vector<MsgNmbr> rest = pager.after(*start, a.count - 1);
-        page.insert(page.end(), rest.begin(), rest.end());
-      }
-    }
-    if (page.empty()) {
-      env.ui().message(kTitle, "Nothing to show at " + a.at + " in this view.", MessageKind::Error);
-      return kFailure;
-    }
+    const MessageView view = kMessageViews.at(a.view);
+    browse::MessagePager pager(ctx, view, limited ? limit : std::nullopt);
+    const std::vector<MsgNmbr> page = pageOf<MsgNmbr>(pager, a, view == MessageView::Date, view == MessageView::MsgNo);
+    empty = page.empty();
+    out = messageListing(ctx, page);
   }
-  const browse::PersonForm form = displaySetting(ctx, kItemMessagePersons) == browse::kPersonsNameAndAddress
-                                      ? browse::PersonForm::NameAndAddress
-                                      : browse::PersonForm::Name;
-  Listing out({"number", "date", "thread", "sender", "receiver", "section", "status"});
-  const engine::ReadBurst reading{&ctx.fileOf<Threads>(), &ctx.fileOf<Sections>(), &ctx.fileOf<Person>()};
-  for (const MsgNmbr& m : page) out.addRow(lineOf(ctx, m, form));
+  if (empty && !a.at.empty()) {
+    env.ui().message(kTitle, "Nothing to show at " + a.at + " in this view.", MessageKind::Error);
+    return kFailure;
+  }
   print(env.out, out, env.format());
   return kSuccess;
 }
@@ -129,12 +193,17 @@ int runBrowse(Env& env, const BrowseArgs& a) {
 
 void addBrowseCommand(CLI::App& app, Env& env) {
   auto a = std::make_shared<BrowseArgs>();
-  CLI::App* c = addCommand(app, "browse", "One page of a forum or newsgroup database's message browse",
+  CLI::App* c = addCommand(app, "browse", "One page of the active database's message or mail browse",
                            "quorvel browse --db 250002 --view thread --limit 250010 --count 10");
   c->add_option("--db", a->db, "The database (default: the active one)");
-  c->add_option("--view", a->view, "The view")->check(CLI::IsMember({"date", "thread", "section", "sender", "receiver", "msgno"}));
-  c->add_option("--limit", a->limit, "Thread number, section (its SECSYSID) or person identifier to keep to");
-  c->add_option("--at", a->at, "Start at a date (YYYY-MM-DD) or a message number");
+  c->add_option("--view", a->view,
+                "date, thread, section, sender, receiver, msgno (forum and newsgroup); date, partner, subject, "
+                "sender, receiver (mail); word, topic, search (both)")
+      ->check(CLI::IsMember({"date", "thread", "section", "sender", "receiver", "msgno", "partner", "subject", "word",
+                             "topic", "search"}));
+  c->add_option("--limit", a->limit,
+                "Keep to one thread number, section (its SECSYSID), person identifier, word or topic text");
+  c->add_option("--at", a->at, "Start at a date (YYYY-MM-DD), a message number or mail identifier, or a name");
   c->add_option("--count", a->count, "Lines on the page")->check(CLI::PositiveNumber);
   c->callback([&env, a] { env.action = [a](Env& e) { return runBrowse(e, *a); }; });
 }
