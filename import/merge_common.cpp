@@ -6,6 +6,7 @@
 #include "import/merge_work.h"
 #include "store/dispatcher.h"
 #include "store/report.h"
+#include "store/topic_links.h"
 #include "store/utilities.h"
 
 namespace qv {
@@ -35,7 +36,7 @@ DatabaseMerge::~DatabaseMerge() = default;
 std::vector<int> DatabaseMerge::tables() const {
   switch (databaseType(impl_->db.type)) {
     case DatabaseType::Mail:
-      return {Mail::FileNo, MsgText::FileNo, Person::FileNo, PLINK::FileNo, CCR::FileNo, SIndex::FileNo};
+      return {Mail::FileNo, MsgText::FileNo, Person::FileNo, PLINK::FileNo, CCR::FileNo, SIndex::FileNo, Codes::FileNo};
     case DatabaseType::Newsgroup:
       return {MsgNmbr::FileNo, MsgText::FileNo, Person::FileNo,  PLINK::FileNo,
               Sections::FileNo, Threads::FileNo, MsgString::FileNo};
@@ -69,6 +70,8 @@ bool DatabaseMerge::Impl::prepare() {
   }
   own = ownAddressesOf(ctx.for_);
   listOwnerId = ctx.for_.PERSONID;
+  // A topic that no longer exists links nothing.
+  if (settings.mailTopic != kNoIdentifier) mailTopic = findCode(ctx, settings.mailTopic);
   return true;
 }
 

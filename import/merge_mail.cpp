@@ -5,6 +5,7 @@
 #include "import/merge_work.h"
 #include "store/charset.h"
 #include "store/persons.h"
+#include "store/topic_links.h"
 
 namespace qv {
 
@@ -74,19 +75,10 @@ MergeResult DatabaseMerge::Impl::mergeMail() {
   ctx.txtMemo = ctx.nhrMemo;
   if (!write(ctx.fileOf<MsgText>(), kUppAdd)) return MergeResult::Failed;
 
-  if (settings.mailTopic != 0) {
-    engine::File& links = ctx.fileOf<SIndex>();
-    ctx.sin.ID = settings.mailTopic;
-    ctx.sin.MSGNUMBER = mailId;
-    switch (find(links, SIndex::IdKey)) {
-      case Lookup::Failed: return MergeResult::Failed;
-      case Lookup::Found: break;
-      case Lookup::Missing:
-        ctx.sin.ID = settings.mailTopic;
-        ctx.sin.MSGNUMBER = mailId;
-        if (!write(links, kUppAdd)) return MergeResult::Failed;
-        break;
-    }
+  if (mailTopic) {
+    const LinkChange linked = changeTopicLink(ctx, *mailTopic, mailId, true);
+    if (linked == LinkChange::Failed) return MergeResult::Failed;
+    if (linked == LinkChange::Done) self.writes += 2;
   }
 
   countPerson(from.id, true);

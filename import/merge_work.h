@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -64,6 +65,7 @@ struct DatabaseMerge::Impl {
   const ImportSettings& settings;
   const std::int32_t runDate;
   const std::int32_t runTime;
+  std::optional<Codes> mailTopic;  // the topic every imported mail is linked to
 
   // --- merge_common.cpp
   bool prepare();

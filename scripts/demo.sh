@@ -165,10 +165,29 @@ q browse --db "$club" --count 5
 echo
 q tree 412350 --db "$club"
 
+# The mail browse: Jane's mailbox by partner, each mail with its persons.
+echo
+q browse --db "$jane" --view partner --count 6
+
+# Topics: one for printer talk, the sample thread's messages tagged with it,
+# and the topic's messages as the browse's topic view shows them.
+echo
+q topics add "Printer talk" --db "$club"
+q tag 412345 "Printer talk" --db "$club" >/dev/null
+q tag 412350 "Printer talk" --db "$club" >/dev/null
+q topics list --db "$club"
+q topics show "Printer talk" --db "$club"
+
+# Duplicate persons: Jane's mail partners that share an address merged into one.
+echo
+q dedupe --db "$jane"
+
 # Purging: the thread of Capture Club's first stored message marked Delete,
-# the purge (which counts the database at its end), and a count on its own.
+# the purge (which counts the database at its end, and takes the topic links
+# of the purged messages with them), and a count on its own.
 echo
 thread=$(q --json dump --db "$club" | python3 -c 'import json, sys; print(json.load(sys.stdin)[0]["thread"])')
 q status thread "$thread" delete --db "$club"
 q purge --db "$club"
 q count --db "$club"
+q topics list --db "$club"

@@ -61,6 +61,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addPersonsCommands(app, env);
   addPurgeCommands(app, env);
   addDedupeCommand(app, env);
+  addTopicsCommands(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

@@ -74,6 +74,7 @@ void addTreeCommand(CLI::App& app, Env& env);
 void addPersonsCommands(CLI::App& app, Env& env);
 void addPurgeCommands(CLI::App& app, Env& env);
 void addDedupeCommand(CLI::App& app, Env& env);
+void addTopicsCommands(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);

@@ -481,6 +481,12 @@ TEST_F(MailMergeTest, TextsDifferingByTwentyCharactersOrWithoutStoredTextAreNotD
 
 TEST_F(MailMergeTest, EmptyNamesBecomeNameUnknownAndTheOwnerSideIsTheOwner) {
   settings.mailTopic = 77;
+  OP_CLOSE(*ctx, kOpOpen, {Codes::FileNo});
+  ctx->cod = Codes{};
+  ctx->cod.TYPE = static_cast<std::uint8_t>(CodeType::Topic);
+  ctx->cod.INDEX = "Imported";
+  ctx->cod.ID = 77;
+  ASSERT_EQ(ctx->fileOf<Codes>().add(), Err::Ok);
   mail(1, {.fromName = "", .toName = ""});  // in-box
   mail(2, {.fromName = "Olivia O.", .fromAddress = "me@home.example", .toName = "", .toAddress = "bob@x.example",
            .mailType = 2});
@@ -509,6 +515,10 @@ TEST_F(MailMergeTest, EmptyNamesBecomeNameUnknownAndTheOwnerSideIsTheOwner) {
   ctx->sin.ID = 77;
   ctx->sin.MSGNUMBER = 2;
   EXPECT_TRUE(read<SIndex>(SIndex::IdKey));
+  ctx->cod.INDEX = "Imported";  // the topic counts its links
+  ASSERT_TRUE(read<Codes>(Codes::ClassKey));
+  EXPECT_EQ(+ctx->cod.COUNT, 2u);
+  OP_CLOSE(*ctx, kOpRelease, {Codes::FileNo});
 }
 
 using CarbonCopyTest = MailMergeTest;

@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "app/cli/commands/browse_page.h"
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
 #include "browse/browse_lines.h"
@@ -12,6 +13,7 @@
 #include "browse/message_views.h"
 #include "store/dates.h"
 #include "store/table_use.h"
+#include "topics/codes.h"
 #include "wordindex/index_tables.h"
 #include "wordindex/result_set.h"
 #include "wordindex/search_query.h"
@@ -34,14 +36,6 @@ const std::map<std::string, MailView> kMailViews = {
     {"date", MailView::Date},       {"partner", MailView::Partner}, {"subject", MailView::Subject},
     {"sender", MailView::Sender},   {"receiver", MailView::Receiver}, {"word", MailView::KeyWord},
     {"topic", MailView::Topic},     {"search", MailView::SearchResult}};
-
-struct BrowseArgs {
-  std::uint32_t db = 0;
-  std::string view = "date";
-  std::string limit;
-  std::string at;
-  std::size_t count = 20;
-};
 
 bool isNumber(const std::string& s) {
   return !s.empty() && s.size() <= 9 && s.find_first_not_of("0123456789") == std::string::npos;
@@ -74,13 +68,9 @@ std::optional<browse::ViewLimit> limitOf(Env& env, const std::string& view, cons
     return browse::ViewLimit{{}, static_cast<std::uint32_t>(ctx.wor.WORDID), {}};
   }
   if (view == "topic") {
-    TableUse use(ctx, {Codes::FileNo});
-    ctx.cod = Codes{};
-    ctx.cod.TYPE = static_cast<std::uint8_t>(CodeType::Topic);
-    ctx.cod.INDEX = value;
-    if (ctx.fileOf<Codes>().get(Codes::ClassKey) != engine::Err::Ok)
-      return missing("There is no topic \"" + value + "\" in this database.");
-    return browse::ViewLimit{{}, ctx.cod.ID, {}};
+    const std::optional<Codes> topic = topics::findCodeNamed(ctx, CodeType::Topic, value);
+    if (!topic) return missing("There is no topic \"" + value + "\" in this database.");
+    return browse::ViewLimit{{}, topic->ID, {}};
   }
   if (!isNumber(value)) return missing("--limit takes a number in the " + view + " view.");
   const auto id = static_cast<std::uint32_t>(std::stoul(value));
@@ -152,6 +142,8 @@ Listing mailListing(Context& ctx, const std::vector<Mail>& page) {
   return out;
 }
 
+}  // namespace
+
 int runBrowse(Env& env, const BrowseArgs& a) {
   if (!useDatabase(env, kTitle, a.db)) return kFailure;
   Context& ctx = env.app().ctx();
@@ -188,8 +180,6 @@ int runBrowse(Env& env, const BrowseArgs& a) {
   print(env.out, out, env.format());
   return kSuccess;
 }
-
-}  // namespace
 
 void addBrowseCommand(CLI::App& app, Env& env) {
   auto a = std::make_shared<BrowseArgs>();
