@@ -181,3 +181,13 @@ q topics show "Printer talk" --db "$club"
 # Duplicate persons: Jane's mail partners that share an address merged into one.
 echo
 q dedupe --db "$jane"
+
+# Purging: the thread of Capture Club's first stored message marked Delete,
+# the purge (which counts the database at its end, and takes the topic links
+# of the purged messages with them), and a count on its own.
+echo
+thread=$(q --json dump --db "$club" | python3 -c 'import json, sys; print(json.load(sys.stdin)[0]["thread"])')
+q status thread "$thread" delete --db "$club"
+q purge --db "$club"
+q count --db "$club"
+q topics list --db "$club"

@@ -25,6 +25,10 @@ inline constexpr std::int32_t kFullIndexRunning = -1;
 // (fingerprint, -2): the delimiter set and options of the last finished
 // full index; a partial index with other ones is refused.
 inline constexpr std::int32_t kBuiltWith = -2;
+// (0, -3): a purge that may delete messages has not yet brought the index
+// in step; a later purge that finds another purge's mark looks for the
+// marks of messages that are gone and counts the word list again.
+inline constexpr std::int32_t kPurgeUpkeepRunning = -3;
 
 // What the marks of one database's index say.
 struct IndexMarks {

@@ -89,7 +89,16 @@ void IndexUpkeepJob::removeOccurrences() {
     ++idsDone_;
   }
   report(ctx_.ui, idsDone_, static_cast<std::int64_t>(deleted_.size()), kPurgingText);
-  if (nextId_ == deleted_.end()) startMarks();
+  if (nextId_ == deleted_.end()) {
+    // The rows' deletes are stored before the marks go: a run killed in
+    // between leaves marks of messages that are gone, by which the next
+    // purge finds them again.
+    if (!releaseOccurrences()) {
+      finish(UpkeepResult::Failed);
+      return;
+    }
+    startMarks();
+  }
 }
 
 bool IndexUpkeepJob::removeOccurrencesOf(std::uint32_t id, std::int64_t& budget) {

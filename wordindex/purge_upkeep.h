@@ -13,9 +13,10 @@
 // 1. "Purging orphaned word indexes": MasIdx is locked (5-second wait) and
 //    written in stream mode; for each identifier, lowest first, its rows are
 //    read along MAS:by_SysID and deleted, one count per row going to its
-//    word. One pass over PUR then deletes the indexed marks (WORDID
-//    kIndexedMark) of the identifiers; pairs with negative WORDID are the
-//    index's own and stay. MasIdx is flushed and unlocked. A delete that
+//    word. MasIdx is flushed and unlocked; a failed flush ends the job
+//    Failed with the marks left in place. One pass over PUR then deletes
+//    the indexed marks (WORDID kIndexedMark) of the identifiers; pairs with
+//    negative WORDID are the index's own and stay. A delete that
 //    fails is reported (the record-error message of UppDat, record released)
 //    and ends that identifier's rows; the job goes on with the next one.
 //    Another writer holding the MasIdx lock beyond the wait does not stop

@@ -59,6 +59,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addStatusCommand(app, env);
   addTreeCommand(app, env);
   addPersonsCommands(app, env);
+  addPurgeCommands(app, env);
   addDedupeCommand(app, env);
   addTopicsCommands(app, env);
   addBatchCommands(app, env);

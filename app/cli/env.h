@@ -72,6 +72,7 @@ void addBrowseCommand(CLI::App& app, Env& env);
 void addStatusCommand(CLI::App& app, Env& env);
 void addTreeCommand(CLI::App& app, Env& env);
 void addPersonsCommands(CLI::App& app, Env& env);
+void addPurgeCommands(CLI::App& app, Env& env);
 void addDedupeCommand(CLI::App& app, Env& env);
 void addTopicsCommands(CLI::App& app, Env& env);
 void addBatchCommands(CLI::App& app, Env& env);

@@ -24,13 +24,6 @@ int notFound(Env& env, std::uint32_t id) {
   return kFailure;
 }
 
-void setStartDatabase(Context& ctx, std::uint32_t id) {
-  std::int32_t value = static_cast<std::int32_t>(id);
-  std::string unused;
-  Konfig(ctx, kKonfigSetGeneral, kItemStartDatabase, value, 0, unused);
-  Konfig(ctx, kKonfigSaveGeneral, 0, value, 0, unused);
-}
-
 int updateMail(Env& env, const Target& t) {
   Context& ctx = env.app().ctx();
   const std::optional<Forums> db = findDatabase(ctx, t.id);

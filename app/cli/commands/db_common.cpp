@@ -1,6 +1,7 @@
 #include "app/cli/commands/db_common.h"
 
 #include "app/cli/env.h"
+#include "store/config.h"
 #include "store/dispatcher.h"
 
 namespace qv::app::cli {
@@ -67,6 +68,13 @@ bool useDatabase(Env& env, const char* title, std::uint32_t id) {
     return false;
   }
   return true;
+}
+
+void setStartDatabase(Context& ctx, std::uint32_t id) {
+  std::int32_t value = static_cast<std::int32_t>(id);
+  std::string unused;
+  Konfig(ctx, kKonfigSetGeneral, kItemStartDatabase, value, 0, unused);
+  Konfig(ctx, kKonfigSaveGeneral, 0, value, 0, unused);
 }
 
 }  // namespace qv::app::cli

@@ -30,4 +30,7 @@ std::string personText(Context& ctx, std::uint32_t id);
 bool useDatabase(Env& env, const char* title, std::uint32_t id);
 const char* statusName(Status status);
 
+// Makes database `id` the one later runs start with (0: none).
+void setStartDatabase(Context& ctx, std::uint32_t id);
+
 }  // namespace qv::app::cli
