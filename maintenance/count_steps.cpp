@@ -14,18 +14,14 @@ using engine::Err;
 void PurgeMess::runPersonCounts() {
   engine::File& persons = ctx_.fileOf<Person>();
   if (!writeOn({&persons})) return;
-  if (!walking_) {
-    if (persons.set() != Err::Ok) return failRead(persons);
-    walking_ = true;
-  }
   bool done = false;
   for (std::int64_t read = 0; read < batch_; ++read) {
-    const Err e = persons.next();
-    if (e == Err::RecordNotAvailable) {
+    const WalkRead r = walkNext(persons);
+    if (r == WalkRead::Failed) return;
+    if (r == WalkRead::End) {
       done = true;
       break;
     }
-    if (e != Err::Ok) return failRead(persons);
     ++position_;
     // Reads MsgNmbr only: the person stays the record last read here.
     switch (ForumFromToCount(ctx_)) {
@@ -49,18 +45,14 @@ void PurgeMess::runPersonCounts() {
 void PurgeMess::runPartnerCounts() {
   engine::File& persons = ctx_.fileOf<Person>();
   if (!writeOn({&persons})) return;
-  if (!walking_) {
-    if (persons.set() != Err::Ok) return failRead(persons);
-    walking_ = true;
-  }
   bool done = false;
   for (std::int64_t read = 0; read < batch_; ++read) {
-    const Err e = persons.next();
-    if (e == Err::RecordNotAvailable) {
+    const WalkRead r = walkNext(persons);
+    if (r == WalkRead::Failed) return;
+    if (r == WalkRead::End) {
       done = true;
       break;
     }
-    if (e != Err::Ok) return failRead(persons);
     ++position_;
     // The owner stays with counts 0; anyone else without mail goes.
     switch (CFromToMail(ctx_, ctx_.per.PERSONID == owner_ ? kCountOwner : kCountOther)) {
@@ -86,20 +78,16 @@ void PurgeMess::runThreadCounts() {
   engine::File& threads = ctx_.fileOf<Threads>();
   engine::File& msgs = ctx_.fileOf<MsgNmbr>();
   if (!writeOn({&threads})) return;
-  if (!walking_) {
-    if (threads.set() != Err::Ok) return failRead(threads);
-    walking_ = true;
-  }
   bool done = false;
   std::int64_t budget = batch_;
   while (budget > 0) {
-    const Err e = threads.next();
+    const WalkRead r = walkNext(threads);
     --budget;
-    if (e == Err::RecordNotAvailable) {
+    if (r == WalkRead::Failed) return;
+    if (r == WalkRead::End) {
       done = true;
       break;
     }
-    if (e != Err::Ok) return failRead(threads);
     ++position_;
     const Threads thread = ctx_.thr;
     ctx_.msg = MsgNmbr{};
@@ -133,20 +121,16 @@ void PurgeMess::runSectionCounts() {
   engine::File& sections = ctx_.fileOf<Sections>();
   engine::File& threads = ctx_.fileOf<Threads>();
   if (!writeOn({&sections})) return;
-  if (!walking_) {
-    if (sections.set() != Err::Ok) return failRead(sections);
-    walking_ = true;
-  }
   bool done = false;
   std::int64_t budget = batch_;
   while (budget > 0) {
-    const Err e = sections.next();
+    const WalkRead r = walkNext(sections);
     --budget;
-    if (e == Err::RecordNotAvailable) {
+    if (r == WalkRead::Failed) return;
+    if (r == WalkRead::End) {
       done = true;
       break;
     }
-    if (e != Err::Ok) return failRead(sections);
     ++position_;
     const Sections section = ctx_.sec;
     ctx_.thr = Threads{};

@@ -27,9 +27,6 @@ namespace {
 
 constexpr char kBadAddressChar = static_cast<char>(179);
 constexpr std::string_view kGatewayMark = "CSINET";
-// The recount reads every message of the persons it counts: it ends its
-// batch once it has read this many times the batch size in messages.
-constexpr std::uint64_t kRecountReadsPerPerson = 20;
 
 std::int64_t nowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())

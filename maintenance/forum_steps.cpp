@@ -23,6 +23,23 @@ void PurgeMess::failRead(engine::File& file) {
   end(PurgeResult::Failed);
 }
 
+PurgeMess::WalkRead PurgeMess::walkNext(engine::File& file, const std::function<Err()>& start) {
+  if (!walking_) {
+    if ((start ? start() : file.set()) != Err::Ok) {
+      failRead(file);
+      return WalkRead::Failed;
+    }
+    walking_ = true;
+  }
+  const Err e = file.next();
+  if (e == Err::RecordNotAvailable) return WalkRead::End;
+  if (e != Err::Ok) {
+    failRead(file);
+    return WalkRead::Failed;
+  }
+  return WalkRead::Record;
+}
+
 // ---------------------------------------------------------------------------
 // Aged threads
 
@@ -335,18 +352,14 @@ void PurgeMess::restartBulkWalks() {
 void PurgeMess::runReceivers() {
   engine::File& msgs = ctx_.fileOf<MsgNmbr>();
   if (!writeOn({&msgs})) return;
-  if (!walking_) {
-    if (msgs.set() != Err::Ok) return failRead(msgs);
-    walking_ = true;
-  }
   bool done = false;
   for (std::int64_t read = 0; read < batch_; ++read) {
-    const Err e = msgs.next();
-    if (e == Err::RecordNotAvailable) {
+    const WalkRead r = walkNext(msgs);
+    if (r == WalkRead::Failed) return;
+    if (r == WalkRead::End) {
       done = true;
       break;
     }
-    if (e != Err::Ok) return failRead(msgs);
     ++position_;
     if (ctx_.msg.REFNUMBER == 0) continue;
     const MsgNmbr reply = ctx_.msg;

@@ -94,20 +94,16 @@ void PurgeMess::runTopicCounts() {
   engine::File& codes = ctx_.fileOf<Codes>();
   engine::File& links = ctx_.fileOf<SIndex>();
   if (!writeOn({&codes})) return;
-  if (!walking_) {
-    if (codes.set() != Err::Ok) return failRead(codes);
-    walking_ = true;
-  }
   std::int64_t budget = batch_;
   while (budget > 0) {
-    const Err e = codes.next();
+    const WalkRead r = walkNext(codes);
     --budget;
-    if (e == Err::RecordNotAvailable) {
+    if (r == WalkRead::Failed) return;
+    if (r == WalkRead::End) {
       codeIds_.clear();
       if (endStep()) nextStep();
       return;
     }
-    if (e != Err::Ok) return failRead(codes);
     ++position_;
     // Key words have no links, and their count means nothing here.
     if (ctx_.cod.TYPE != static_cast<std::uint8_t>(CodeType::Topic)) continue;
@@ -140,17 +136,13 @@ void PurgeMess::runOrphanLinks() {
   engine::File& personLinks = ctx_.fileOf<PLINK>();
   engine::File& persons = ctx_.fileOf<Person>();
   if (!writeOn({&personLinks})) return;
-  if (!walking_) {
-    if (personLinks.set() != Err::Ok) return failRead(personLinks);
-    walking_ = true;
-  }
   for (std::int64_t read = 0; read < batch_; ++read) {
-    const Err e = personLinks.next();
-    if (e == Err::RecordNotAvailable) {
+    const WalkRead r = walkNext(personLinks);
+    if (r == WalkRead::Failed) return;
+    if (r == WalkRead::End) {
       if (endStep()) nextStep();
       return;
     }
-    if (e != Err::Ok) return failRead(personLinks);
     ++position_;
     ctx_.per = Person{};
     ctx_.per.PERSONID = ctx_.pli.PERSONID;

@@ -23,17 +23,13 @@ constexpr std::size_t kInitLength = 30;
 void PurgeMess::runCutTimes() {
   engine::File& mail = ctx_.fileOf<Mail>();
   if (!writeOn({&mail})) return;
-  if (!walking_) {
-    if (mail.set() != Err::Ok) return failRead(mail);
-    walking_ = true;
-  }
   for (std::int64_t read = 0; read < batch_; ++read) {
-    const Err e = mail.next();
-    if (e == Err::RecordNotAvailable) {
+    const WalkRead r = walkNext(mail);
+    if (r == WalkRead::Failed) return;
+    if (r == WalkRead::End) {
       if (endStep()) nextStep();
       return;
     }
-    if (e != Err::Ok) return failRead(mail);
     ++position_;
     const std::int32_t minute = minuteOf(ctx_.mai.TIME);
     if (minute == ctx_.mai.TIME) continue;

@@ -201,6 +201,11 @@ class PurgeMess final : public Job {
   void restartBulkWalks();
   void restartMailWalks();
   void failRead(engine::File& file);
+  // The next record of the step's outer walk, which `start` begins on the
+  // step's first call (file order when none is given): End at its end,
+  // Failed once the read error was reported.
+  enum class WalkRead { Record, End, Failed };
+  WalkRead walkNext(engine::File& file, const std::function<engine::Err()>& start = {});
   void runReceivers();
 
   // Counting steps (count_steps.cpp).

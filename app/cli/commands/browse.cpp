@@ -122,6 +122,8 @@ std::vector<Record> pageOf(Pager& pager, const BrowseArgs& a, bool dateView, boo
 Listing messageListing(Context& ctx, const std::vector<MsgNmbr>& page) {
   Listing out({"number", "date", "thread", "sender", "receiver", "section", "status"});
   browse::LineComposer lines(ctx);
+  // One read transaction per table for the whole page.
+  const engine::ReadBurst reading{&ctx.fileOf<Threads>(), &ctx.fileOf<Sections>(), &ctx.fileOf<Person>()};
   for (const MsgNmbr& m : page) {
     const browse::MessageLine l = lines.message(m);
     out.addRow({static_cast<std::int64_t>(l.number), text(dates::formatDate(l.date, dates::kDateYyyyMmDd)),
@@ -133,6 +135,7 @@ Listing messageListing(Context& ctx, const std::vector<MsgNmbr>& page) {
 Listing mailListing(Context& ctx, const std::vector<Mail>& page) {
   Listing out({"id", "date", "time", "subject", "from", "to", "status"});
   browse::LineComposer lines(ctx);
+  const engine::ReadBurst reading{&ctx.fileOf<Person>()};
   for (const Mail& m : page) {
     const browse::MailLine l = lines.mail(m);
     out.addRow({static_cast<std::int64_t>(l.id), text(dates::formatDate(l.date, dates::kDateYyyyMmDd)),
