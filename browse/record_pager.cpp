@@ -120,7 +120,7 @@ class WordRows final : public Rows {
   std::optional<std::uint32_t> step(bool forward) override {
     engine::File& rows = table_->file();
     if ((forward ? rows.next() : rows.previous()) != Err::Ok || ctx_.mas.WORDID != word_) return std::nullopt;
-    return ctx_.mas.SYSID;
+    return std::uint32_t{ctx_.mas.SYSID};
   }
 
  private:
@@ -150,7 +150,7 @@ class TopicRows final : public Rows {
   std::optional<std::uint32_t> step(bool forward) override {
     engine::File& rows = ctx_.fileOf<SIndex>();
     if ((forward ? rows.next() : rows.previous()) != Err::Ok || ctx_.sin.ID != topic_) return std::nullopt;
-    return ctx_.sin.MSGNUMBER;
+    return std::uint32_t{ctx_.sin.MSGNUMBER};
   }
 
  private:

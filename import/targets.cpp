@@ -30,7 +30,7 @@ void TargetList::load(Context& ctx) {
     db.dirNumber = r.DIRNUMBER;
     db.importAllowed = r.NOIMPORT == 0;
     db.type = r.TYPE;
-    if (r.REDIRNOW != 0) redirects[r.ID] = r.REDIRNOW;
+    if (r.REDIRNOW != 0) redirects[+r.ID] = r.REDIRNOW;
     if (r.DIRNUMBER >= nextDir_) nextDir_ = r.DIRNUMBER + 1;
     byName_[db.upperName] = db;
   }

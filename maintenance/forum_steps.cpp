@@ -70,7 +70,7 @@ void PurgeMess::runAged() {
         return;
       }
       if (e != Err::Ok) return failRead(msgs);
-      agedThreads_.insert(ctx_.msg.THREADNUMBER);
+      agedThreads_.insert(+ctx_.msg.THREADNUMBER);
       ++position_;
     }
     progressTo(position_);
@@ -261,7 +261,7 @@ void PurgeMess::beginSections() {
   while ((e = sections.next()) == Err::Ok) {
     const Status s = statusOf(ctx_.sec);
     if (s == Status::Keep || (s == Status::Normal && !databaseDeleted)) continue;
-    sections_.push_back(ctx_.sec.SECSYSID);
+    sections_.push_back(+ctx_.sec.SECSYSID);
   }
   if (e != Err::RecordNotAvailable) return failRead(sections);
   range_ = static_cast<std::int64_t>(sections_.size());

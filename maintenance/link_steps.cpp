@@ -55,7 +55,7 @@ void PurgeMess::runTopicLinks() {
         codeIds_.clear();
         if (codes.set() != Err::Ok) return failRead(codes);
         Err c;
-        while ((c = codes.next()) == Err::Ok) codeIds_.insert(ctx_.cod.ID);
+        while ((c = codes.next()) == Err::Ok) codeIds_.insert(+ctx_.cod.ID);
         if (c != Err::RecordNotAvailable) return failRead(codes);
         if (links.set(SIndex::IdKey) != Err::Ok) return failRead(links);
         phase_ = 1;
@@ -83,7 +83,7 @@ void PurgeMess::runTopicLinks() {
     ++position_;
     if (ctx_.sin.ID != lastTopic_ && !commit()) return;
     lastTopic_ = ctx_.sin.ID;
-    if (codeIds_.contains(ctx_.sin.ID)) continue;
+    if (codeIds_.contains(+ctx_.sin.ID)) continue;
     if (!writeOn({&links}) || !write(links, kUppDelete)) return;
   }
   progressTo(position_);

@@ -17,7 +17,7 @@ using Numbers = std::vector<std::uint32_t>;
 
 Numbers numbers(const std::vector<MsgNmbr>& page) {
   Numbers out;
-  for (const MsgNmbr& m : page) out.push_back(m.MSGNUMBER);
+  for (const MsgNmbr& m : page) out.push_back(+m.MSGNUMBER);
   return out;
 }
 

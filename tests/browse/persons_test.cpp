@@ -149,7 +149,7 @@ TEST_F(PersonsTest, RenamingRewritesTheNameCopiesOnlyWhenTheLastNameChanges) {
   MessageContext handed;  // to the browse and its companions
   EXPECT_EQ(ctx->lib.contexts.exchange(ContextMode::Fetch, handed), 1u);
   EXPECT_EQ(handed.view, 4);
-  EXPECT_EQ(handed.MSGNUMBER, first->number);
+  EXPECT_EQ(+handed.MSGNUMBER, first->number);
   EXPECT_EQ(handed.FROMALPHA, "Leighton-B");
 
   // A form opened on the old record is refused and shows what is stored.

@@ -4,6 +4,7 @@
 #include "export/batch_operation.h"
 
 #include <algorithm>
+#include <map>
 
 #include "store/dates.h"
 #include "store/table_use.h"
@@ -60,6 +61,14 @@ TEST_F(BatchTest, EachSelectionKeepsToItsLimit) {
   EXPECT_EQ(selection(SelectionCode::ResultSet, {.resultSet = {104, 100}}), (Ids{100, 104}));
   const DateRange march2to4{dates::dayNumber(1995, 3, 2), dates::dayNumber(1995, 3, 4)};
   EXPECT_EQ(selection(SelectionCode::All, {.message = 100}, march2to4), (Ids{101, 102, 103}));
+  index(wordindex::IndexMode::Full);
+  for (const auto& [word, ids] : std::map<std::string, Ids>{{"FAX", {104}}, {"DOOM", {102}}}) {
+    wordindex::IndexTable words(*ctx, WordList::FileNo);
+    ctx->wor = WordList{};
+    ctx->wor.THEWORD = word;
+    ASSERT_EQ(words.file().get(WordList::by_theWord), engine::Err::Ok) << word;
+    EXPECT_EQ(selection(SelectionCode::Word, {.wordId = static_cast<std::uint32_t>(ctx->wor.WORDID)}), ids) << word;
+  }
 
   // A topic's rows whose message is gone are passed over.
   const Codes topic = topics::addCode(*ctx, CodeType::Topic, "Modems").code;
@@ -102,7 +111,7 @@ TEST_F(BatchTest, TopicsKeepTheirCountAndRefusalsSayWhy) {
   r.start.topicId = topic.ID;
   ASSERT_EQ(runBatch(r, &changed), BatchResult::Done);
   EXPECT_EQ(changed, 5u);
-  EXPECT_EQ(topics::listCodes(*ctx, CodeType::Topic)[0].COUNT, 0u);
+  EXPECT_EQ(+topics::listCodes(*ctx, CodeType::Topic)[0].COUNT, 0u);
 }
 
 TEST_F(BatchTest, ARecodeOfAWholeThreadRecodesTheThreadUnlessADateRangeIsGiven) {

@@ -50,7 +50,7 @@ class DuplicatesTest : public IndexTest {
     engine::File& f = ctx->fileOf<Person>();
     f.set();
     while (f.next() == engine::Err::Ok)
-      out[ctx->per.PERSONID] = ctx->per.LASTNAME.str() + " <" + ctx->per.ADDRESS.str() + "> " +
+      out[+ctx->per.PERSONID] = ctx->per.LASTNAME.str() + " <" + ctx->per.ADDRESS.str() + "> " +
                                std::to_string(ctx->per.FROMCOUNT) + "/" + std::to_string(ctx->per.TOCOUNT);
     return out;
   }

@@ -37,7 +37,7 @@ TEST(MailDuplicates, TimesAreCutToTheMinuteAndAKeptMailIsTheOneThatStays) {
     return !(a == 3 || b == 3);
   });
   std::map<std::uint32_t, Status> status;
-  for (const DuplicateEntry& e : list) status[e.MAILID] = e.DUMMY;
+  for (const DuplicateEntry& e : list) status[+e.MAILID] = e.DUMMY;
   EXPECT_EQ(marked, 1u);
   EXPECT_EQ(status[2], Status::Keep);
   EXPECT_EQ(status[1], Status::Delete);
@@ -121,7 +121,7 @@ TEST_F(MailPurgeTest, PartnerMarkedDeleteKeepsOnlyItsKeptMail) {
   ASSERT_EQ(left.size(), 1u);
   EXPECT_EQ(left.begin()->second.SUBJECT.str(), "Four");
   std::set<std::uint32_t> persons;
-  for (const Person& p : all(&Context::per)) persons.insert(p.PERSONID);
+  for (const Person& p : all(&Context::per)) persons.insert(+p.PERSONID);
   EXPECT_FALSE(persons.contains(bob));
   EXPECT_TRUE(persons.contains(carl));
   EXPECT_TRUE(persons.contains(ctx->mem.PersonID));

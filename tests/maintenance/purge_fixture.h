@@ -63,22 +63,22 @@ class PurgeTest : public IndexTest {
   }
   std::map<std::uint32_t, MsgNmbr> messages() {
     std::map<std::uint32_t, MsgNmbr> m;
-    for (const MsgNmbr& r : all(&Context::msg)) m[r.MSGNUMBER] = r;
+    for (const MsgNmbr& r : all(&Context::msg)) m[+r.MSGNUMBER] = r;
     return m;
   }
   std::map<std::uint32_t, Mail> mails() {
     std::map<std::uint32_t, Mail> m;
-    for (const Mail& r : all(&Context::mai)) m[r.MAILID] = r;
+    for (const Mail& r : all(&Context::mai)) m[+r.MAILID] = r;
     return m;
   }
   std::set<std::uint32_t> texts() {
     std::set<std::uint32_t> t;
-    for (const MsgText& r : all(&Context::txt)) t.insert(r.MSGNUMBER);
+    for (const MsgText& r : all(&Context::txt)) t.insert(+r.MSGNUMBER);
     return t;
   }
   std::map<std::uint32_t, Threads> threads() {
     std::map<std::uint32_t, Threads> m;
-    for (const Threads& r : all(&Context::thr)) m[r.THREADNUMBER] = r;
+    for (const Threads& r : all(&Context::thr)) m[+r.THREADNUMBER] = r;
     return m;
   }
 

@@ -65,7 +65,7 @@ State readState(const std::filesystem::path& h, std::uint32_t db, bool final) {
                         std::to_string(c.per.TOCOUNT));
   });
   walk(c.fileOf<SIndex>(), [&] {
-    if (final && !messages.contains(c.sin.MSGNUMBER))
+    if (final && !messages.contains(+c.sin.MSGNUMBER))
       s.problems.push_back("topic link to missing message " + std::to_string(c.sin.MSGNUMBER));
     if (final) s.lines.push_back("link " + std::to_string(c.sin.ID) + " " + std::to_string(c.sin.MSGNUMBER));
   });
@@ -79,8 +79,8 @@ State readState(const std::filesystem::path& h, std::uint32_t db, bool final) {
       if (c.wor.WORDCOUNT > 0) s.lines.push_back("count " + c.wor.THEWORD.str() + " " + std::to_string(c.wor.WORDCOUNT));
     });
     walk(rows.file(), [&] {
-      if (!messages.contains(c.mas.SYSID)) s.problems.push_back("index row of missing " + std::to_string(c.mas.SYSID));
-      s.lines.push_back("word " + words[c.mas.WORDID] + " in " + std::to_string(c.mas.SYSID));
+      if (!messages.contains(+c.mas.SYSID)) s.problems.push_back("index row of missing " + std::to_string(c.mas.SYSID));
+      s.lines.push_back("word " + words[+c.mas.WORDID] + " in " + std::to_string(c.mas.SYSID));
     });
   }
   std::sort(s.lines.begin(), s.lines.end());

@@ -48,12 +48,12 @@ TEST_F(PurgeTest, DeleteThreadLosesAllButItsKeptMessageAndTopicLinksAndIndexFoll
   EXPECT_TRUE(left.contains(1) && left.contains(7));
   EXPECT_EQ(texts(), (std::set<std::uint32_t>{1, 7}));
   const Threads kept = threads().at(fonts);
-  EXPECT_EQ(kept.MSGCOUNT, 1u);
+  EXPECT_EQ(+kept.MSGCOUNT, 1u);
 
   std::set<std::pair<std::uint32_t, std::uint32_t>> links;
   for (const SIndex& s : all(&Context::sin)) links.insert({s.ID, s.MSGNUMBER});
   EXPECT_EQ(links, (std::set<std::pair<std::uint32_t, std::uint32_t>>{{900001, 1}, {900001, 7}}));
-  EXPECT_EQ(all(&Context::cod).at(0).COUNT, 2u);
+  EXPECT_EQ(+all(&Context::cod).at(0).COUNT, 2u);
 
   // The index holds only the messages left, each word counting them.
   const Contents c = contents();
@@ -134,7 +134,7 @@ TEST_F(PurgeTest, AgedThreadIsJudgedByItsNewestNumberedMessage) {
   const auto left = messages();
   EXPECT_EQ(left.size(), 3u);
   EXPECT_TRUE(left.contains(3) && left.contains(4) && left.contains(5));
-  EXPECT_EQ(statusOf(threads().at(left.at(3).THREADNUMBER)), Status::Normal);
+  EXPECT_EQ(statusOf(threads().at(+left.at(3).THREADNUMBER)), Status::Normal);
 }
 
 TEST_F(PurgeTest, DatabaseMarkedDeleteIsRemovedOnlyWhenConfirmed) {
@@ -182,15 +182,15 @@ TEST_F(PurgeTest, CountRemovesPersonsWithoutMessagesFixesCountsAndASecondCountCh
   EXPECT_EQ(ui.last().title, maintenance::kCountCompletionTitle);
   EXPECT_EQ(ui.last().text.rfind(maintenance::kCompletionText, 0), 0u);
   EXPECT_EQ(ui.beeps, 1);
-  for (const Person& p : all(&Context::per)) EXPECT_NE(p.PERSONID, 900100u);
-  EXPECT_EQ(threads().at(fonts).MSGCOUNT, 2u);
+  for (const Person& p : all(&Context::per)) EXPECT_NE(+p.PERSONID, 900100u);
+  EXPECT_EQ(+threads().at(fonts).MSGCOUNT, 2u);
   std::uint32_t sectionTotal = 0;
   for (const Sections& s : all(&Context::sec)) sectionTotal += s.MSGCOUNT;
   EXPECT_EQ(sectionTotal, 3u);
   TableUse list(*ctx, {Forums::FileNo});
   ctx->for_.ID = ctx->mem.ForumNumber;
   ASSERT_EQ(ctx->fileOf<Forums>().get(Forums::ForumKey), engine::Err::Ok);
-  EXPECT_EQ(ctx->for_.MSGCOUNT, 3u);
+  EXPECT_EQ(+ctx->for_.MSGCOUNT, 3u);
   EXPECT_EQ(ctx->for_.COUNTFLAG, 0);
 
   const auto persons = all(&Context::per);
@@ -226,7 +226,7 @@ TEST_F(PurgeTest, NewsgroupRepliesAreAddressedToTheSenderOfWhatTheyAnswer) {
 
   ASSERT_EQ(count().result, PurgeResult::Done);
   const auto m = messages();
-  EXPECT_EQ(m.at(reply).TOID, m.at(parent).FROMID);
+  EXPECT_EQ(+m.at(reply).TOID, +m.at(parent).FROMID);
   EXPECT_EQ(m.at(reply).TOALPHA, m.at(parent).FROMALPHA);
 }
 

@@ -70,7 +70,7 @@ class CaptureImport : public ImportTest {
       Stored s{m.THREADNUMBER, m.REFNUMBER, "?", addressOf(m.FROMID)};
       ctx->sec.SECSYSID = m.SECSYSID;
       if (ctx->fileOf<Sections>().get(Sections::SysIdKey) == Err::Ok) s.section = ctx->sec.DESCRIPTION.str();
-      out[m.MSGNUMBER] = s;
+      out[+m.MSGNUMBER] = s;
     }
     return out;
   }

@@ -3,6 +3,7 @@
 // the browse's context record.
 #include "topics/codes.h"
 
+#include "store/records.h"
 #include "store/table_use.h"
 #include "tests/wordindex/index_fixture.h"
 #include "topics/topic_tree.h"
@@ -22,7 +23,7 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> countsAndLinks(Context& ctx
     engine::File& f = ctx.fileOf<SIndex>();
     f.set();
     while (f.next() == engine::Err::Ok) links += ctx.sin.ID == t.ID ? 1 : 0;
-    out.emplace_back(t.COUNT, links);
+    out.emplace_back(+t.COUNT, links);
   }
   return out;
 }
@@ -45,7 +46,7 @@ TEST_F(TopicsTest, LinksAndCountsStayTogether) {
   EXPECT_FALSE(tree.lines()[0].tagged);
   EXPECT_EQ(tree.toggle(0), LinkChange::Done);
   EXPECT_EQ(tree.toggle(1), LinkChange::Done);
-  EXPECT_EQ(tree.lines()[0].topic.COUNT, 2u);
+  EXPECT_EQ(+tree.lines()[0].topic.COUNT, 2u);
   EXPECT_EQ(countsAndLinks(*ctx), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{2, 2}, {1, 1}}));
   EXPECT_EQ(tree.toggle(0), LinkChange::Done);  // untagged again
   EXPECT_EQ(countsAndLinks(*ctx), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{1, 1}, {1, 1}}));
@@ -71,8 +72,22 @@ TEST_F(TopicsTest, LinksAndCountsStayTogether) {
   EXPECT_EQ(refreshTopicCounts(*ctx), 0u);
   EXPECT_EQ(countsAndLinks(*ctx)[0], (std::pair<std::uint32_t, std::uint32_t>{1, 1}));
 
+  // A delete that fails halfway (the topic held by another session) takes
+  // neither the topic nor any of its links.
+  const Codes topic = listCodes(*ctx, CodeType::Topic)[0];
+  {
+    auto other = newContext();
+    other->mem = ctx->mem;
+    TableUse held(*other, {Codes::FileNo});
+    other->cod = topic;
+    ASSERT_EQ(HoldRec(*other, other->fileOf<Codes>(), Codes::ClassKey, true, 0), kHoldRecHeld);
+    EXPECT_EQ(deleteCode(*ctx, topic), CodeFormResult::Failed);
+    other->fileOf<Codes>().release();
+  }
+  EXPECT_EQ(countsAndLinks(*ctx)[0], (std::pair<std::uint32_t, std::uint32_t>{1, 1}));
+
   // Deleting a topic takes its links with it.
-  EXPECT_EQ(deleteCode(*ctx, listCodes(*ctx, CodeType::Topic)[0]), CodeFormResult::Done);
+  EXPECT_EQ(deleteCode(*ctx, topic), CodeFormResult::Done);
   ASSERT_EQ(listCodes(*ctx, CodeType::Topic).size(), 1u);
   TableUse use(*ctx, {SIndex::FileNo});
   EXPECT_EQ(ctx->fileOf<SIndex>().records(), 1);

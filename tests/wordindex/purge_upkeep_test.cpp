@@ -86,7 +86,7 @@ class PurgeUpkeepTest : public StoreTest {
     std::map<std::int32_t, std::int32_t> out;
     IndexTable wor(*ctx, WordList::FileNo);
     wor.file().set();
-    while (wor.file().next() == Err::Ok) out[ctx->wor.WORDID] = ctx->wor.WORDCOUNT;
+    while (wor.file().next() == Err::Ok) out[+ctx->wor.WORDID] = ctx->wor.WORDCOUNT;
     return out;
   }
   std::set<Occurrence> occurrences() {

@@ -116,7 +116,7 @@ int runWords(Env& env, const WordsArgs& a) {
   std::vector<std::pair<std::int32_t, std::string>> words;
   engine::File& f = list.file();
   engine::Err e = f.set();
-  while (e == engine::Err::Ok && (e = f.next()) == engine::Err::Ok) words.emplace_back(ctx.wor.WORDCOUNT, ctx.wor.THEWORD.str());
+  while (e == engine::Err::Ok && (e = f.next()) == engine::Err::Ok) words.emplace_back(+ctx.wor.WORDCOUNT, ctx.wor.THEWORD.str());
   std::sort(words.begin(), words.end(), [](const auto& x, const auto& y) {
     return x.first != y.first ? x.first > y.first : x.second < y.second;
   });
