@@ -187,7 +187,7 @@ StoredResultSet readResultSet(Context& ctx) {
     return set;
   }
   if (e == Err::Ok) e = search.set(Search::SortKey);
-  while (e == Err::Ok && (e = search.next()) == Err::Ok) set.ids.push_back(ctx.sea.ID);
+  while (e == Err::Ok && (e = search.next()) == Err::Ok) set.ids.push_back(+ctx.sea.ID);
   if (e != Err::RecordNotAvailable) {
     inform(ctx, kErrorTitle, "The search results cannot be read.\r\n" + search.errorText(), MessageKind::Error);
     set.ids.clear();

@@ -106,7 +106,7 @@ bool Run::readRows(std::uint32_t wordId, Ids& ids) {
   ctx_.mas.WORDID = wordId;
   Err e = rows.setFrom(MasIdx::by_WordId);
   while (e == Err::Ok && (e = rows.next()) == Err::Ok && ctx_.mas.WORDID == wordId) {
-    ids.push_back(ctx_.mas.SYSID);
+    ids.push_back(+ctx_.mas.SYSID);
     if (++out_.rowsRead > settings_.pauseAfterRows && !asked_) {
       asked_ = true;
       const Button b = ctx_.lib.ui.ask(kTitle,

@@ -47,10 +47,10 @@ State readState(const std::filesystem::path& h, std::uint32_t db, bool final) {
     while (f.next() == engine::Err::Ok) each();
   };
   walk(c.fileOf<MsgNmbr>(), [&] {
-    messages.insert(c.msg.MSGNUMBER);
+    messages.insert(+c.msg.MSGNUMBER);
     s.lines.push_back("message " + std::to_string(c.msg.MSGNUMBER) + " status " + std::to_string(c.msg.DUMMY));
   });
-  walk(c.fileOf<MsgText>(), [&] { texts.insert(c.txt.MSGNUMBER); });
+  walk(c.fileOf<MsgText>(), [&] { texts.insert(+c.txt.MSGNUMBER); });
   for (std::uint32_t m : messages)
     if (!texts.contains(m)) s.problems.push_back("message " + std::to_string(m) + " has no text");
   for (std::uint32_t t : texts)

@@ -58,8 +58,8 @@ class IndexTest : public ImportTest {
     engine::File& r = rows.file();
     r.set();
     while (r.next() == engine::Err::Ok) {
-      const auto w = words.find(ctx->mas.WORDID);
-      c.messages[w == words.end() ? "#" + std::to_string(ctx->mas.WORDID) : w->second].insert(ctx->mas.SYSID);
+      const auto w = words.find(+ctx->mas.WORDID);
+      c.messages[w == words.end() ? "#" + std::to_string(ctx->mas.WORDID) : w->second].insert(+ctx->mas.SYSID);
     }
     return c;
   }
