@@ -73,6 +73,14 @@ SelectionCollector::SelectionCollector(Context& ctx, SelectionCode code, Selecti
       pager_->messages.emplace(ctx, static_cast<browse::MessageView>(view), rows);
     return;
   }
+  // The whole database needs no message to start from.
+  if (code == SelectionCode::All) {
+    if (mail)
+      pager_->mails.emplace(ctx, browse::MailView::Date);
+    else
+      pager_->messages.emplace(ctx, browse::MessageView::Date);
+    return;
+  }
   // The current message gives the limiting values.
   TableUse use(ctx, {mail ? Mail::FileNo : MsgNmbr::FileNo});
   if (mail) {
@@ -94,7 +102,6 @@ SelectionCollector::SelectionCollector(Context& ctx, SelectionCode code, Selecti
       case SelectionCode::Thread:
         pager_->mails.emplace(ctx, browse::MailView::Partner, browse::PersonLimit{m.PAIRID, m.PAIRALPHA.str()});
         break;
-      case SelectionCode::All: pager_->mails.emplace(ctx, browse::MailView::Date); break;
       default: pager_->mails.emplace(ctx, browse::MailView::SearchResult, browse::ViewLimit{{}, 0, {m.MAILID}});
     }
     return;
@@ -122,7 +129,6 @@ SelectionCollector::SelectionCollector(Context& ctx, SelectionCode code, Selecti
     case SelectionCode::Section:
       pager_->messages.emplace(ctx, MessageView::Section, ViewLimit{{}, m.SECSYSID, {}});
       break;
-    case SelectionCode::All: pager_->messages.emplace(ctx, MessageView::Date); break;
     default: pager_->messages.emplace(ctx, MessageView::SearchResult, ViewLimit{{}, 0, {m.MSGNUMBER}});
   }
 }

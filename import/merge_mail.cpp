@@ -13,7 +13,6 @@ using engine::Err;
 
 namespace {
 
-constexpr std::string_view kNameUnknown = "Name Unknown";
 constexpr std::int32_t kMinute = 6000;  // hundredths of a second
 
 // The time cut to its whole minute. Times count hundredths from 1 (0 is "no

@@ -85,6 +85,12 @@ inline constexpr std::string_view kRecipientCc = "CC";
 inline constexpr std::string_view kRecipientBc = "BC";
 
 // ---------------------------------------------------------------------------
+// The name a mail gets when its source names no sender or receiver; export
+// treats it as no name.
+
+inline constexpr std::string_view kNameUnknown = "Name Unknown";
+
+// ---------------------------------------------------------------------------
 // What a row of Codes holds: COD:TYPE.
 
 enum class CodeType : std::uint8_t { KeyWord = 1, Topic = 2 };

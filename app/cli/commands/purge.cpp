@@ -5,10 +5,9 @@
 // committed and kept.
 #include <CLI/CLI.hpp>
 
-#include <csignal>
-
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
+#include "app/cli/interrupt.h"
 #include "maintenance/purge_mess.h"
 #include "store/config.h"
 
@@ -18,31 +17,6 @@ namespace {
 
 using maintenance::PurgeMode;
 using maintenance::PurgeResult;
-
-// Set by the SIGINT handler, read by the loop that steps the job. A signal
-// handler can only reach state of this kind.
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void onInterrupt(int) { interrupted = 1; }
-
-// Ctrl-C asks the job to stop instead of ending the process, for the life
-// of the object; the previous handler comes back afterwards.
-class InterruptAsStop {
- public:
-  InterruptAsStop() {
-    interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
-  }
-  ~InterruptAsStop() { sigaction(SIGINT, &previous_, nullptr); }
-  InterruptAsStop(const InterruptAsStop&) = delete;
-  InterruptAsStop& operator=(const InterruptAsStop&) = delete;
-
- private:
-  struct sigaction previous_ {};
-};
 
 const char* resultName(PurgeResult r) {
   switch (r) {
@@ -71,11 +45,7 @@ int run(Env& env, const PurgeArgs& a, PurgeMode mode) {
   options.mode = mode;
   options.agedWeeks = maintenance::agedWeeks(a.agedWeeks >= 0, std::max(a.agedWeeks, 0));
   maintenance::PurgeMess job(ctx, options);
-  {
-    InterruptAsStop stopOnCtrlC;
-    while (!job.step())
-      if (interrupted != 0) job.requestCancel();
-  }
+  runStoppable(job);
   env.ui().endProgressLine();
   const PurgeResult result = job.result();
   if (result == PurgeResult::DatabaseRemoved && generalSetting(ctx, kItemStartDatabase) == static_cast<std::int32_t>(database))
