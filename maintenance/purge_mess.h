@@ -218,9 +218,10 @@ class PurgeMess final : public Job {
 
   // Counting steps (count_steps.cpp). A counting step walks its table in
   // file order, one batch per call; `recount` settles the record last read
-  // (it may read other tables, spending `budget` on what it reads).
+  // by reading `counted` (spending `budget` on what it reads).
   enum class BatchEnd { More, End, Failed };
-  BatchEnd recountBatch(engine::File& table, const std::function<Recount(std::int64_t& budget)>& recount);
+  BatchEnd recountBatch(engine::File& table, engine::File& counted,
+                        const std::function<Recount(std::int64_t& budget)>& recount);
   void runPersonCounts();
   void runThreadCounts();
   void runSectionCounts();
