@@ -61,7 +61,7 @@ std::optional<std::string> addressText(AddressFormat f, const Person& p);
 std::string addressEntry(AddressFormat f, std::string_view name, std::string_view address);
 
 struct AddressRequest {
-  std::string fileName;  // empty: the format's default name
+  std::string fileName{};  // empty: the format's default name
   AddressFormat format = AddressFormat::GenericMail;
   std::uint32_t topicId = 0;           // 0: no topic filter
   std::optional<DateRange> range{};    // none: no date filter
