@@ -69,6 +69,18 @@ std::string statusName(Status s) {
   }
 }
 
+// An address that can stand between angle brackets as it is: no blanks,
+// controls or characters that end or split an address ("<>(),;:\"[]\\"), so
+// a stored value can never break the header it is written into.
+bool cleanAddress(std::string_view a) {
+  const std::size_t at = a.find('@');
+  if (at == 0 || at == std::string_view::npos || at + 1 == a.size()) return false;
+  for (unsigned char c : a)
+    if (c <= 0x20 || c == 0x7F || std::string_view("<>(),;:\"[]\\").find(static_cast<char>(c)) != std::string_view::npos)
+      return false;
+  return true;
+}
+
 bool isServiceIdentifier(std::string_view s) {
   const std::size_t comma = s.find(',');
   if (comma == 0 || comma == std::string_view::npos || comma + 1 == s.size()) return false;
@@ -83,7 +95,7 @@ std::string mailAddressOf(std::string_view stored) {
   std::string a = trimmed(stored);
   if (a.size() > 9 && upper1252(a.substr(0, 9)) == "INTERNET:") a = trimmed(a.substr(9));
   if (a.size() >= 2 && a.front() == '<' && a.back() == '>') a = trimmed(a.substr(1, a.size() - 2));
-  if (a.find('@') != std::string::npos && a.find(' ') == std::string::npos) return utf8From1252(a);
+  if (cleanAddress(a)) return utf8From1252(a);
   if (isServiceIdentifier(a)) {
     a[a.find(',')] = '.';
     return a + "@" + lower1252(kServiceMailDomain);
@@ -146,8 +158,8 @@ std::string RfcComposer::messageId(std::uint32_t number) {
     ctx_.mst.MSGNUMBER = number;
     if (ctx_.fileOf<MsgString>().get(MsgString::IDKey) == Err::Ok) {
       std::string id = trimmed(ctx_.mst.IDSTRING.view());
-      if (!id.empty() && id.find(' ') == std::string::npos)
-        return id.front() == '<' ? id : "<" + id + ">";
+      if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
+      if (cleanAddress(id)) return "<" + id + ">";
     }
   }
   return "<" + std::to_string(number) + "." + std::to_string(ctx_.mem.ForumNumber) + "@quorvel.invalid>";

@@ -9,6 +9,7 @@
 
 #include "export/batch_operation.h"
 #include "export/mail_text.h"
+#include "export/rfc_message.h"
 #include "tests/wordindex/index_fixture.h"
 #include "topics/codes.h"
 
@@ -96,25 +97,41 @@ for m in mailbox.mbox(sys.argv[1]):
   EXPECT_FALSE(std::filesystem::exists(out / "missing"));
 }
 
-TEST_F(MailboxTest, AMaildirExportIndexesInNotmuchWithTheSameCount) {
+TEST_F(MailboxTest, AMaildirExportIndexesInNotmuchWithTheSameCountAndAStopKeepsWholeMessages) {
   std::string lines;
-  for (int i = 1; i <= 5; ++i)
-    lines += "M|Note " + std::to_string(i) + "|Ann Lee|ann@example.org|Jane Smith|jane@example.org|1999-05-0" +
-             std::to_string(i) + "|10:00|Text " + std::to_string(i) + "\n";
+  for (int i = 1; i <= 205; ++i)
+    lines += "M|Note " + std::to_string(i) + "|Ann Lee|ann@example.org|Jane Smith|jane@example.org|1999-05-" +
+             std::to_string(10 + i % 20) + "|10:00|Text " + std::to_string(i) + "\n";
   importMail(lines);
+  auto files = [](const std::filesystem::path& dir) {
+    std::size_t n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) n += e.is_regular_file() ? 1 : 0;
+    return n;
+  };
+
+  // Stopped after its first writing step: those messages stay, each whole.
+  const std::filesystem::path stopped = out / "Stopped";
+  MailboxExportJob job(*ctx, {.format = MailboxFormat::Maildir, .code = SelectionCode::All, .path = stopped});
+  ASSERT_FALSE(job.step());  // collected
+  ASSERT_FALSE(job.step());  // the first messages written
+  job.requestCancel();
+  ASSERT_TRUE(job.step());
+  EXPECT_EQ(job.result(), MailboxResult::Cancelled);
+  EXPECT_EQ(ui.last().text, kProcessAborted);
+  EXPECT_EQ(files(stopped / "new"), MailboxExportJob::kMessagesPerStep);
+  EXPECT_EQ(files(stopped / "tmp"), 0u);
+
   const std::filesystem::path maildir = out / "Mail";
   ASSERT_EQ(exportTo(MailboxFormat::Maildir, SelectionCode::All, maildir), MailboxResult::Done);
-  std::size_t files = 0;
-  for (const auto& e : std::filesystem::directory_iterator(maildir / "new")) files += e.is_regular_file() ? 1 : 0;
-  EXPECT_EQ(files, 5u);
-  EXPECT_TRUE(std::filesystem::is_empty(maildir / "tmp"));
+  EXPECT_EQ(files(maildir / "new"), 205u);
+  EXPECT_EQ(files(maildir / "tmp"), 0u);
   EXPECT_TRUE(std::filesystem::is_directory(maildir / "cur"));
 
   if (!haveCommand("notmuch --version")) GTEST_SKIP() << "notmuch is missing: the Maildir was not indexed";
   std::ofstream(out / "notmuch-config") << "[database]\npath=" << maildir.string() << "\n[new]\ntags=new\n";
   const std::string env = "NOTMUCH_CONFIG='" + (out / "notmuch-config").string() + "' ";
   capture(env + "notmuch new", out);
-  EXPECT_EQ(capture(env + "notmuch count '*'", out), "5\n");
+  EXPECT_EQ(capture(env + "notmuch count '*'", out), "205\n");
   EXPECT_EQ(capture(env + "notmuch count 'subject:\"Note 3\" and from:ann@example.org'", out), "1\n");
 }
 
@@ -180,6 +197,10 @@ TEST(MailText, HeadersAreEncodedAndLongLinesQuoted) {
   EXPECT_EQ(encodeDisplayName("Lee, Ann"), "\"Lee, Ann\"");
   EXPECT_EQ(utf8From1252("\x80\x81\xe9"), "\xe2\x82\xac\xc2\x81\xc3\xa9");
   EXPECT_EQ(uniformLines("a\r\nb\rc\nd", "\n"), "a\nb\nc\nd\n");
+  EXPECT_EQ(mailAddressOf("INTERNET:ann@example.org"), "ann@example.org");
+  EXPECT_EQ(mailAddressOf(" 70001,1 "), "70001.1@compuserve.com");
+  EXPECT_EQ(mailAddressOf("a@b>\r\nBcc: c@d"), "");  // nothing that could end the header line or the address
+  EXPECT_EQ(mailAddressOf("Ann Lee"), "");
   EXPECT_EQ(mboxrdQuoted("From a\n>From b\nFromage\n"), ">From a\n>>From b\nFromage\n");
   const std::string line(1200, 'x');
   ASSERT_TRUE(hasOverlongLine(line + "\n"));
