@@ -169,8 +169,8 @@ class TextOutput final : public AddressExportJob::Output {
     std::error_code ec;
     if (closed) std::filesystem::rename(tmp_, final_, ec);
     if (!closed || ec) {
-      error = "The file " + final_.string() + " could not be completed: " +
-              (closed ? ec.message() : std::string(std::strerror(errno)));
+      error = "The file " + final_.string() +
+              " could not be completed: " + (closed ? ec.message() : std::string(std::strerror(errno)));
       std::filesystem::remove(tmp_, ec);
       return false;
     }
@@ -236,8 +236,7 @@ class DbaseOutput final : public AddressExportJob::Output {
     std::error_code ec;
     std::filesystem::rename(tmp_, final_, ec);
     if (!ec && !index.empty())
-      std::filesystem::rename(index, final_.parent_path() / (final_.stem().string() + index.extension().string()),
-                              ec);
+      std::filesystem::rename(index, final_.parent_path() / (final_.stem().string() + index.extension().string()), ec);
     if (ec) {
       error = "The file " + final_.string() + " could not be completed: " + ec.message();
       return false;
@@ -476,9 +475,12 @@ bool AddressExportJob::step() {
   switch (phase_) {
     case Phase::Topic:
       if (collectTopic()) {
-        if (topicList_.empty()) end(AddressResult::NoneSelected);
-        else if (request_.range) phase_ = Phase::Dates;
-        else startWriting();
+        if (topicList_.empty())
+          end(AddressResult::NoneSelected);
+        else if (request_.range)
+          phase_ = Phase::Dates;
+        else
+          startWriting();
       }
       break;
     case Phase::Dates:

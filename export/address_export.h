@@ -63,8 +63,8 @@ std::string addressEntry(AddressFormat f, std::string_view name, std::string_vie
 struct AddressRequest {
   std::string fileName{};  // empty: the format's default name
   AddressFormat format = AddressFormat::GenericMail;
-  std::uint32_t topicId = 0;           // 0: no topic filter
-  std::optional<DateRange> range{};    // none: no date filter
+  std::uint32_t topicId = 0;         // 0: no topic filter
+  std::optional<DateRange> range{};  // none: no date filter
 };
 
 enum class AddressResult {

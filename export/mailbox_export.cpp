@@ -105,8 +105,10 @@ class MboxSink final : public MailboxExportJob::Sink {
       std::fseek(f_, 0, SEEK_END);
     }
     std::string lead;
-    if (!tail.empty() && !tail.ends_with('\n')) lead = "\n\n";
-    else if (tail.size() == 2 && tail != "\n\n") lead = "\n";
+    if (!tail.empty() && !tail.ends_with('\n'))
+      lead = "\n\n";
+    else if (tail.size() == 2 && tail != "\n\n")
+      lead = "\n";
     if (!lead.empty() && !writeAll(f_, lead)) return failed(static_cast<std::uintmax_t>(size));
     return true;
   }
@@ -174,8 +176,8 @@ class MaildirSink final : public MailboxExportJob::Sink {
     for (char* c = host; *c != '\0'; ++c)
       if (*c == '/' || *c == ':') *c = '_';
     host_ = host;
-    epoch_ = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-                 .count();
+    epoch_ =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
   }
   bool open() override {
     for (const char* sub : {"tmp", "new", "cur"}) {
@@ -192,8 +194,8 @@ class MaildirSink final : public MailboxExportJob::Sink {
     // time.M<sequence>P<process>Q<database>_<message>.host: unique within a
     // run by the sequence, across runs by the time and process.
     const std::string name = std::to_string(epoch_) + ".M" + std::to_string(sequence_++) + "P" +
-                             std::to_string(::getpid()) + "Q" + std::to_string(database_) + "_" +
-                             std::to_string(id) + "." + host_;
+                             std::to_string(::getpid()) + "Q" + std::to_string(database_) + "_" + std::to_string(id) +
+                             "." + host_;
     return writeThenRename(path_ / "tmp" / name, path_ / "new" / name, m.text, error);
   }
 
@@ -277,8 +279,7 @@ void MailboxExportJob::fail(const std::string& text) {
 void MailboxExportJob::end(MailboxResult r) {
   if (sink_ && !sink_->close() && r == MailboxResult::Done) return fail(sink_->error);
   result_ = r;
-  if (r == MailboxResult::Done)
-    report(ctx_.ui, 1, 1, std::string(kExportFinished) + request_.path.string());
+  if (r == MailboxResult::Done) report(ctx_.ui, 1, 1, std::string(kExportFinished) + request_.path.string());
   if (r == MailboxResult::Cancelled) inform(ctx_, "", kProcessAborted, MessageKind::Warning);
 }
 

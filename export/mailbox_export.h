@@ -41,7 +41,8 @@ inline constexpr std::string_view kExportErrorTitle = "Export error";
 enum class MailboxResult {
   Running,
   Done,
-  Refused,    // a date range in error, a selection not offered or without its message, EML of more than one message (reported)
+  Refused,    // a date range in error, a selection not offered or without its message, EML of more than one message
+              // (reported)
   Cancelled,  // "Process aborted!"; the messages written stay
   Failed,     // the output could not be made or written (reported); whole messages written before stay
 };

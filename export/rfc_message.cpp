@@ -13,8 +13,7 @@ using engine::Err;
 namespace {
 
 constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 // How far up a reply chain References reaches; a longer chain keeps its
 // nearest ancestors (and a damaged store cannot loop).
 constexpr std::size_t kChainMax = 30;
@@ -27,8 +26,8 @@ std::string rfcDate(std::int32_t day, std::int32_t time) {
   if (d.year == 0) return {};
   const std::int32_t seconds = time > 0 ? (time - 1) / 100 : 0;
   return std::string(kWeekdays[dates::weekday(day)]) + ", " + two(d.day) + " " + kMonths[d.month - 1] + " " +
-         std::to_string(d.year) + " " + two(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" +
-         two(seconds % 60) + " -0000";
+         std::to_string(d.year) + " " + two(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60) +
+         " -0000";
 }
 
 std::string trimmed(std::string_view s) {
@@ -76,7 +75,8 @@ bool cleanAddress(std::string_view a) {
   const std::size_t at = a.find('@');
   if (at == 0 || at == std::string_view::npos || at + 1 == a.size()) return false;
   for (unsigned char c : a)
-    if (c <= 0x20 || c == 0x7F || std::string_view("<>(),;:\"[]\\").find(static_cast<char>(c)) != std::string_view::npos)
+    if (c <= 0x20 || c == 0x7F ||
+        std::string_view("<>(),;:\"[]\\").find(static_cast<char>(c)) != std::string_view::npos)
       return false;
   return true;
 }
@@ -110,11 +110,11 @@ std::vector<int> RfcComposer::tables(DatabaseType type) {
     case DatabaseType::Mail:
       return {Mail::FileNo, MsgText::FileNo, Person::FileNo, CCR::FileNo, SIndex::FileNo, Codes::FileNo};
     case DatabaseType::Newsgroup:
-      return {MsgNmbr::FileNo, MsgText::FileNo, Person::FileNo, Sections::FileNo,
+      return {MsgNmbr::FileNo, MsgText::FileNo,   Person::FileNo, Sections::FileNo,
               Threads::FileNo, MsgString::FileNo, SIndex::FileNo, Codes::FileNo};
     default:
       return {MsgNmbr::FileNo, MsgText::FileNo, Person::FileNo, Sections::FileNo,
-              Threads::FileNo, SIndex::FileNo, Codes::FileNo};
+              Threads::FileNo, SIndex::FileNo,  Codes::FileNo};
   }
 }
 
@@ -220,8 +220,10 @@ ComposeResult RfcComposer::composeMessage(std::uint32_t id, RfcMessage& out) {
   ctx_.txt = MsgText{};
   ctx_.txt.MSGNUMBER = id;
   e = ctx_.fileOf<MsgText>().get(MsgText::IdKey);
-  if (e == Err::RecordNotFound) ctx_.txtMemo.clear();
-  else if (e != Err::Ok) return ComposeResult::Failed;
+  if (e == Err::RecordNotFound)
+    ctx_.txtMemo.clear();
+  else if (e != Err::Ok)
+    return ComposeResult::Failed;
   const std::string bodyText = body();
 
   std::string subject;
@@ -235,8 +237,9 @@ ComposeResult RfcComposer::composeMessage(std::uint32_t id, RfcMessage& out) {
     ctx_.sec.SECSYSID = section;
     std::string name;
     if (ctx_.fileOf<Sections>().get(Sections::SysIdKey) == Err::Ok)
-      name = type_ == DatabaseType::Newsgroup ? ctx_.sec.DESCRIPTION.str()
-                                              : std::to_string(ctx_.sec.SECTIONNUMBER) + " " + ctx_.sec.DESCRIPTION.str();
+      name = type_ == DatabaseType::Newsgroup
+                 ? ctx_.sec.DESCRIPTION.str()
+                 : std::to_string(ctx_.sec.SECTIONNUMBER) + " " + ctx_.sec.DESCRIPTION.str();
     sections_[section] = name;
   }
 
@@ -285,8 +288,10 @@ ComposeResult RfcComposer::composeMail(std::uint32_t id, RfcMessage& out) {
   ctx_.txt = MsgText{};
   ctx_.txt.MSGNUMBER = id;
   e = ctx_.fileOf<MsgText>().get(MsgText::IdKey);
-  if (e == Err::RecordNotFound) ctx_.txtMemo.clear();
-  else if (e != Err::Ok) return ComposeResult::Failed;
+  if (e == Err::RecordNotFound)
+    ctx_.txtMemo.clear();
+  else if (e != Err::Ok)
+    return ComposeResult::Failed;
   const std::string bodyText = body();
 
   const std::optional<Party> from = person(m.FROMID);

@@ -2,11 +2,10 @@
 // and date filters and their intersection, the warning when no person is
 // left, a stopped export leaving no file, and the dBase III file as
 // python3-dbfread reads it.
-#include "export/address_export.h"
-
 #include <fstream>
 #include <sstream>
 
+#include "export/address_export.h"
 #include "export/batch_operation.h"
 #include "store/dates.h"
 #include "tests/store/engine/dbfread.h"
@@ -68,13 +67,15 @@ TEST(AddressRules, NamesAndAddressesByFormat) {
 class AddressTest : public IndexTest {
  protected:
   void SetUp() override {
-    importForum("F|Club|1|General|100|0|Modems|Ann Lee|70001,1|Bob Ray|70001,2|1995-03-01|10:00|a\n"
-                "F|Club|1|General|101|100|Modems|Bob Ray|70001,2|Ann Lee|70001,1|1995-03-02|10:00|b\n"
-                "F|Club|1|General|102|0|Fax|Carl Fox|carl@example.org|All||1995-03-05|10:00|c\n"
-                "F|Club|1|General|103|0|Doom|Dan Poe|70001,4|Carl Fox|carl@example.org|1995-03-06|10:00|d\n");
+    importForum(
+        "F|Club|1|General|100|0|Modems|Ann Lee|70001,1|Bob Ray|70001,2|1995-03-01|10:00|a\n"
+        "F|Club|1|General|101|100|Modems|Bob Ray|70001,2|Ann Lee|70001,1|1995-03-02|10:00|b\n"
+        "F|Club|1|General|102|0|Fax|Carl Fox|carl@example.org|All||1995-03-05|10:00|c\n"
+        "F|Club|1|General|103|0|Doom|Dan Poe|70001,4|Carl Fox|carl@example.org|1995-03-06|10:00|d\n");
     topic = topics::addCode(*ctx, CodeType::Topic, "Modems").code.ID;
-    BatchJob tag(*ctx, {.kind = BatchKind::AttachTopic, .code = SelectionCode::Thread, .start = {.message = 100},
-                        .topicId = topic});
+    BatchJob tag(
+        *ctx,
+        {.kind = BatchKind::AttachTopic, .code = SelectionCode::Thread, .start = {.message = 100}, .topicId = topic});
     runToEnd(tag);
     ASSERT_EQ(tag.result(), BatchResult::Done);
   }
@@ -93,8 +94,8 @@ class AddressTest : public IndexTest {
 
 TEST_F(AddressTest, TopicAndDateFiltersIntersect) {
   // The topic's messages (100, 101) and 2-5 March (101, 102): Ann and Bob, found newest first.
-  ASSERT_EQ(exportAddresses({.fileName = "Both.Txt", .format = AddressFormat::GenericMail, .topicId = topic,
-                             .range = march(2, 5)}),
+  ASSERT_EQ(exportAddresses(
+                {.fileName = "Both.Txt", .format = AddressFormat::GenericMail, .topicId = topic, .range = march(2, 5)}),
             AddressResult::Done);
   EXPECT_EQ(path, temp() / "Both.Txt");
   EXPECT_EQ(load(path), "\"Bob Ray\" 70001.2@compuserve.com\r\n\"Ann Lee\" 70001.1@compuserve.com\r\n");
@@ -107,8 +108,8 @@ TEST_F(AddressTest, TopicAndDateFiltersIntersect) {
   EXPECT_EQ(load(path), "Carl Fox INTERNET:carl@example.org|\r\nBob Ray 70001,2|\r\nAnn Lee 70001,1|\r\n");
 
   // 5-6 March shares no person with the topic: the warning, and no file.
-  ASSERT_EQ(exportAddresses({.fileName = "None.Txt", .format = AddressFormat::GenericMail, .topicId = topic,
-                             .range = march(5, 6)}),
+  ASSERT_EQ(exportAddresses(
+                {.fileName = "None.Txt", .format = AddressFormat::GenericMail, .topicId = topic, .range = march(5, 6)}),
             AddressResult::NoneSelected);
   EXPECT_EQ(ui.last().title, kNoAddressesTitle);
   EXPECT_EQ(ui.last().text, kNoAddressesPassed);
@@ -132,12 +133,17 @@ TEST_F(AddressTest, AStoppedExportLeavesNoFileAndAFinishedOneAllPersons) {
   EXPECT_EQ(job.result(), AddressResult::Cancelled);
   EXPECT_EQ(ui.last().text, kAddressExportAborted);
   for (const auto& e : std::filesystem::directory_iterator(temp()))
-    EXPECT_FALSE(e.path().filename().string().starts_with("Address")) << e.path() << ": a stopped export leaves nothing";
+    EXPECT_FALSE(e.path().filename().string().starts_with("Address"))
+        << e.path() << ": a stopped export leaves nothing";
 
   ASSERT_EQ(exportAddresses({.format = AddressFormat::OzWin2}), AddressResult::Done);
   EXPECT_EQ(path.filename(), "Address.Ab");
   const std::string records = load(path);
-  EXPECT_NE(records.find(std::string("\x07" "Dan Poe\x07" "70001,4\0\0", 18)), std::string::npos);
+  EXPECT_NE(records.find(std::string("\x07"
+                                     "Dan Poe\x07"
+                                     "70001,4\0\0",
+                                     18)),
+            std::string::npos);
   EXPECT_EQ(ui.last().text, "4 addresses written to file.");  // Ann, Bob, Carl and Dan; All has no address
 }
 

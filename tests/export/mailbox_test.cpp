@@ -1,14 +1,13 @@
 // Today's mail files as other programs read them: an mbox export parsed by
 // Python's mailbox and email modules, a Maildir export indexed by notmuch,
 // forum threads and newsgroup articles as reply chains, and one EML file.
-#include "export/mailbox_export.h"
-
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "export/batch_operation.h"
 #include "export/mail_text.h"
+#include "export/mailbox_export.h"
 #include "export/rfc_message.h"
 #include "tests/wordindex/index_fixture.h"
 #include "topics/codes.h"
@@ -60,9 +59,11 @@ class MailboxTest : public IndexTest {
 TEST_F(MailboxTest, AnMboxExportParsesInPythonWithItsDatesSendersSubjectsAndUtf8Bodies) {
   if (!haveCommand("python3 -c 'import mailbox, email'")) GTEST_SKIP() << "python3 is missing";
   // Windows-1252 names, subject and text; body lines that read as mbox separators.
-  importMail("M|Gr\xfc\xdf" "e|J\xfcrgen M\xfcller|jm@example.de|Jane Smith|jane@example.org|1999-05-01|09:05|"
-             "Hallo \x80 5\\nFrom x to y\\n>From z\\nEnde\n"
-             "M|Lunch, today?|Ann Lee|70001,1|Jane Smith|jane@example.org|1999-05-02|12:30|Noon?\n");
+  importMail(
+      "M|Gr\xfc\xdf"
+      "e|J\xfcrgen M\xfcller|jm@example.de|Jane Smith|jane@example.org|1999-05-01|09:05|"
+      "Hallo \x80 5\\nFrom x to y\\n>From z\\nEnde\n"
+      "M|Lunch, today?|Ann Lee|70001,1|Jane Smith|jane@example.org|1999-05-02|12:30|Noon?\n");
   std::filesystem::create_directories(out);
   const std::filesystem::path mbox = out / "jane.mbox";
   ASSERT_EQ(exportTo(MailboxFormat::Mbox, SelectionCode::All, mbox), MailboxResult::Done);
@@ -80,7 +81,8 @@ for m in mailbox.mbox(sys.argv[1]):
   const std::string parsed = capture("python3 '" + (out / "read.py").string() + "' '" + mbox.string() + "'", out);
   EXPECT_EQ(parsed,
             "1999-05-02 12:30 | Ann Lee <70001.1@compuserve.com> | Lunch, today? | Jane Smith | 'Noon?\\n'\n"
-            "1999-05-01 09:05 | J\xc3\xbcrgen M\xc3\xbcller <jm@example.de> | Gr\xc3\xbc\xc3\x9f" "e | Jane Smith | "
+            "1999-05-01 09:05 | J\xc3\xbcrgen M\xc3\xbcller <jm@example.de> | Gr\xc3\xbc\xc3\x9f"
+            "e | Jane Smith | "
             "'Hallo \xe2\x82\xac 5\\nFrom x to y\\n>From z\\nEnde\\n'\n");
   // In the file itself the separators are quoted, one ">" more each.
   const std::string raw = load(mbox);
@@ -88,9 +90,9 @@ for m in mailbox.mbox(sys.argv[1]):
 
   // A second export appends; a file that cannot be made fails with the reason and leaves nothing.
   ASSERT_EQ(exportTo(MailboxFormat::Mbox, SelectionCode::All, mbox), MailboxResult::Done);
-  EXPECT_EQ(capture("python3 -c 'import mailbox, sys; print(len(mailbox.mbox(sys.argv[1])))' '" + mbox.string() + "'",
-                    out),
-            "4\n");
+  EXPECT_EQ(
+      capture("python3 -c 'import mailbox, sys; print(len(mailbox.mbox(sys.argv[1])))' '" + mbox.string() + "'", out),
+      "4\n");
   EXPECT_EQ(exportTo(MailboxFormat::Mbox, SelectionCode::All, out / "missing" / "x.mbox"), MailboxResult::Failed);
   EXPECT_EQ(ui.last().title, kExportErrorTitle);
   EXPECT_NE(ui.last().text.find("missing/x.mbox cannot be created"), std::string::npos) << ui.last().text;
@@ -136,12 +138,14 @@ TEST_F(MailboxTest, AMaildirExportIndexesInNotmuchWithTheSameCountAndAStopKeepsW
 }
 
 TEST_F(MailboxTest, ForumThreadsAndNewsgroupArticlesBecomeReplyChains) {
-  importForum("F|Club|1|General|100|0|Modems|Ann Lee|70001,1|All||1995-03-01|10:00|a\n"
-              "F|Club|1|General|101|100|Modems|Bob Ray|70001,2|Ann Lee|70001,1|1995-03-02|10:00|b\n"
-              "F|Club|1|General|103|101|Modems|Ann Lee|70001,1|Bob Ray|70001,2|1995-03-04|10:00|c\n");
+  importForum(
+      "F|Club|1|General|100|0|Modems|Ann Lee|70001,1|All||1995-03-01|10:00|a\n"
+      "F|Club|1|General|101|100|Modems|Bob Ray|70001,2|Ann Lee|70001,1|1995-03-02|10:00|b\n"
+      "F|Club|1|General|103|101|Modems|Ann Lee|70001,1|Bob Ray|70001,2|1995-03-04|10:00|c\n");
   const Codes topic = topics::addCode(*ctx, CodeType::Topic, "Modem talk").code;
-  BatchJob tag(*ctx, {.kind = BatchKind::AttachTopic, .code = SelectionCode::Current, .start = {.message = 103},
-                      .topicId = topic.ID});
+  BatchJob tag(
+      *ctx,
+      {.kind = BatchKind::AttachTopic, .code = SelectionCode::Current, .start = {.message = 103}, .topicId = topic.ID});
   runToEnd(tag);
   std::filesystem::create_directories(out);
   ASSERT_EQ(exportTo(MailboxFormat::Mbox, SelectionCode::Thread, out / "club.mbox", {.message = 101}),
@@ -186,7 +190,9 @@ TEST_F(MailboxTest, ForumThreadsAndNewsgroupArticlesBecomeReplyChains) {
 
 TEST(MailText, HeadersAreEncodedAndLongLinesQuoted) {
   EXPECT_EQ(encodeHeaderText("Plain text"), "Plain text");
-  EXPECT_EQ(encodeHeaderText("Gr\xc3\xbc\xc3\x9f" "e"), "=?UTF-8?B?R3LDvMOfZQ==?=");
+  EXPECT_EQ(encodeHeaderText("Gr\xc3\xbc\xc3\x9f"
+                             "e"),
+            "=?UTF-8?B?R3LDvMOfZQ==?=");
   // Long texts are split into encoded words of at most 75 characters, between whole characters.
   std::string longText;
   for (int i = 0; i < 40; ++i) longText += "\xc3\xbc";

@@ -4,7 +4,6 @@
 // and/or of a date range. Prints the full path written; Ctrl-C stops and
 // leaves no file.
 #include <CLI/CLI.hpp>
-
 #include <map>
 
 #include "app/cli/commands/db_common.h"

@@ -4,7 +4,6 @@
 #include "app/cli/commands/export_mailbox.h"
 
 #include <CLI/CLI.hpp>
-
 #include <map>
 
 #include "app/cli/commands/db_common.h"
