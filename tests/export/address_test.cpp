@@ -3,6 +3,7 @@
 // left, a stopped export leaving no file, and the dBase III file as
 // python3-dbfread reads it.
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "export/address_export.h"
@@ -167,6 +168,50 @@ TEST_F(AddressTest, TheDBaseIIIAddressFileOpensInDbfread) {
       << dump;
   EXPECT_NE(second.find("FNAME=" + hex("Ann")), std::string::npos) << dump;
   EXPECT_FALSE(std::getline(lines, rest)) << dump;
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+using namespace qv::exporting;
+
+// More mails than one step walks, many on one day and minute: the date walk
+// goes on where it stopped, and the lines cross the buffers whole.
+using AddressMailTest = IndexTest;
+
+TEST_F(AddressMailTest, ALongDateWalkResumesAndItsLinesCrossTheBuffersWhole) {
+  const std::uint32_t db = addMail("Jane Smith", "jane@example.org");
+  std::string lines;
+  for (int i = 0; i < 900; ++i)
+    lines += "M|Hello|Person " + std::to_string(i) + "|p" + std::to_string(i) + "@example.org|Jane Smith|" +
+             "jane@example.org|1999-05-0" + std::to_string(1 + i % 3) + "|10:00|Hi\n";
+  writeSource("mail.txt", lines);
+  ImportSettings s = settings("Generic Mail Type 2", {"mail.txt"});
+  s.mail = true;
+  s.mailDatabase = db;
+  ASSERT_TRUE(run(s).completed);
+  activate("JANE SMITH");
+
+  AddressExportJob job(*ctx, {.format = AddressFormat::Eudora,
+                              .range = DateRange{dates::dayNumber(1999, 5, 1), dates::dayNumber(1999, 5, 2)}});
+  runToEnd(job);
+  ASSERT_EQ(job.result(), AddressResult::Done);
+  EXPECT_EQ(job.written(), 601u);  // the 600 senders of 1 and 2 May, and Jane
+  std::ifstream in(job.path(), std::ios::binary);
+  std::set<std::string> seen;
+  std::size_t bytes = 0;
+  for (std::string line; std::getline(in, line);) {
+    bytes += line.size() + 1;
+    ASSERT_TRUE(line.starts_with("alias ") && line.ends_with("\r")) << line;
+    EXPECT_TRUE(seen.insert(line).second) << line;
+  }
+  EXPECT_EQ(seen.size(), 601u);
+  EXPECT_GT(bytes, 2 * kAddressBufferBytes);
+  EXPECT_TRUE(seen.contains("alias \"Person 898\" p898@example.org\r"));   // 898 % 3 == 1: 2 May
+  EXPECT_FALSE(seen.contains("alias \"Person 899\" p899@example.org\r"));  // 3 May
 }
 
 }  // namespace
