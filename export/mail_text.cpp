@@ -7,29 +7,6 @@ namespace qv::exporting {
 
 namespace {
 
-// Characters of the bytes 0x80..0x9F; the other bytes are their own code points.
-constexpr std::array<char32_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80..87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88..8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90..97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98..9F
-};
-
-void appendUtf8(std::string& out, char32_t cp) {
-  auto byte = [&out](std::uint32_t v) { out.push_back(static_cast<char>(static_cast<unsigned char>(v))); };
-  const auto v = static_cast<std::uint32_t>(cp);
-  if (v < 0x80) {
-    byte(v);
-  } else if (v < 0x800) {
-    byte(0xC0 | (v >> 6));
-    byte(0x80 | (v & 0x3F));
-  } else {
-    byte(0xE0 | (v >> 12));
-    byte(0x80 | ((v >> 6) & 0x3F));
-    byte(0x80 | (v & 0x3F));
-  }
-}
-
 bool plainAscii(std::string_view s) {
   for (unsigned char c : s)
     if (c < 0x20 || c >= 0x7F) return false;
@@ -65,13 +42,6 @@ std::size_t charLength(unsigned char lead) {
 }
 
 }  // namespace
-
-std::string utf8From1252(std::string_view stored) {
-  std::string out;
-  out.reserve(stored.size() + stored.size() / 8);
-  for (unsigned char c : stored) appendUtf8(out, c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : char32_t{c});
-  return out;
-}
 
 std::string encodeHeaderText(std::string_view utf8) {
   if (plainAscii(utf8)) return std::string(utf8);

@@ -7,12 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace qv::exporting {
+#include "text/text_encoding.h"
 
-// Windows-1252 bytes to UTF-8, byte for byte. The five bytes Windows-1252
-// leaves undefined become the C1 controls of the same value, so nothing is
-// lost on the way.
-std::string utf8From1252(std::string_view stored);
+namespace qv::exporting {
 
 // A header value as it may stand in a header: ASCII text without control
 // characters comes back unchanged; anything else becomes one or more

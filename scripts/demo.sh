@@ -200,3 +200,8 @@ rm -f "$home/jane.mbox"
 q export-mailbox --db "$jane" --format mbox --select all "$home/jane.mbox"
 echo "messages in $home/jane.mbox: $(grep -c '^From ' "$home/jane.mbox")"
 q export-addresses --db "$jane" --format eudora
+
+# Printing: the Capture Club's messages laid out on numbered pages as a PDF
+# file in the temporary directory (--print would also hand it to CUPS).
+echo
+q print --db "$club" --select all

@@ -65,6 +65,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addBatchCommands(app, env);
   addExportMailboxCommand(app, env);
   addExportAddressesCommand(app, env);
+  addPrintCommand(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

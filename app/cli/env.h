@@ -78,6 +78,7 @@ void addTopicsCommands(CLI::App& app, Env& env);
 void addBatchCommands(CLI::App& app, Env& env);
 void addExportMailboxCommand(CLI::App& app, Env& env);
 void addExportAddressesCommand(CLI::App& app, Env& env);
+void addPrintCommand(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);

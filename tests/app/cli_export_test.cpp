@@ -1,5 +1,5 @@
-// quorvel export-mailbox and export-addresses end to end: the full path
-// printed, the JSON record, and the refusals with their texts and statuses.
+// quorvel export-mailbox, print and export-addresses end to end: the full
+// path printed, the JSON record, and the refusals with their texts and statuses.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -61,6 +61,18 @@ TEST_F(CliExportTest, ExportsPrintWhereTheyWroteAndRefusalsSayWhy) {
   r = run({"export-mailbox", "--db", club, "--format", "eml", "--select", "all", mbox + ".eml"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("An EML file holds the current message alone."), std::string::npos) << r.err;
+
+  r = run({"--json", "print", "--db", club, "--select", "all"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string pdf = (home.path() / "TEMP" / "Messages.pdf").string();
+  EXPECT_NE(r.out.find("\"path\": \"" + pdf + "\""), std::string::npos) << r.out;
+  std::ifstream printed(pdf, std::ios::binary);
+  std::string magic(5, ' ');
+  printed.read(magic.data(), 5);
+  EXPECT_EQ(magic, "%PDF-");
+  r = run({"print", "--db", club, "--select", "all", "--pdf", (home.path() / "no" / "such" / "x.pdf").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot be created"), std::string::npos) << r.err;
 
   r = run({"export-addresses", "--db", club, "--format", "tapcis"});
   ASSERT_EQ(r.status, 0) << r.err;
