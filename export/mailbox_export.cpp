@@ -1,5 +1,6 @@
 #include "export/mailbox_export.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -89,6 +90,17 @@ class MboxSink final : public MailboxExportJob::Sink {
     f_ = std::fopen(path_.c_str(), "ab+");
     if (f_ == nullptr) {
       error = cannotCreate(path_, errno);
+      return false;
+    }
+    // Mail programs lock an mbox with fcntl while they write it; so does the
+    // export, for its whole run, so neither writes into the other's message.
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (::fcntl(fileno(f_), F_SETLK, &lock) != 0) {
+      error = "The mbox file " + path_.string() + " is being written by another program. Try again when it is done.";
+      std::fclose(f_);
+      f_ = nullptr;
       return false;
     }
     // An existing mailbox that does not end its last line gets the line end,

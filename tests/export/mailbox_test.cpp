@@ -1,6 +1,10 @@
 // Today's mail files as other programs read them: an mbox export parsed by
 // Python's mailbox and email modules, a Maildir export indexed by notmuch,
 // forum threads and newsgroup articles as reply chains, and one EML file.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -97,6 +101,30 @@ for m in mailbox.mbox(sys.argv[1]):
   EXPECT_EQ(ui.last().title, kExportErrorTitle);
   EXPECT_NE(ui.last().text.find("missing/x.mbox cannot be created"), std::string::npos) << ui.last().text;
   EXPECT_FALSE(std::filesystem::exists(out / "missing"));
+
+  // An mbox another program holds locked is left as it is.
+  const std::string before = load(mbox);
+  int ready[2], release[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(release), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    const int fd = ::open(mbox.c_str(), O_RDWR);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    char c = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+    if (::write(ready[1], &c, 1) != 1 || ::read(release[0], &c, 1) != 1) _exit(1);
+    _exit(0);
+  }
+  char locked = 0;
+  ASSERT_EQ(::read(ready[0], &locked, 1), 1);
+  ASSERT_EQ(locked, 'y');
+  EXPECT_EQ(exportTo(MailboxFormat::Mbox, SelectionCode::All, mbox), MailboxResult::Failed);
+  EXPECT_NE(ui.last().text.find("is being written by another program"), std::string::npos) << ui.last().text;
+  EXPECT_EQ(::write(release[1], "x", 1), 1);
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_EQ(load(mbox), before);
 }
 
 TEST_F(MailboxTest, AMaildirExportIndexesInNotmuchWithTheSameCountAndAStopKeepsWholeMessages) {
