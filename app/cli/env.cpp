@@ -63,6 +63,8 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addDedupeCommand(app, env);
   addTopicsCommands(app, env);
   addBatchCommands(app, env);
+  addTasksCommands(app, env);
+  addSchedulerCommands(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {
