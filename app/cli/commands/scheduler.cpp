@@ -17,6 +17,7 @@
 
 #include "app/cli/env.h"
 #include "app/cli/interrupt.h"
+#include "app/home.h"
 #include "app/scheduler/scheduler.h"
 #include "store/config.h"
 #include "store/dates.h"
@@ -201,7 +202,11 @@ int systemctl(const std::string& args) {
   return std::system(cmd.c_str());
 }
 
-fs::path dataHome(Env& env) { return env.app().ctx().mem.Net; }
+// The data home without starting the program in it: install and uninstall
+// change nothing there.
+fs::path dataHome(Env& env) {
+  return resolveHome(env.home ? std::optional<fs::path>(*env.home) : std::nullopt);
+}
 
 int install(Env& env) {
   const fs::path home = dataHome(env);
