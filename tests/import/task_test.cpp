@@ -282,6 +282,46 @@ TEST_F(TaskRunTest, AMissingDatabaseEndsTheRunAndDeactivatesTheTask) {
   EXPECT_NE(notes.front().find("no longer exists"), std::string::npos);
 }
 
+TEST_F(TaskRunTest, QuittingRecordsNothingForTheInterruptedDefinitionAndDeactivates) {
+  const std::uint32_t mail = addMail("Jane Smith", "jane@example.org");
+  writeSource("in.txt", "M|Lunch|Bob Ray|bob@example.org|Jane Smith|jane@example.org|1999-05-01|12:00|Noon?\n");
+  ImportSettings good = settings("Generic Mail Type 2", {"in.txt"});
+  good.mail = true;
+  good.mailDatabase = mail;
+  const std::uint32_t first = definition(good);
+  const std::uint32_t second = definition(good);
+  TAS task = weekly({1});
+  task.ACTIVE = 1;
+  task.RUNNEXTDATE = clock.date;
+  task.RUNNEXTTIME = 1;
+  task.RUNNOWDATE = clock.date - 1;  // an old run-now request, cleared by the quit
+  task.RUNNOWTIME = 1;
+  task.DOPURGE = 1;
+  ASSERT_NE(addTask(*ctx, task), 0u);
+  ASSERT_TRUE(linkDefinition(*ctx, task.ID, first));
+  ASSERT_TRUE(linkDefinition(*ctx, task.ID, second));
+
+  TaskRunOptions options;
+  options.clock = [this] { return clock; };
+  options.housekeeping = &housekeeping;
+  Context runCtx(lib);
+  TaskRunJob job(runCtx, task, DueReason::RunNow, options);
+  job.onImportStarted = [&job](ImportJob&) { job.requestCancel(); };  // quit during the first import
+  runToEnd(job);
+  EXPECT_TRUE(job.abandoned());
+  EXPECT_EQ(job.result(), kTaskFailed);
+  EXPECT_EQ(runCtx.mem.DoTask, stored(TaskMode::Interactive));
+  const TAS after = *loadTask(*ctx, task.ID);
+  EXPECT_EQ(after.ACTIVE, 0);
+  EXPECT_EQ(after.RUNNOWDATE, 0);
+  for (const TIM& l : taskLinks(*ctx, task.ID)) EXPECT_EQ(+l.RESULTCODE, kTaskNotRun);
+  const std::vector<TLI> items = logItems(*ctx, job.logId());
+  ASSERT_EQ(items.size(), 1u);  // the second definition never started
+  EXPECT_EQ(+items[0].RESULTCODE, kTaskNotRun);
+  EXPECT_NE(+items[0].DATEFINISHED, 0);
+  EXPECT_TRUE(housekeeping.calls.empty());
+}
+
 TEST_F(TaskRunTest, NextTaskKeepsTheRunningStateAndCountsWorkWindows) {
   RunningTask state;
   EXPECT_FALSE(NextTask(*ctx, state, kTaskWindowsOpen));
