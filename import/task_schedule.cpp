@@ -97,6 +97,14 @@ void finishSchedule(TAS& task, Moment started, Moment now, bool runNow) {
     task.RUNNOWTIME = 0;
     task.LASTRUNDATE = started.date;
     task.LASTRUNTIME = started.time;
+    // A repeating task whose scheduled moment this run passed moves on to
+    // its next date: that moment is answered by this run (it is not run
+    // twice), and left in place it would never be due again.
+    const bool repeats = hasWeekdays(task) || hasMonthDays(task);
+    if (repeats && task.RUNNEXTDATE != 0 && !(started < Moment{task.RUNNEXTDATE, task.RUNNEXTTIME})) {
+      const std::int32_t next = nextRunDate(task, now.date);
+      task.RUNNEXTDATE = next;
+    }
     if (task.RUNNEXTDATE == 0) {
       task.RUNNEXTTIME = 0;
       task.ACTIVE = 0;

@@ -65,8 +65,9 @@ bool hasMonthDays(const TAS& task);
 // run log's start) and ended at `now`; `runNow`: the run answered a run-now
 // request. The result code is set by the caller.
 // - a run-now request, or no repeat: the request is cleared and the last run
-//   becomes `started`; with no next run date the next time is cleared and
-//   the task deactivated;
+//   becomes `started`; a repeating task whose next run moment has passed
+//   gets its next date computed (that moment is answered by this run); with
+//   no next run date the next time is cleared and the task deactivated;
 // - otherwise the next run date is computed (nextRunDate); when none
 //   results the next time is cleared and the task deactivated; the request
 //   is cleared and the last run becomes `now`. The next run time stays.

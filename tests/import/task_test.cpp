@@ -84,6 +84,20 @@ TEST(TaskSchedule, NextRunAfterARunAndTheRunNowWindow) {
   EXPECT_EQ(repeat.LASTRUNTIME, timeOf(6, 30, 0));
   EXPECT_EQ(repeat.ACTIVE, 1);
 
+  // A run-now request answered after the scheduled moment of a repeating
+  // task stands for that moment too: the task moves on, and is not due
+  // again until then.
+  TAS early = weekly({1, 4});
+  early.RUNNEXTDATE = monday;
+  early.RUNNEXTTIME = timeOf(2, 0, 0);
+  early.RUNNOWDATE = monday;
+  early.RUNNOWTIME = timeOf(8, 0, 0);
+  finishSchedule(early, {monday, timeOf(8, 0, 0)}, {monday, timeOf(8, 1, 0)}, true);
+  EXPECT_EQ(early.RUNNEXTDATE, dayNumber(2026, 12, 10));
+  EXPECT_EQ(early.RUNNOWDATE, 0);
+  EXPECT_EQ(dueReason(early, {monday, timeOf(9, 0, 0)}), DueReason::NotDue);
+  EXPECT_EQ(dueReason(early, {dayNumber(2026, 12, 10), timeOf(2, 0, 0)}), DueReason::Scheduled);
+
   // Postponing 3 hours at 22:30 reaches 01:30 of the next day.
   EXPECT_EQ(postponeUntil({thursday, timeOf(22, 30, 0)}, 3), (Moment{thursday + 1, timeOf(1, 30, 0)}));
   EXPECT_EQ(postponeUntil({thursday, timeOf(10, 0, 0)}, 1), (Moment{thursday, timeOf(11, 0, 0)}));
