@@ -178,6 +178,15 @@ void TaskRunJob::next() {
     phase_ = State::Finish;
     return;
   }
+  // An import started elsewhere (a command, the desktop program) holds the
+  // temporary files: the definition waits for it instead of failing.
+  if (byteHeld(ctx_.mem.TempDir / kImportLockFileName, 0)) {
+    if (!waitNoted_) note("Waiting for another import to end.");
+    waitNoted_ = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    return;
+  }
+  waitNoted_ = false;
   state_.nextRequested = false;
   const TIM* pending = nullptr;
   const std::vector<TIM> links = taskLinks(ctx_, state_.task.ID);

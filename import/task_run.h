@@ -31,6 +31,9 @@
 // while a command works on the same database (WORK.LCK). Last, the run log
 // record gets its end and result.
 //
+// Before each definition the run waits while an import of another process
+// (or job) holds the import lock, so neither makes the other fail.
+//
 // Log items are keyed by run, type and start moment: two items of one type
 // that start in the same hundredth of a second get the next free hundredth,
 // so that none is lost.

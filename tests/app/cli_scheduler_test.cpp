@@ -116,5 +116,39 @@ TEST_F(CliSchedulerTest, InstallWithoutSystemdPrintsTheCrontabLineAndChangesNoth
   EXPECT_FALSE(fs::exists(config));
 }
 
+TEST_F(CliSchedulerTest, InstallWithSystemdWritesTheUnitsAndUninstallRemovesThem) {
+  run(home, {"info"});
+  // A stand-in systemctl that logs its arguments.
+  const fs::path bin = parent / "bin";
+  fs::create_directories(bin);
+  const fs::path calls = parent / "systemctl.log";
+  {
+    std::ofstream script(bin / "systemctl");
+    script << "#!/bin/sh\necho \"$*\" >> '" << calls.string() << "'\n";
+  }
+  fs::permissions(bin / "systemctl", fs::perms::owner_all);
+  const fs::path config = parent / "config";
+  ScopedEnv path("PATH", bin.string() + ":/usr/bin:/bin");
+  ScopedEnv configHome("XDG_CONFIG_HOME", config.string());
+  ScopedEnv systemd("QUORVEL_NO_SYSTEMD", "0");
+  run(home, {"scheduler", "install"});
+  const fs::path units = config / "systemd" / "user";
+  ASSERT_TRUE(fs::exists(units / "quorvel-scheduler.timer"));
+  std::ifstream service(units / "quorvel-scheduler.service");
+  const std::string text((std::istreambuf_iterator<char>(service)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("ExecStart=\"" + std::string(QV_QUORVEL) + "\" --home \"" + fs::canonical(home).string() +
+                      "\" scheduler run-due"),
+            std::string::npos)
+      << text;
+  run(home, {"scheduler", "uninstall"});
+  EXPECT_FALSE(fs::exists(units / "quorvel-scheduler.timer"));
+  EXPECT_FALSE(fs::exists(units / "quorvel-scheduler.service"));
+  std::ifstream log(calls);
+  const std::string called((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(called,
+            "--user daemon-reload\n--user enable --now quorvel-scheduler.timer\n"
+            "--user disable --now quorvel-scheduler.timer\n--user daemon-reload\n");
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -153,8 +153,8 @@ TEST_F(SchedulerTest, PostponedCountedDownWaitingAndRunOnce) {
 
   // Finished on Tuesday: next Monday; not offered again before then.
   const TAS after = *loadTask(app.ctx(), task.ID);
-  EXPECT_EQ(after.RUNNEXTDATE, monday + 7);
-  EXPECT_EQ(after.RESULTCODE, kTaskSucceeded);
+  EXPECT_EQ(+after.RUNNEXTDATE, monday + 7);
+  EXPECT_EQ(+after.RESULTCODE, kTaskSucceeded);
   EXPECT_EQ(poll({monday + 2, timeOf(12, 0, 0)}).outcome, PollOutcome::NothingDue);
 
   // Deactivating all tasks from the countdown switches the scheduler off.

@@ -9,6 +9,7 @@
 #include "import/tasks.h"
 #include "store/dates.h"
 #include "store/table_use.h"
+#include "import/import_lock.h"
 #include "tests/import/import_fixture.h"
 
 namespace qv::test {
@@ -69,8 +70,8 @@ TEST(TaskSchedule, NextRunAfterARunAndTheRunNowWindow) {
   // Without repeat: the next date stays after the run, yet the task is not
   // run again for it.
   finishSchedule(timed, {monday, timeOf(6, 0, 1)}, {monday, timeOf(6, 5, 0)}, false);
-  EXPECT_EQ(timed.RUNNEXTDATE, monday);
-  EXPECT_EQ(timed.LASTRUNDATE, monday);
+  EXPECT_EQ(+timed.RUNNEXTDATE, monday);
+  EXPECT_EQ(+timed.LASTRUNDATE, monday);
   EXPECT_EQ(dueReason(timed, {monday + 5, timeOf(7, 0, 0)}), DueReason::NotDue);
 
   // Weekly: the next date moves on, the time stays, the last run is now.
@@ -79,10 +80,10 @@ TEST(TaskSchedule, NextRunAfterARunAndTheRunNowWindow) {
   repeat.RUNNEXTDATE = thursday;
   repeat.RUNNEXTTIME = timeOf(6, 0, 0);
   finishSchedule(repeat, {thursday, timeOf(6, 0, 0)}, {thursday, timeOf(6, 30, 0)}, false);
-  EXPECT_EQ(repeat.RUNNEXTDATE, monday);
-  EXPECT_EQ(repeat.RUNNEXTTIME, timeOf(6, 0, 0));
-  EXPECT_EQ(repeat.LASTRUNTIME, timeOf(6, 30, 0));
-  EXPECT_EQ(repeat.ACTIVE, 1);
+  EXPECT_EQ(+repeat.RUNNEXTDATE, monday);
+  EXPECT_EQ(+repeat.RUNNEXTTIME, timeOf(6, 0, 0));
+  EXPECT_EQ(+repeat.LASTRUNTIME, timeOf(6, 30, 0));
+  EXPECT_EQ(+repeat.ACTIVE, 1);
 
   // A run-now request answered after the scheduled moment of a repeating
   // task stands for that moment too: the task moves on, and is not due
@@ -93,8 +94,8 @@ TEST(TaskSchedule, NextRunAfterARunAndTheRunNowWindow) {
   early.RUNNOWDATE = monday;
   early.RUNNOWTIME = timeOf(8, 0, 0);
   finishSchedule(early, {monday, timeOf(8, 0, 0)}, {monday, timeOf(8, 1, 0)}, true);
-  EXPECT_EQ(early.RUNNEXTDATE, dayNumber(2026, 12, 10));
-  EXPECT_EQ(early.RUNNOWDATE, 0);
+  EXPECT_EQ(+early.RUNNEXTDATE, dayNumber(2026, 12, 10));
+  EXPECT_EQ(+early.RUNNOWDATE, 0);
   EXPECT_EQ(dueReason(early, {monday, timeOf(9, 0, 0)}), DueReason::NotDue);
   EXPECT_EQ(dueReason(early, {dayNumber(2026, 12, 10), timeOf(2, 0, 0)}), DueReason::Scheduled);
 
@@ -207,10 +208,10 @@ TEST_F(TaskRunTest, AFailingDefinitionGivesResultTwoAndTheNextStillRuns) {
 
   EXPECT_EQ(result, kTaskFailed);
   EXPECT_EQ(logId, 1u);
-  EXPECT_EQ(after.RESULTCODE, kTaskFailed);
-  EXPECT_EQ(after.ACTIVE, 0);
-  EXPECT_EQ(after.RUNNOWDATE, 0);
-  EXPECT_EQ(after.LASTRUNDATE, clock.date);
+  EXPECT_EQ(+after.RESULTCODE, kTaskFailed);
+  EXPECT_EQ(+after.ACTIVE, 0);
+  EXPECT_EQ(+after.RUNNOWDATE, 0);
+  EXPECT_EQ(+after.LASTRUNDATE, clock.date);
   EXPECT_FALSE(findDueTask(*ctx, clock));
   for (const auto& s : ui.shown) ADD_FAILURE() << "shown: " << s.title << " / " << s.text;
 
@@ -266,7 +267,7 @@ TEST_F(TaskRunTest, AMissingDatabaseEndsTheRunAndDeactivatesTheTask) {
   const TAS after = run(task);
 
   EXPECT_EQ(result, kTaskFailed);
-  EXPECT_EQ(after.ACTIVE, 0);
+  EXPECT_EQ(+after.ACTIVE, 0);
   const std::vector<TIM> links = taskLinks(*ctx, task.ID);
   EXPECT_EQ(+links[1].RESULTCODE, kTaskNotRun);  // the second never ran
   EXPECT_TRUE(housekeeping.calls.empty());
@@ -292,7 +293,7 @@ TEST_F(TaskRunTest, AMissingDatabaseEndsTheRunAndDeactivatesTheTask) {
   }
   const TAS ended = run(again);
   EXPECT_EQ(result, kTaskFailed);
-  EXPECT_EQ(ended.ACTIVE, 0);
+  EXPECT_EQ(+ended.ACTIVE, 0);
   EXPECT_NE(notes.front().find("no longer exists"), std::string::npos);
 }
 
@@ -326,14 +327,41 @@ TEST_F(TaskRunTest, QuittingRecordsNothingForTheInterruptedDefinitionAndDeactiva
   EXPECT_EQ(job.result(), kTaskFailed);
   EXPECT_EQ(runCtx.mem.DoTask, stored(TaskMode::Interactive));
   const TAS after = *loadTask(*ctx, task.ID);
-  EXPECT_EQ(after.ACTIVE, 0);
-  EXPECT_EQ(after.RUNNOWDATE, 0);
+  EXPECT_EQ(+after.ACTIVE, 0);
+  EXPECT_EQ(+after.RUNNOWDATE, 0);
   for (const TIM& l : taskLinks(*ctx, task.ID)) EXPECT_EQ(+l.RESULTCODE, kTaskNotRun);
   const std::vector<TLI> items = logItems(*ctx, job.logId());
   ASSERT_EQ(items.size(), 1u);  // the second definition never started
   EXPECT_EQ(+items[0].RESULTCODE, kTaskNotRun);
   EXPECT_NE(+items[0].DATEFINISHED, 0);
   EXPECT_TRUE(housekeeping.calls.empty());
+}
+
+TEST_F(TaskRunTest, ADefinitionWaitsForAnImportRunningElsewhere) {
+  const std::uint32_t mail = addMail("Jane Smith", "jane@example.org");
+  writeSource("in.txt", "M|Lunch|Bob Ray|bob@example.org|Jane Smith|jane@example.org|1999-05-01|12:00|Noon?\n");
+  ImportSettings good = settings("Generic Mail Type 2", {"in.txt"});
+  good.mail = true;
+  good.mailDatabase = mail;
+  const std::uint32_t def = definition(good);
+  TAS task{};
+  task.ACTIVE = 1;
+  ASSERT_NE(addTask(*ctx, task), 0u);
+  ASSERT_TRUE(linkDefinition(*ctx, task.ID, def));
+
+  auto other = std::make_unique<ImportLock>();
+  ASSERT_EQ(other->acquire(ctx->mem.TempDir).state, ImportLockState::Held);
+  TaskRunOptions options;
+  options.clock = [this] { return clock; };
+  Context runCtx(lib);
+  TaskRunJob job(runCtx, task, DueReason::RunNow, options);
+  for (int i = 0; i < 5; ++i) ASSERT_FALSE(job.step());
+  EXPECT_EQ(job.notes(), (std::vector<std::string>{"Waiting for another import to end."}));
+  EXPECT_EQ(+taskLinks(*ctx, task.ID)[0].RESULTCODE, kTaskNotRun);
+  other.reset();
+  runToEnd(job);
+  EXPECT_EQ(job.result(), kTaskSucceeded);
+  EXPECT_EQ(+taskLinks(*ctx, task.ID)[0].RESULTCODE, kTaskSucceeded);
 }
 
 TEST_F(TaskRunTest, NextTaskKeepsTheRunningStateAndCountsWorkWindows) {
