@@ -9,14 +9,11 @@ namespace qv {
 
 namespace {
 
-std::int64_t hundredthsOf(Moment m) {
-  return static_cast<std::int64_t>(m.date) * kDayHundredths + m.time;
-}
+std::int64_t hundredthsOf(Moment m) { return static_cast<std::int64_t>(m.date) * kDayHundredths + m.time; }
 
 }  // namespace
 
-TaskCountdown::TaskCountdown(Context& ctx, const TAS& task, DueReason reason, Moment opened)
-    : ctx_(ctx), task_(task) {
+TaskCountdown::TaskCountdown(Context& ctx, const TAS& task, DueReason reason, Moment opened) : ctx_(ctx), task_(task) {
   shown_ = reason == DueReason::RunNow ? opened : Moment{task.RUNNEXTDATE, task.RUNNEXTTIME};
   std::int64_t t = static_cast<std::int64_t>(opened.time) + kCountdownSeconds * 100;
   std::int32_t date = opened.date;
@@ -63,7 +60,9 @@ CountdownEnd TaskCountdown::ok(Moment now, CountdownOption option, bool workOpen
       ctx_.mem.DoTask = stored(TaskMode::Scheduled);
       return CountdownEnd::Start;
     case CountdownOption::Postpone:
-      savePostponement(ctx_.mem.Net, postponeUntil(now, hours < 1 ? 1 : hours));
+      if (!savePostponement(ctx_.mem.Net, postponeUntil(now, hours < 1 ? 1 : hours)))
+        show(ctx_, kTaskStartErrorTitle,
+             "The postponement cannot be stored in " + (ctx_.mem.Net / "CFG").string() + ".", MessageKind::Warning);
       break;
     case CountdownOption::Skip: {
       std::optional<TAS> stored = loadTask(ctx_, task_.ID);

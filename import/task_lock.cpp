@@ -58,7 +58,8 @@ LockState ByteLock::acquire(const std::filesystem::path& file, std::uint32_t byt
 
 void ByteLock::release() {
   if (fd_ < 0) return;
-  if (pid_) [[maybe_unused]] const int r = ::ftruncate(fd_, 0);
+  if (pid_) [[maybe_unused]]
+    const int r = ::ftruncate(fd_, 0);
   setLock(fd_, F_UNLCK, byte_);
   ::close(fd_);
   fd_ = -1;

@@ -18,7 +18,8 @@ std::vector<TaskStep> housekeepingSteps(const TAS& task, bool wordIndexSet) {
   if (task.DODUPELIM != 0) steps.push_back(TaskStep::Duplicates);
   if (task.DOPURGE != 0) steps.push_back(TaskStep::Purge);
   // A purge ends with a count: counting runs on its own only without one.
-  else if (task.DOCOUNT != 0) steps.push_back(TaskStep::Count);
+  else if (task.DOCOUNT != 0)
+    steps.push_back(TaskStep::Count);
   if (task.DOINDEX != 0 && wordIndexSet) steps.push_back(TaskStep::Index);
   return steps;
 }
@@ -78,6 +79,11 @@ void TaskRunJob::start() {
   phase_ = State::Next;
 }
 
+void TaskRunJob::logFailed() {
+  if (!logFailed_) note("The task log cannot be written; the run goes on.");
+  logFailed_ = true;
+}
+
 void TaskRunJob::abandon(const std::string& why) {
   note(why);
   ctx_.mem.DoTask = stored(TaskMode::Quitting);
@@ -126,37 +132,37 @@ bool TaskRunJob::openItem(std::uint32_t type, std::uint32_t batchId, Moment& sta
   return UppDat(ctx_, tli, kUppAdd, kRollback) == kUppDatDone && t.commit();
 }
 
-void TaskRunJob::closeItem(std::uint32_t type, Moment started, std::uint8_t result) {
+bool TaskRunJob::closeItem(std::uint32_t type, Moment started, std::uint8_t result) {
   TableUse use(ctx_, {TLI::FileNo});
   engine::File& tli = ctx_.fileOf<TLI>();
   Transaction t(ctx_, {&tli});
-  if (!t.started()) return;
+  if (!t.started()) return false;
   ctx_.tli = TLI{};
   ctx_.tli.TASKLOGID = state_.logId;
   ctx_.tli.TYPE = type;
   ctx_.tli.DATESTARTED = started.date;
   ctx_.tli.TIMESTARTED = started.time;
-  if (HoldRec(ctx_, tli, TLI::IDKEY, true, {}) != kHoldRecHeld) return;
-  if (ctx_.tli.DATEFINISHED != 0) return;  // already closed
+  if (HoldRec(ctx_, tli, TLI::IDKEY, true, {}) != kHoldRecHeld) return false;
+  if (ctx_.tli.DATEFINISHED != 0) return true;  // already closed
   const Moment end = now();
   ctx_.tli.DATEFINISHED = end.date;
   ctx_.tli.TIMEFINISHED = end.time;
   ctx_.tli.RESULTCODE = result;
-  if (UppDat(ctx_, tli, kUppPut, kRollback) == kUppDatDone) t.commit();
+  return UppDat(ctx_, tli, kUppPut, kRollback) == kUppDatDone && t.commit();
 }
 
-void TaskRunJob::storeLink(std::uint8_t result, std::int32_t eventTime) {
+bool TaskRunJob::storeLink(std::uint8_t result, std::int32_t eventTime) {
   TableUse use(ctx_, {TIM::FileNo});
   engine::File& tim = ctx_.fileOf<TIM>();
   Transaction t(ctx_, {&tim});
-  if (!t.started()) return;
+  if (!t.started()) return false;
   ctx_.tim = TIM{};
   ctx_.tim.TASKID = state_.link.TASKID;
   ctx_.tim.BATCHID = state_.link.BATCHID;
-  if (HoldRec(ctx_, tim, TIM::TASKKEY, true, {}) != kHoldRecHeld) return;
+  if (HoldRec(ctx_, tim, TIM::TASKKEY, true, {}) != kHoldRecHeld) return false;
   ctx_.tim.RESULTCODE = result;
   ctx_.tim.EVENTTIME = eventTime;
-  if (UppDat(ctx_, tim, kUppPut, kRollback) == kUppDatDone) t.commit();
+  return UppDat(ctx_, tim, kUppPut, kRollback) == kUppDatDone && t.commit();
 }
 
 bool TaskRunJob::databaseExists(std::uint32_t id, DatabaseType type, Forums* record) {
@@ -167,8 +173,7 @@ bool TaskRunJob::databaseExists(std::uint32_t id, DatabaseType type, Forums* rec
   if (ctx_.fileOf<Forums>().get(Forums::ForumKey) != Err::Ok) return false;
   if (databaseType(ctx_.for_.TYPE) != type) return false;
   std::error_code ec;
-  if (!std::filesystem::is_directory(ctx_.mem.FileDir / ("F" + std::to_string(+ctx_.for_.DIRNUMBER)), ec))
-    return false;
+  if (!std::filesystem::is_directory(ctx_.mem.FileDir / ("F" + std::to_string(+ctx_.for_.DIRNUMBER)), ec)) return false;
   if (record != nullptr) *record = ctx_.for_;
   return true;
 }
@@ -215,7 +220,7 @@ void TaskRunJob::next() {
 
   std::optional<ImportDefinition> def = loadDefinition(ctx_, batchId);
   if (!def) {
-    closeItem(kLogItemImport, itemStarted_, kTaskFailed);
+    if (!closeItem(kLogItemImport, itemStarted_, kTaskFailed)) logFailed();
     abandon(which + " no longer exists. The task run ends here.");
     phase_ = State::Finish;
     return;
@@ -239,7 +244,7 @@ void TaskRunJob::next() {
            !databaseExists(settings.forumDatabase, DatabaseType::Forum))
     missing = which + ": its forum database " + std::to_string(settings.forumDatabase) + " does not exist.";
   if (!missing.empty()) {
-    closeItem(kLogItemImport, itemStarted_, kTaskFailed);
+    if (!closeItem(kLogItemImport, itemStarted_, kTaskFailed)) logFailed();
     abandon(missing + " The task run ends here.");
     phase_ = State::Finish;
     return;
@@ -251,8 +256,8 @@ void TaskRunJob::next() {
   if (!validateForStart(*importCtx_, settings, StartFrom::Definition)) {
     // A refusal that would have asked the user ends this import.
     note(which + ": " + importCtx_->lastReported.text);
-    storeLink(kTaskFailed, 0);
-    closeItem(kLogItemImport, itemStarted_, kTaskFailed);
+    if (!storeLink(kTaskFailed, 0)) logFailed();
+    if (!closeItem(kLogItemImport, itemStarted_, kTaskFailed)) logFailed();
     folded_ = kTaskFailed;
     importCtx_.reset();
     NextTask(ctx_, state_, kTaskRequestNext);
@@ -278,14 +283,14 @@ void TaskRunJob::importing() {
   for (const std::uint32_t db : summary.databaseIds) CleanUp(state_, kCleanUpAdd, db);
   if (abandoned_) {
     // Quit: nothing is recorded for the interrupted definition.
-    closeItem(kLogItemImport, itemStarted_, kTaskNotRun);
+    if (!closeItem(kLogItemImport, itemStarted_, kTaskNotRun)) logFailed();
     phase_ = State::Finish;
     return;
   }
   const std::uint8_t result = summary.completed ? kTaskSucceeded : kTaskFailed;
   const auto hundredths = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 10;
-  storeLink(result, summary.completed ? static_cast<std::int32_t>(hundredths) : 0);
-  closeItem(kLogItemImport, itemStarted_, result);
+  if (!storeLink(result, summary.completed ? static_cast<std::int32_t>(hundredths) : 0)) logFailed();
+  if (!closeItem(kLogItemImport, itemStarted_, result)) logFailed();
   if (folded_ == kTaskNotRun || result == kTaskFailed) folded_ = result;
   note("Import definition " + std::to_string(+state_.link.BATCHID) + ": " + summary.outcome);
   NextTask(ctx_, state_, kTaskClearDefinition);
@@ -320,7 +325,7 @@ void TaskRunJob::housekeeping() {
     if (work_) {
       if (!work_->step()) return;
       work_.reset();
-      closeItem(static_cast<std::uint32_t>(steps_[stepIndex_]), itemStarted_, kTaskNotRun);
+      if (!closeItem(static_cast<std::uint32_t>(steps_[stepIndex_]), itemStarted_, kTaskNotRun)) logFailed();
     }
     workCtx_.reset();
     workLock_.release();
@@ -337,7 +342,7 @@ void TaskRunJob::housekeeping() {
     const std::uint8_t r = options_.housekeeping->result(*work_, s);
     work_.reset();
     workCtx_.reset();
-    closeItem(static_cast<std::uint32_t>(s), itemStarted_, r);
+    if (!closeItem(static_cast<std::uint32_t>(s), itemStarted_, r)) logFailed();
     ++stepIndex_;
     return;
   }
@@ -389,7 +394,7 @@ void TaskRunJob::housekeeping() {
   work_ = options_.housekeeping->start(*workCtx_, s);
   if (!work_) {
     workCtx_.reset();
-    closeItem(static_cast<std::uint32_t>(s), itemStarted_, kTaskSucceeded);
+    if (!closeItem(static_cast<std::uint32_t>(s), itemStarted_, kTaskSucceeded)) logFailed();
     ++stepIndex_;
   }
 }
@@ -407,7 +412,8 @@ void TaskRunJob::close() {
         ctx_.tlo.DATEFINISHED = end.date;
         ctx_.tlo.TIMEFINISHED = end.time;
         ctx_.tlo.RESULTCODE = result_;
-        if (UppDat(ctx_, tlo, kUppPut, kRollback) == kUppDatDone) t.commit();
+        if (UppDat(ctx_, tlo, kUppPut, kRollback) != kUppDatDone || !t.commit())
+          note("The end of the run cannot be written to the task log.");
       }
     }
   }

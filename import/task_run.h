@@ -112,9 +112,12 @@ class TaskRunJob final : public Job {
   void note(const std::string& text);
   // Log items: opened with the next free start moment, closed by it.
   bool openItem(std::uint32_t type, std::uint32_t batchId, Moment& started);
-  void closeItem(std::uint32_t type, Moment started, std::uint8_t result);
+  // False when the write failed (reported unless unattended).
+  bool closeItem(std::uint32_t type, Moment started, std::uint8_t result);
   bool addRunLog();
-  void storeLink(std::uint8_t result, std::int32_t eventTime);
+  bool storeLink(std::uint8_t result, std::int32_t eventTime);
+  // Notes once that the log could not be written.
+  void logFailed();
   bool databaseExists(std::uint32_t id, DatabaseType type, Forums* record = nullptr);
   Moment now() const { return readClock(options_.clock); }
 
@@ -127,6 +130,7 @@ class TaskRunJob final : public Job {
   std::uint8_t result_ = kTaskNotRun;
   bool abandoned_ = false;
   bool logAdded_ = false;
+  bool logFailed_ = false;
   Moment runStarted_;
   Moment logStarted_;
   std::set<std::uint32_t> attempted_;

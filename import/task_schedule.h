@@ -19,9 +19,7 @@ struct Moment {
   std::int32_t time = 0;
   friend bool operator==(const Moment&, const Moment&) = default;
 };
-inline bool operator<(const Moment& a, const Moment& b) {
-  return a.date != b.date ? a.date < b.date : a.time < b.time;
-}
+inline bool operator<(const Moment& a, const Moment& b) { return a.date != b.date ? a.date < b.date : a.time < b.time; }
 
 // The clock a task run reads; tests set it. Empty: the machine's local time.
 using TaskClock = std::function<Moment()>;

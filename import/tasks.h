@@ -67,27 +67,27 @@ std::optional<DueTask> findDueTask(Context& ctx, Moment now);
 // The state of the running task, which the steps of a run share.
 struct RunningTask {
   bool running = false;
-  TAS task{};          // the task record as started
-  BAT definition{};    // the current import definition
-  TIM link{};          // the current task–definition link
+  TAS task{};        // the task record as started
+  BAT definition{};  // the current import definition
+  TIM link{};        // the current task–definition link
   std::uint32_t logId = 0;
-  bool nextRequested = false;          // a next-definition event is pending
-  std::vector<std::uint32_t> affected; // databases for housekeeping, each once, in order
+  bool nextRequested = false;           // a next-definition event is pending
+  std::vector<std::uint32_t> affected;  // databases for housekeeping, each once, in order
 };
 
 // NextTask operation codes.
 enum NextTaskOp : int {
-  kTaskRequestNext = 10,     // ask for the next definition, unless the run is being abandoned
-  kTaskClearDefinition = 11, // forget the current definition and link
-  kTaskWindowOpened = 12,    // a work window opened
-  kTaskWindowsOpen = 13,     // true while any work window is open
-  kTaskWindowClosed = 14,    // a work window closed (never below 0)
-  kTaskStart = 15,           // start the task in the buffer (a TAS)
-  kTaskGetTask = 16,         // copy the task record out (TAS)
-  kTaskSetDefinition = 17,   // store the current definition (BAT)
-  kTaskGetDefinition = 18,   // copy it out (BAT)
-  kTaskSetLink = 19,         // store the current link (TIM)
-  kTaskGetLink = 20,         // copy it out (TIM)
+  kTaskRequestNext = 10,      // ask for the next definition, unless the run is being abandoned
+  kTaskClearDefinition = 11,  // forget the current definition and link
+  kTaskWindowOpened = 12,     // a work window opened
+  kTaskWindowsOpen = 13,      // true while any work window is open
+  kTaskWindowClosed = 14,     // a work window closed (never below 0)
+  kTaskStart = 15,            // start the task in the buffer (a TAS)
+  kTaskGetTask = 16,          // copy the task record out (TAS)
+  kTaskSetDefinition = 17,    // store the current definition (BAT)
+  kTaskGetDefinition = 18,    // copy it out (BAT)
+  kTaskSetLink = 19,          // store the current link (TIM)
+  kTaskGetLink = 20,          // copy it out (TIM)
 };
 
 // The scheduler's procedure: operation `op` on the running task's state.

@@ -84,8 +84,9 @@ PollResult pollOnce(Application& app, const PollOptions& options) {
     r.why = *busy;
     return r;
   }
-  // A postponement has done its work once a task is offered again.
-  savePostponement(ctx.mem.Net, std::nullopt);
+  // A postponement has done its work once a task is offered again. One that
+  // cannot be removed is in the past and holds nothing back.
+  [[maybe_unused]] const bool cleared = savePostponement(ctx.mem.Net, std::nullopt);
   if (options.countdown) {
     TaskCountdown countdown(ctx, due->task, due->reason, now);
     const CountdownEnd end = options.countdown(countdown);

@@ -56,14 +56,14 @@ TEST_F(CliSchedulerTest, RunDueImportsTheGoodDefinitionLogsBothAndHousekeepsTheD
                                                   "Date: Mon, 1 Jan 2001 10:00:00 +0000\n"
                                                   "Message-ID: <1@example.org>\n\ntext\n\n";
   const std::string db = addMail(home);
-  const std::string good = lastLine(run(home, {"definitions", "add", "good", "--format", "Generic Mail Type 2",
-                                               "--method", "files", "--path", src.string(), "--file", "box",
-                                               "--mail", "--mail-db", db}));
+  const std::string good =
+      lastLine(run(home, {"definitions", "add", "good", "--format", "Generic Mail Type 2", "--method", "files",
+                          "--path", src.string(), "--file", "box", "--mail", "--mail-db", db}));
   const std::string missing =
       lastLine(run(home, {"definitions", "add", "missing", "--format", "Generic Mail Type 2", "--method", "dir",
                           "--path", (parent / "no such folder").string(), "--mail", "--mail-db", db}));
-  const std::string task = lastLine(run(home, {"tasks", "add", "Nightly", "--definition", good, "--definition",
-                                               missing, "--dupes", "--purge", "--count"}));
+  const std::string task = lastLine(run(home, {"tasks", "add", "Nightly", "--definition", good, "--definition", missing,
+                                               "--dupes", "--purge", "--count"}));
   run(home, {"tasks", "run-now", task});
 
   // Not on a terminal: no countdown, no question; status 1 for result 2.

@@ -1,12 +1,13 @@
 // The due check as every process of a data home runs it: postponement, the
 // countdown, the locks that make a due task wait, and housekeeping that meets
 // a database marked for deletion.
+#include "app/scheduler/scheduler.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "app/application.h"
-#include "app/scheduler/scheduler.h"
 #include "import/definitions.h"
 #include "import/formats.h"
 #include "import/import_lock.h"

@@ -4,12 +4,12 @@
 
 #include "import/definitions.h"
 #include "import/formats.h"
+#include "import/import_lock.h"
 #include "import/task_run.h"
 #include "import/task_schedule.h"
 #include "import/tasks.h"
 #include "store/dates.h"
 #include "store/table_use.h"
-#include "import/import_lock.h"
 #include "tests/import/import_fixture.h"
 
 namespace qv::test {
@@ -235,8 +235,8 @@ TEST_F(TaskRunTest, AFailingDefinitionGivesResultTwoAndTheNextStillRuns) {
 
   // Housekeeping once for the database that received mail: duplicates and
   // purge (which counts), no separate count, no index.
-  EXPECT_EQ(housekeeping.calls, (std::vector<std::pair<std::uint32_t, TaskStep>>{{mail, TaskStep::Duplicates},
-                                                                                 {mail, TaskStep::Purge}}));
+  EXPECT_EQ(housekeeping.calls,
+            (std::vector<std::pair<std::uint32_t, TaskStep>>{{mail, TaskStep::Duplicates}, {mail, TaskStep::Purge}}));
   EXPECT_TRUE(housekeeping.unattended);
   EXPECT_EQ(items.size(), 4u);
 

@@ -4,10 +4,12 @@
 // checks every 15 seconds; install and uninstall set up a systemd user
 // timer that runs run-due, or print the crontab line where systemd is
 // absent.
-#include <CLI/CLI.hpp>
+#include "app/scheduler/scheduler.h"
+
 #include <poll.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
@@ -18,7 +20,6 @@
 #include "app/cli/env.h"
 #include "app/cli/interrupt.h"
 #include "app/home.h"
-#include "app/scheduler/scheduler.h"
 #include "store/config.h"
 #include "store/dates.h"
 
@@ -37,8 +38,9 @@ CountdownEnd terminalCountdown(Env& env, TaskCountdown& c) {
   CliUi& ui = env.ui();
   const Moment shown = c.shownRun();
   ui.message("", kCountdownText, MessageKind::Information);
-  ui.message("Task", c.task().DESCRIPTION.str() + "  " + dates::formatDate(shown.date, dates::kDateYyyyMmDd) + " " +
-                         dates::formatTime(shown.time, dates::kTimeHhMm),
+  ui.message("Task",
+             c.task().DESCRIPTION.str() + "  " + dates::formatDate(shown.date, dates::kDateYyyyMmDd) + " " +
+                 dates::formatTime(shown.time, dates::kTimeHhMm),
              MessageKind::Information);
   ui.message("Options",
              "Enter = start now, 1 [hours] = postpone, 2 = skip this run, 3 = deactivate the task, "
@@ -102,8 +104,8 @@ int runDue(Env& env) {
   out.add("result", static_cast<std::int64_t>(r.taskResult));
   out.add("reason", text(r.why));
   print(env.out, out, env.format());
-  if (r.outcome == PollOutcome::Waiting) env.ui().message(kTitle, r.why + " The task waits for the next check.",
-                                                          MessageKind::Information);
+  if (r.outcome == PollOutcome::Waiting)
+    env.ui().message(kTitle, r.why + " The task waits for the next check.", MessageKind::Information);
   return r.outcome == PollOutcome::Ran && r.taskResult == kTaskFailed ? kFailure : kSuccess;
 }
 
@@ -114,7 +116,8 @@ int daemon(Env& env) {
   struct sigaction sa {};
   sa.sa_handler = onStopSignal;
   sigemptyset(&sa.sa_mask);
-  struct sigaction oldInt {}, oldTerm {};
+  struct sigaction oldInt {
+  }, oldTerm{};
   sigaction(SIGINT, &sa, &oldInt);
   sigaction(SIGTERM, &sa, &oldTerm);
   env.ui().message(kTitle, "Checking for due tasks every 15 seconds; Ctrl-C ends.", MessageKind::Information);
@@ -193,9 +196,7 @@ std::string runDueCommand(const fs::path& home) {
   return quoted(programPath().string()) + " --home " + quoted(home.string()) + " scheduler run-due";
 }
 
-std::string crontabLine(const fs::path& home) {
-  return "* * * * * " + runDueCommand(home) + " >/dev/null 2>&1";
-}
+std::string crontabLine(const fs::path& home) { return "* * * * * " + runDueCommand(home) + " >/dev/null 2>&1"; }
 
 int systemctl(const std::string& args) {
   const std::string cmd = "systemctl --user " + args + " >/dev/null 2>&1";
@@ -204,15 +205,13 @@ int systemctl(const std::string& args) {
 
 // The data home without starting the program in it: install and uninstall
 // change nothing there.
-fs::path dataHome(Env& env) {
-  return resolveHome(env.home ? std::optional<fs::path>(*env.home) : std::nullopt);
-}
+fs::path dataHome(Env& env) { return resolveHome(env.home ? std::optional<fs::path>(*env.home) : std::nullopt); }
 
 int install(Env& env) {
   const fs::path home = dataHome(env);
   if (!systemdAvailable()) {
-    env.ui().message(kTitle, "systemd is not available. Add this line to your crontab (crontab -e):",
-                     MessageKind::Information);
+    env.ui().message(kTitle,
+                     "systemd is not available. Add this line to your crontab (crontab -e):", MessageKind::Information);
     env.out << crontabLine(home) << "\n";
     return kSuccess;
   }
@@ -240,7 +239,8 @@ int install(Env& env) {
   if (systemctl("daemon-reload") != 0 || systemctl(std::string("enable --now ") + kUnitName + ".timer") != 0) {
     env.ui().message(kTitle,
                      "The unit files are written, but systemctl --user could not enable the timer (no user session?). "
-                     "Run: systemctl --user enable --now " + std::string(kUnitName) + ".timer",
+                     "Run: systemctl --user enable --now " +
+                         std::string(kUnitName) + ".timer",
                      MessageKind::Warning);
     return kFailure;
   }
@@ -250,8 +250,8 @@ int install(Env& env) {
 int uninstall(Env& env) {
   const fs::path home = dataHome(env);
   if (!systemdAvailable()) {
-    env.ui().message(kTitle, "systemd is not available. Remove this line from your crontab (crontab -e):",
-                     MessageKind::Information);
+    env.ui().message(
+        kTitle, "systemd is not available. Remove this line from your crontab (crontab -e):", MessageKind::Information);
     env.out << crontabLine(home) << "\n";
     return kSuccess;
   }
@@ -271,8 +271,7 @@ int uninstall(Env& env) {
 void addSchedulerCommands(CLI::App& app, Env& env) {
   CLI::App* s = addCommand(app, "scheduler", "Run scheduled tasks unattended", "quorvel scheduler run-due");
   s->require_subcommand(1);
-  addCommand(*s, "run-due",
-             "Check once for a due task and run it (exit status 1 when one of its imports failed)",
+  addCommand(*s, "run-due", "Check once for a due task and run it (exit status 1 when one of its imports failed)",
              "quorvel scheduler run-due")
       ->callback([&env] { env.action = runDue; });
   addCommand(*s, "daemon", "Check for due tasks every 15 seconds until stopped", "quorvel scheduler daemon")

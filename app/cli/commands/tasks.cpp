@@ -1,8 +1,9 @@
 // quorvel tasks list | show ID | add DESCRIPTION … | edit ID … | remove ID |
 // activate ID | deactivate ID | run-now ID | link ID DEF | unlink ID DEF |
 // log ID: the scheduled tasks, their definitions and their run log.
-#include <CLI/CLI.hpp>
+#include "import/tasks.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <sstream>
 
@@ -10,7 +11,6 @@
 #include "app/text_encoding.h"
 #include "import/definitions.h"
 #include "import/task_run.h"
-#include "import/tasks.h"
 #include "store/dates.h"
 #include "store/report.h"
 
@@ -94,7 +94,8 @@ bool applyOptions(Env& env, const TaskArgs& a, TAS& t, bool adding) {
     char c1 = 0, c2 = 0;
     std::istringstream in(a.date);
     std::int32_t day = 0;
-    if (a.date == "none") day = 0;
+    if (a.date == "none")
+      day = 0;
     else if (!(in >> y >> c1 >> m >> c2 >> d) || c1 != '-' || c2 != '-' || (day = dates::dayNumber(y, m, d)) == 0) {
       refuse(env, "The date must be given as YYYY-MM-DD (or none).");
       return false;
@@ -195,10 +196,9 @@ int list(Env& env) {
   for (const TAS& t : listTasks(ctx)) {
     const std::string repeat = !weekdaysText(t).empty() ? weekdaysText(t) : monthdaysText(t);
     out.addRow({static_cast<std::int64_t>(t.ID), text(t.DESCRIPTION.str()), text(t.ACTIVE == 1 ? "Yes" : ""),
-                text(t.RUNNEXTDATE != 0 ? dateText(t.RUNNEXTDATE) + " " + timeText(t.RUNNEXTTIME) : ""),
-                text(repeat), text(t.LASTRUNDATE != 0 ? dateText(t.LASTRUNDATE) + " " + timeText(t.LASTRUNTIME) : ""),
-                static_cast<std::int64_t>(t.RESULTCODE),
-                static_cast<std::int64_t>(taskLinks(ctx, t.ID).size())});
+                text(t.RUNNEXTDATE != 0 ? dateText(t.RUNNEXTDATE) + " " + timeText(t.RUNNEXTTIME) : ""), text(repeat),
+                text(t.LASTRUNDATE != 0 ? dateText(t.LASTRUNDATE) + " " + timeText(t.LASTRUNTIME) : ""),
+                static_cast<std::int64_t>(t.RESULTCODE), static_cast<std::int64_t>(taskLinks(ctx, t.ID).size())});
   }
   print(env.out, out, env.format());
   return kSuccess;
@@ -224,8 +224,7 @@ bool linkAll(Env& env, std::uint32_t task, const std::vector<std::uint32_t>& def
 int add(Env& env, const TaskArgs& a) {
   Context& ctx = env.app().ctx();
   for (const std::uint32_t d : a.definitions)
-    if (!loadDefinition(ctx, d))
-      return refuse(env, "There is no import definition " + std::to_string(d) + ".");
+    if (!loadDefinition(ctx, d)) return refuse(env, "There is no import definition " + std::to_string(d) + ".");
   TAS t{};
   t.ACTIVE = a.inactive ? 0 : 1;
   if (!applyOptions(env, a, t, true)) return kUsage;
@@ -269,12 +268,12 @@ int runNow(Env& env, const TaskArgs& a) {
   t->RUNNOWTIME = now.time;
   if (!changeTask(ctx, *t)) return kFailure;
   if (t->ACTIVE != 1)
-    env.ui().message(kTitle, "The task is not active: it runs only once activated (quorvel tasks activate " +
-                                 std::to_string(a.id) + ").",
-                     MessageKind::Warning);
+    env.ui().message(
+        kTitle,
+        "The task is not active: it runs only once activated (quorvel tasks activate " + std::to_string(a.id) + ").",
+        MessageKind::Warning);
   else if (taskLinks(ctx, a.id).empty())
-    env.ui().message(kTitle, "The task has no import definition: link one (quorvel tasks link).",
-                     MessageKind::Warning);
+    env.ui().message(kTitle, "The task has no import definition: link one (quorvel tasks link).", MessageKind::Warning);
   return kSuccess;
 }
 
@@ -303,7 +302,8 @@ int log(Env& env, const TaskArgs& a) {
   Listing out({"log", "item", "type", "id", "started", "finished", "result"});
   for (const TLO& run : taskRuns(ctx, a.id)) {
     out.addRow({static_cast<std::int64_t>(run.TASKLOGID), text("run"), static_cast<std::int64_t>(0),
-                static_cast<std::int64_t>(run.TASKID), text(dateText(run.DATESTARTED) + " " + timeText(run.TIMESTARTED)),
+                static_cast<std::int64_t>(run.TASKID),
+                text(dateText(run.DATESTARTED) + " " + timeText(run.TIMESTARTED)),
                 text(run.DATEFINISHED != 0 ? dateText(run.DATEFINISHED) + " " + timeText(run.TIMEFINISHED) : ""),
                 static_cast<std::int64_t>(run.RESULTCODE)});
     std::vector<TLI> items = logItems(ctx, run.TASKLOGID);
@@ -313,8 +313,7 @@ int log(Env& env, const TaskArgs& a) {
     });
     for (const TLI& i : items)
       out.addRow({static_cast<std::int64_t>(i.TASKLOGID), text(itemTypeName(i.TYPE)), static_cast<std::int64_t>(i.TYPE),
-                  static_cast<std::int64_t>(i.BATCHID),
-                  text(dateText(i.DATESTARTED) + " " + timeText(i.TIMESTARTED)),
+                  static_cast<std::int64_t>(i.BATCHID), text(dateText(i.DATESTARTED) + " " + timeText(i.TIMESTARTED)),
                   text(i.DATEFINISHED != 0 ? dateText(i.DATEFINISHED) + " " + timeText(i.TIMEFINISHED) : ""),
                   static_cast<std::int64_t>(i.RESULTCODE)});
   }
@@ -338,13 +337,14 @@ void addScheduleOptions(CLI::App& c, TaskArgs& a) {
 }  // namespace
 
 void addTasksCommands(CLI::App& app, Env& env) {
-  CLI::App* tasks = addCommand(app, "tasks", "Scheduled tasks: unattended imports and housekeeping",
-                               "quorvel tasks list");
+  CLI::App* tasks =
+      addCommand(app, "tasks", "Scheduled tasks: unattended imports and housekeeping", "quorvel tasks list");
   tasks->require_subcommand(1);
   addCommand(*tasks, "list", "List the tasks", "quorvel tasks list --json")->callback([&env] { env.action = list; });
 
   auto a = std::make_shared<TaskArgs>();
-  auto byId = [&env, tasks, a](const char* name, const char* what, const char* example, int (*fn)(Env&, const TaskArgs&)) {
+  auto byId = [&env, tasks, a](const char* name, const char* what, const char* example,
+                               int (*fn)(Env&, const TaskArgs&)) {
     CLI::App* c = addCommand(*tasks, name, what, example);
     c->add_option("ID", a->id, "The task's identifier")->required();
     c->callback([&env, a, fn] { env.action = [a, fn](Env& e) { return fn(e, *a); }; });
