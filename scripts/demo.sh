@@ -221,3 +221,12 @@ q scheduler run-due
 q tasks log "$nightly"
 # Where systemd is absent, install prints the crontab line instead.
 QUORVEL_NO_SYSTEMD=1 q scheduler install
+
+# Today's mail files: Jane's mailbox as one mbox file that mail programs
+# open (the command prints the full path it wrote), and her correspondents
+# as an Eudora address list in the temporary directory.
+echo
+rm -f "$home/jane.mbox"
+q export-mailbox --db "$jane" --format mbox --select all "$home/jane.mbox"
+echo "messages in $home/jane.mbox: $(grep -c '^From ' "$home/jane.mbox")"
+q export-addresses --db "$jane" --format eudora

@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libsqlcipher-dev libcli11-dev libfmt-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3-dbfread undbx
+  python3-dbfread undbx notmuch
 )
 if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi
 

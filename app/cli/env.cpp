@@ -65,6 +65,8 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addBatchCommands(app, env);
   addTasksCommands(app, env);
   addSchedulerCommands(app, env);
+  addExportMailboxCommand(app, env);
+  addExportAddressesCommand(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

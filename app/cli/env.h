@@ -78,6 +78,8 @@ void addTopicsCommands(CLI::App& app, Env& env);
 void addBatchCommands(CLI::App& app, Env& env);
 void addTasksCommands(CLI::App& app, Env& env);
 void addSchedulerCommands(CLI::App& app, Env& env);
+void addExportMailboxCommand(CLI::App& app, Env& env);
+void addExportAddressesCommand(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);
