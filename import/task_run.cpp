@@ -302,6 +302,7 @@ void TaskRunJob::importing() {
 }
 
 void TaskRunJob::finish() {
+  abandonedAtFinish_ = abandoned_;
   result_ = abandoned_ || folded_ == kTaskNotRun ? std::uint8_t{kTaskFailed} : folded_;
   const Moment end = now();
   std::optional<TAS> stored = loadTask(ctx_, state_.task.ID);
@@ -400,6 +401,17 @@ void TaskRunJob::housekeeping() {
 }
 
 void TaskRunJob::close() {
+  // A quit that came during housekeeping, after the task's dates were
+  // stored: the task is deactivated and its run-now request cleared all the
+  // same.
+  if (abandoned_ && !abandonedAtFinish_) {
+    if (std::optional<TAS> stored = loadTask(ctx_, state_.task.ID)) {
+      stored->ACTIVE = 0;
+      stored->RUNNOWDATE = 0;
+      stored->RUNNOWTIME = 0;
+      if (!changeTask(ctx_, *stored)) note("The task could not be deactivated.");
+    }
+  }
   if (logAdded_) {
     TableUse use(ctx_, {TLO::FileNo});
     engine::File& tlo = ctx_.fileOf<TLO>();

@@ -18,7 +18,10 @@
 // with result 2 — and so does a quit request (requestCancel), which records
 // nothing for the interrupted definition (its item is closed with result
 // 0). An abandoned run skips housekeeping, deactivates the task and clears
-// its run-now request; its result is 2, since not all of it ran.
+// its run-now request; its result is 2, since not all of it ran. A quit
+// during housekeeping stops the step under way (its item closed with 0),
+// skips the rest and deactivates the task too; the result stays that of
+// the imports.
 //
 // Finishing: the task's result and its next run are stored (finishSchedule
 // on the task as stored now, so an edit made during the run is kept). Then
@@ -131,6 +134,7 @@ class TaskRunJob final : public Job {
   bool abandoned_ = false;
   bool logAdded_ = false;
   bool logFailed_ = false;
+  bool abandonedAtFinish_ = false;
   Moment runStarted_;
   Moment logStarted_;
   std::set<std::uint32_t> attempted_;

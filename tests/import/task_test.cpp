@@ -130,12 +130,14 @@ class RecordingHousekeeping : public TaskHousekeeping {
   };
   std::unique_ptr<Job> start(Context& ctx, TaskStep step) override {
     calls.emplace_back(ctx.mem.ForumNumber, step);
+    if (onStart) onStart();
     unattended = unattended && ctx.unattended();
     return std::make_unique<Done>();
   }
   std::uint8_t result(Job&, TaskStep) override { return 1; }
   std::vector<std::pair<std::uint32_t, TaskStep>> calls;
   bool unattended = true;
+  std::function<void()> onStart;
 };
 
 class TaskRunTest : public ImportTest {
@@ -335,6 +337,24 @@ TEST_F(TaskRunTest, QuittingRecordsNothingForTheInterruptedDefinitionAndDeactiva
   EXPECT_EQ(+items[0].RESULTCODE, kTaskNotRun);
   EXPECT_NE(+items[0].DATEFINISHED, 0);
   EXPECT_TRUE(housekeeping.calls.empty());
+
+  // Quit during housekeeping: the step under way and the rest are left, the
+  // imports' result stands, and the task is deactivated all the same.
+  task.ACTIVE = 1;
+  task.RUNNOWDATE = clock.date;
+  task.RUNNOWTIME = 1;
+  ASSERT_TRUE(changeTask(*ctx, task));
+  TaskRunJob rerun(runCtx, task, DueReason::RunNow, options);
+  housekeeping.onStart = [&rerun] { rerun.requestCancel(); };
+  runToEnd(rerun);
+  EXPECT_EQ(rerun.result(), kTaskSucceeded);
+  EXPECT_EQ(housekeeping.calls.size(), 1u);
+  const TAS quit = *loadTask(*ctx, task.ID);
+  EXPECT_EQ(+quit.ACTIVE, 0);
+  EXPECT_EQ(+quit.RUNNOWDATE, 0);
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> steps;  // type, result
+  for (const TLI& i : logItems(*ctx, rerun.logId())) steps.emplace_back(+i.TYPE, +i.RESULTCODE);
+  EXPECT_EQ(steps, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{1, 1}, {1, 1}, {2, 0}}));
 }
 
 TEST_F(TaskRunTest, ADefinitionWaitsForAnImportRunningElsewhere) {
