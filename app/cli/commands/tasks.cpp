@@ -5,11 +5,8 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <sstream>
 
-#include "app/cli/env.h"
-#include "app/text_encoding.h"
-#include "import/definitions.h"
+#include "app/cli/commands/tasks_common.h"
 #include "import/task_run.h"
 #include "store/dates.h"
 #include "store/report.h"
@@ -18,28 +15,7 @@ namespace qv::app::cli {
 
 namespace {
 
-constexpr const char* kTitle = "Scheduled Tasks";
-constexpr const char* kWeekdayNames[7] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
-
-struct TaskArgs {
-  std::uint32_t id = 0;
-  std::uint32_t definition = 0;
-  std::string description;
-  std::string date, time, weekdays, monthdays;
-  std::vector<std::uint32_t> definitions;
-  bool dupes = false, purge = false, count = false, index = false, noHousekeeping = false;
-  bool inactive = false;
-};
-
-int refuse(Env& env, const std::string& text) {
-  env.ui().message(kTitle, text, MessageKind::Error);
-  return kUsage;
-}
-
-int notFound(Env& env, std::uint32_t id) {
-  env.ui().message(kTitle, "There is no task " + std::to_string(id) + ".", MessageKind::Error);
-  return kFailure;
-}
+constexpr const char* kTitle = kTasksTitle;
 
 std::string dateText(std::int32_t d) { return dates::formatDate(d, dates::kDateYyyyMmDd); }
 std::string timeText(std::int32_t t) { return dates::formatTime(t, dates::kTimeHhMm); }
@@ -68,107 +44,6 @@ std::string housekeepingText(const TAS& t) {
   add(t.DOCOUNT != 0, "count");
   add(t.DOINDEX != 0, "index");
   return s;
-}
-
-std::vector<std::string> split(const std::string& s) {
-  std::vector<std::string> parts;
-  std::stringstream in(s);
-  std::string part;
-  while (std::getline(in, part, ','))
-    if (!part.empty()) parts.push_back(part);
-  return parts;
-}
-
-// Applies the options given to `t`; a message and false for a bad value.
-bool applyOptions(Env& env, const TaskArgs& a, TAS& t, bool adding) {
-  if (!a.description.empty()) {
-    const std::string stored = cp1252FromUtf8(a.description);
-    if (stored.size() > 50) {
-      refuse(env, "The description is longer than 50 characters.");
-      return false;
-    }
-    t.DESCRIPTION = stored;
-  }
-  if (!a.date.empty()) {
-    int y = 0, m = 0, d = 0;
-    char c1 = 0, c2 = 0;
-    std::istringstream in(a.date);
-    std::int32_t day = 0;
-    if (a.date == "none")
-      day = 0;
-    else if (!(in >> y >> c1 >> m >> c2 >> d) || c1 != '-' || c2 != '-' || (day = dates::dayNumber(y, m, d)) == 0) {
-      refuse(env, "The date must be given as YYYY-MM-DD (or none).");
-      return false;
-    }
-    t.RUNNEXTDATE = day;
-  }
-  if (!a.time.empty()) {
-    int h = 0, mi = 0;
-    char c = 0;
-    std::istringstream in(a.time);
-    std::int32_t time = 0;
-    if (!(in >> h >> c >> mi) || c != ':' || (time = dates::timeOf(h, mi, 0)) == 0) {
-      refuse(env, "The time must be given as HH:MM.");
-      return false;
-    }
-    t.RUNNEXTTIME = time;
-  } else if (adding && t.RUNNEXTDATE != 0) {
-    t.RUNNEXTTIME = 1;  // midnight
-  }
-  if (!a.weekdays.empty() && !a.monthdays.empty() && a.weekdays != "none" && a.monthdays != "none") {
-    refuse(env, "A task repeats on weekdays or on days of the month, not both.");
-    return false;
-  }
-  if (!a.weekdays.empty()) {
-    std::uint8_t days[7] = {};
-    if (a.weekdays != "none")
-      for (const std::string& w : split(a.weekdays)) {
-        int found = -1;
-        for (int d = 0; d < 7; ++d)
-          if (w.size() >= 3 && w.compare(0, 3, kWeekdayNames[d]) == 0) found = d;
-        if (found < 0) {
-          refuse(env, "Unknown weekday \"" + w + "\": use sun, mon, tue, wed, thu, fri, sat.");
-          return false;
-        }
-        days[found] = 1;
-      }
-    for (int d = 0; d < 7; ++d) t.DAYS[d] = days[d];
-    if (a.weekdays != "none")
-      for (int d = 0; d < 5; ++d) t.MONTHDAYS[d] = 0;
-  }
-  if (!a.monthdays.empty()) {
-    std::uint8_t days[5] = {};
-    if (a.monthdays != "none") {
-      const std::vector<std::string> parts = split(a.monthdays);
-      if (parts.size() > 5) {
-        refuse(env, "At most five days of the month.");
-        return false;
-      }
-      for (std::size_t i = 0; i < parts.size(); ++i) {
-        int v = 0;
-        try {
-          v = std::stoi(parts[i]);
-        } catch (...) {
-          v = 0;
-        }
-        if (v < 1 || v > 31) {
-          refuse(env, "Days of the month are 1 to 31.");
-          return false;
-        }
-        days[i] = static_cast<std::uint8_t>(v);
-      }
-    }
-    for (int d = 0; d < 5; ++d) t.MONTHDAYS[d] = days[d];
-    if (a.monthdays != "none")
-      for (int d = 0; d < 7; ++d) t.DAYS[d] = 0;
-  }
-  if (a.dupes || a.purge || a.count || a.index || a.noHousekeeping) {
-    t.DODUPELIM = a.dupes;
-    t.DOPURGE = a.purge;
-    t.DOCOUNT = a.count;
-    t.DOINDEX = a.index;
-  }
-  return true;
 }
 
 Record taskRecord(Context& ctx, const TAS& t) {
@@ -207,46 +82,14 @@ int list(Env& env) {
 int show(Env& env, const TaskArgs& a) {
   Context& ctx = env.app().ctx();
   const std::optional<TAS> t = loadTask(ctx, a.id);
-  if (!t) return notFound(env, a.id);
+  if (!t) return taskNotFound(env, a.id);
   print(env.out, taskRecord(ctx, *t), env.format());
-  return kSuccess;
-}
-
-bool linkAll(Env& env, std::uint32_t task, const std::vector<std::uint32_t>& defs) {
-  for (const std::uint32_t d : defs)
-    if (!linkDefinition(env.app().ctx(), task, d)) {
-      env.ui().message(kTitle, "There is no import definition " + std::to_string(d) + ".", MessageKind::Error);
-      return false;
-    }
-  return true;
-}
-
-int add(Env& env, const TaskArgs& a) {
-  Context& ctx = env.app().ctx();
-  for (const std::uint32_t d : a.definitions)
-    if (!loadDefinition(ctx, d)) return refuse(env, "There is no import definition " + std::to_string(d) + ".");
-  TAS t{};
-  t.ACTIVE = a.inactive ? 0 : 1;
-  if (!applyOptions(env, a, t, true)) return kUsage;
-  if (addTask(ctx, t) == kNoIdentifier) return kFailure;
-  if (!linkAll(env, t.ID, a.definitions)) return kFailure;
-  env.out << t.ID << "\n";
-  return kSuccess;
-}
-
-int edit(Env& env, const TaskArgs& a) {
-  Context& ctx = env.app().ctx();
-  std::optional<TAS> t = loadTask(ctx, a.id);
-  if (!t) return notFound(env, a.id);
-  if (!applyOptions(env, a, *t, false)) return kUsage;
-  if (!changeTask(ctx, *t)) return kFailure;
-  if (!linkAll(env, t->ID, a.definitions)) return kFailure;
   return kSuccess;
 }
 
 int remove(Env& env, const TaskArgs& a) {
   Context& ctx = env.app().ctx();
-  if (!loadTask(ctx, a.id)) return notFound(env, a.id);
+  if (!loadTask(ctx, a.id)) return taskNotFound(env, a.id);
   if (ask(ctx, kTitle, "Remove the task " + std::to_string(a.id) + "?", kYes | kNo, kNo) != kYes) return kFailure;
   return removeTask(ctx, a.id) ? kSuccess : kFailure;
 }
@@ -254,7 +97,7 @@ int remove(Env& env, const TaskArgs& a) {
 int setActive(Env& env, const TaskArgs& a, bool active) {
   Context& ctx = env.app().ctx();
   std::optional<TAS> t = loadTask(ctx, a.id);
-  if (!t) return notFound(env, a.id);
+  if (!t) return taskNotFound(env, a.id);
   t->ACTIVE = active ? 1 : 0;
   return changeTask(ctx, *t) ? kSuccess : kFailure;
 }
@@ -262,7 +105,7 @@ int setActive(Env& env, const TaskArgs& a, bool active) {
 int runNow(Env& env, const TaskArgs& a) {
   Context& ctx = env.app().ctx();
   std::optional<TAS> t = loadTask(ctx, a.id);
-  if (!t) return notFound(env, a.id);
+  if (!t) return taskNotFound(env, a.id);
   const Moment now = systemMoment();
   t->RUNNOWDATE = now.date;
   t->RUNNOWTIME = now.time;
@@ -279,7 +122,7 @@ int runNow(Env& env, const TaskArgs& a) {
 
 int link(Env& env, const TaskArgs& a, bool on) {
   Context& ctx = env.app().ctx();
-  if (!loadTask(ctx, a.id)) return notFound(env, a.id);
+  if (!loadTask(ctx, a.id)) return taskNotFound(env, a.id);
   if (on) return linkAll(env, a.id, {a.definition}) ? kSuccess : kFailure;
   return unlinkDefinition(ctx, a.id, a.definition) ? kSuccess : kFailure;
 }
@@ -321,20 +164,12 @@ int log(Env& env, const TaskArgs& a) {
   return kSuccess;
 }
 
-void addScheduleOptions(CLI::App& c, TaskArgs& a) {
-  c.add_option("--date", a.date, "First (next) run date, YYYY-MM-DD, or none");
-  c.add_option("--time", a.time, "Time of day of the runs, HH:MM");
-  c.add_option("--weekdays", a.weekdays, "Repeat on these weekdays: mon,thu (or none)");
-  c.add_option("--monthdays", a.monthdays, "Repeat on these days of the month, up to five: 5,20 (or none)");
-  c.add_option("--definition", a.definitions, "An import definition to run (repeatable)");
-  c.add_flag("--dupes", a.dupes, "Afterwards: duplicate elimination");
-  c.add_flag("--purge", a.purge, "Afterwards: purging (includes counting)");
-  c.add_flag("--count", a.count, "Afterwards: counting");
-  c.add_flag("--index", a.index, "Afterwards: word indexing (databases with a word index)");
-  c.add_flag("--no-housekeeping", a.noHousekeeping, "Afterwards: nothing");
-}
-
 }  // namespace
+
+int taskNotFound(Env& env, std::uint32_t id) {
+  env.ui().message(kTasksTitle, "There is no task " + std::to_string(id) + ".", MessageKind::Error);
+  return kFailure;
+}
 
 void addTasksCommands(CLI::App& app, Env& env) {
   CLI::App* tasks =
@@ -367,14 +202,14 @@ void addTasksCommands(CLI::App& app, Env& env) {
       ->required();
   addScheduleOptions(*ad, *a);
   ad->add_flag("--inactive", a->inactive, "Store it inactive");
-  ad->callback([&env, a] { env.action = [a](Env& e) { return add(e, *a); }; });
+  ad->callback([&env, a] { env.action = [a](Env& e) { return addTask(e, *a); }; });
 
   CLI::App* ed = addCommand(*tasks, "edit", "Change a task (only what is given)",
                             "quorvel tasks edit 250020 --monthdays 5,20 --time 03:00");
   ed->add_option("ID", a->id, "The task's identifier")->required();
   ed->add_option("--description", a->description, "A new description");
   addScheduleOptions(*ed, *a);
-  ed->callback([&env, a] { env.action = [a](Env& e) { return edit(e, *a); }; });
+  ed->callback([&env, a] { env.action = [a](Env& e) { return editTask(e, *a); }; });
 
   for (const bool on : {true, false}) {
     CLI::App* l = addCommand(*tasks, on ? "link" : "unlink",
