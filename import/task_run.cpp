@@ -13,6 +13,18 @@ namespace qv {
 
 using engine::Err;
 
+namespace {
+
+// Whether an import ended because another one held the import lock.
+bool refusedAsBusy(const ImportSummary& summary) {
+  if (summary.completed) return false;
+  const std::string busy = importBusyText(std::nullopt);
+  const std::string reason = busy.substr(0, busy.find('.'));
+  return summary.outcome.compare(0, reason.size(), reason) == 0;
+}
+
+}  // namespace
+
 std::vector<TaskStep> housekeepingSteps(const TAS& task, bool wordIndexSet) {
   std::vector<TaskStep> steps;
   if (task.DODUPELIM != 0) steps.push_back(TaskStep::Duplicates);
@@ -151,6 +163,20 @@ bool TaskRunJob::closeItem(std::uint32_t type, Moment started, std::uint8_t resu
   return UppDat(ctx_, tli, kUppPut, kRollback) == kUppDatDone && t.commit();
 }
 
+bool TaskRunJob::removeItem(std::uint32_t type, Moment started) {
+  TableUse use(ctx_, {TLI::FileNo});
+  engine::File& tli = ctx_.fileOf<TLI>();
+  Transaction t(ctx_, {&tli});
+  if (!t.started()) return false;
+  ctx_.tli = TLI{};
+  ctx_.tli.TASKLOGID = state_.logId;
+  ctx_.tli.TYPE = type;
+  ctx_.tli.DATESTARTED = started.date;
+  ctx_.tli.TIMESTARTED = started.time;
+  if (HoldRec(ctx_, tli, TLI::IDKEY, true, {}) != kHoldRecHeld) return false;
+  return UppDat(ctx_, tli, kUppDelete, kRollback) == kUppDatDone && t.commit();
+}
+
 bool TaskRunJob::storeLink(std::uint8_t result, std::int32_t eventTime) {
   TableUse use(ctx_, {TIM::FileNo});
   engine::File& tim = ctx_.fileOf<TIM>();
@@ -280,6 +306,14 @@ void TaskRunJob::importing() {
   const auto elapsed = std::chrono::steady_clock::now() - importClock_;
   import_.reset();
   importCtx_.reset();
+  if (!abandoned_ && refusedAsBusy(summary)) {
+    // Another import took the lock between the check and this start: the
+    // definition has not run; it waits and starts again.
+    if (!removeItem(kLogItemImport, itemStarted_)) logFailed();
+    attempted_.erase(+state_.link.BATCHID);
+    phase_ = State::Next;
+    return;
+  }
   for (const std::uint32_t db : summary.databaseIds) CleanUp(state_, kCleanUpAdd, db);
   if (abandoned_) {
     // Quit: nothing is recorded for the interrupted definition.

@@ -35,7 +35,9 @@
 // record gets its end and result.
 //
 // Before each definition the run waits while an import of another process
-// (or job) holds the import lock, so neither makes the other fail.
+// (or job) holds the import lock, so neither makes the other fail; an
+// import refused because another took the lock just before it leaves no
+// trace and is started again once the lock is free.
 //
 // Log items are keyed by run, type and start moment: two items of one type
 // that start in the same hundredth of a second get the next free hundredth,
@@ -119,6 +121,7 @@ class TaskRunJob final : public Job {
   bool closeItem(std::uint32_t type, Moment started, std::uint8_t result);
   bool addRunLog();
   bool storeLink(std::uint8_t result, std::int32_t eventTime);
+  bool removeItem(std::uint32_t type, Moment started);
   // Notes once that the log could not be written.
   void logFailed();
   bool databaseExists(std::uint32_t id, DatabaseType type, Forums* record = nullptr);

@@ -382,6 +382,27 @@ TEST_F(TaskRunTest, ADefinitionWaitsForAnImportRunningElsewhere) {
   runToEnd(job);
   EXPECT_EQ(job.result(), kTaskSucceeded);
   EXPECT_EQ(+taskLinks(*ctx, task.ID)[0].RESULTCODE, kTaskSucceeded);
+
+  // Taken just before the import starts: the refused start leaves no trace
+  // and the definition runs once the lock is free.
+  Context againCtx(lib);
+  TaskRunJob again(againCtx, task, DueReason::RunNow, options);
+  bool taken = false;
+  again.onImportStarted = [&other, &taken, this](ImportJob&) {
+    if (taken) return;
+    taken = true;
+    other = std::make_unique<ImportLock>();
+    EXPECT_EQ(other->acquire(ctx->mem.TempDir).state, ImportLockState::Held);
+  };
+  for (int i = 0; i < 20 && again.notes().size() < 2; ++i) ASSERT_FALSE(again.step());
+  ASSERT_EQ(again.notes().size(), 2u);
+  EXPECT_EQ(again.notes()[1], "Waiting for another import to end.");
+  other.reset();
+  runToEnd(again);
+  EXPECT_EQ(again.result(), kTaskSucceeded);
+  const std::vector<TLI> items = logItems(*ctx, again.logId());
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(+items[0].RESULTCODE, kTaskSucceeded);
 }
 
 TEST_F(TaskRunTest, NextTaskKeepsTheRunningStateAndCountsWorkWindows) {
