@@ -192,6 +192,36 @@ q purge --db "$club"
 q count --db "$club"
 q topics list --db "$club"
 
+# A scheduled task: an import definition for a folder where new mail
+# arrives, a task that runs it on Mondays and Thursdays at 02:00 and
+# afterwards eliminates duplicates, purges (which counts) and indexes; a
+# run-now request, and the due check the systemd timer (or cron) makes:
+# it imports the new mail unattended and logs the run and its steps.
+echo
+incoming="$home/incoming"
+mkdir -p "$incoming"
+cat >"$incoming/new.mbox" <<'MAIL'
+From bob@example.org Mon Dec  7 08:00:00 2026
+From: Bob Ray <bob@example.org>
+To: Jane Smith <jane@example.org>
+Subject: Scheduled hello
+Date: Mon, 7 Dec 2026 08:00:00 +0000
+Message-ID: <scheduled-1@example.org>
+
+Delivered by the nightly task.
+
+MAIL
+nightly_def=$(q definitions add "Incoming mail" --format "Generic Mail Type 2" --method dir --path "$incoming" \
+  --mask "*.mbox" --mail --mail-db "$jane")
+nightly=$(q tasks add "Nightly mail" --date "$(date +%F)" --time 02:00 --weekdays mon,thu \
+  --definition "$nightly_def" --dupes --purge --index)
+q tasks run-now "$nightly"
+q tasks list
+q scheduler run-due
+q tasks log "$nightly"
+# Where systemd is absent, install prints the crontab line instead.
+QUORVEL_NO_SYSTEMD=1 q scheduler install
+
 # Today's mail files: Jane's mailbox as one mbox file that mail programs
 # open (the command prints the full path it wrote), and her correspondents
 # as an Eudora address list in the temporary directory.

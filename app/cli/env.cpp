@@ -63,6 +63,8 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addDedupeCommand(app, env);
   addTopicsCommands(app, env);
   addBatchCommands(app, env);
+  addTasksCommands(app, env);
+  addSchedulerCommands(app, env);
   addExportMailboxCommand(app, env);
   addExportAddressesCommand(app, env);
   addPrintCommand(app, env);

@@ -76,6 +76,8 @@ void addPurgeCommands(CLI::App& app, Env& env);
 void addDedupeCommand(CLI::App& app, Env& env);
 void addTopicsCommands(CLI::App& app, Env& env);
 void addBatchCommands(CLI::App& app, Env& env);
+void addTasksCommands(CLI::App& app, Env& env);
+void addSchedulerCommands(CLI::App& app, Env& env);
 void addExportMailboxCommand(CLI::App& app, Env& env);
 void addExportAddressesCommand(CLI::App& app, Env& env);
 void addPrintCommand(CLI::App& app, Env& env);

@@ -4,6 +4,7 @@
 
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
+#include "import/task_lock.h"
 #include "maintenance/duplicate_persons.h"
 #include "maintenance/duplicates_texts.h"
 
@@ -33,6 +34,12 @@ std::string fieldName(std::string_view caption) {
 
 int runDedupe(Env& env, std::uint32_t db) {
   if (!useDatabase(env, "Duplicates", db)) return kFailure;
+  // Not beside a scheduled task's housekeeping (or another command) on this database.
+  DatabaseWork work(env.app().ctx().mem.Net, env.app().ctx().mem.ForumNumber);
+  if (!work.refusal().empty()) {
+    env.ui().message(kDatabaseBusyTitle, work.refusal(), MessageKind::Error);
+    return kFailure;
+  }
   Context& ctx = env.app().ctx();
   const texts::Captions captions = texts::captions(databaseType(ctx.mem.ForumType));
   maintenance::DuplicatesJob job(ctx);

@@ -7,6 +7,7 @@
 
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
+#include "import/task_lock.h"
 #include "wordindex/index_settings.h"
 #include "wordindex/index_tables.h"
 #include "wordindex/indexer.h"
@@ -36,6 +37,12 @@ const char* resultName(IndexResult r) {
 
 int runIndex(Env& env, const IndexArgs& a) {
   if (!useDatabase(env, "Word Index", a.db)) return kFailure;
+  // Not beside a scheduled task's housekeeping (or another command) on this database.
+  DatabaseWork work(env.app().ctx().mem.Net, env.app().ctx().mem.ForumNumber);
+  if (!work.refusal().empty()) {
+    env.ui().message(kDatabaseBusyTitle, work.refusal(), MessageKind::Error);
+    return kFailure;
+  }
   const IndexMode mode = a.full ? IndexMode::Full : a.recount ? IndexMode::Recount : IndexMode::Partial;
   wordindex::IndexJob job(env.app().ctx(), mode);
   runToEnd(job);

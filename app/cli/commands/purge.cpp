@@ -7,6 +7,7 @@
 
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
+#include "import/task_lock.h"
 #include "app/cli/interrupt.h"
 #include "maintenance/purge_mess.h"
 #include "store/config.h"
@@ -38,6 +39,12 @@ struct PurgeArgs {
 int run(Env& env, const PurgeArgs& a, PurgeMode mode) {
   const char* title = mode == PurgeMode::Purge ? "Purge" : "Count";
   if (!useDatabase(env, title, a.db)) return kFailure;
+  // Not beside a scheduled task's housekeeping (or another command) on this database.
+  DatabaseWork work(env.app().ctx().mem.Net, env.app().ctx().mem.ForumNumber);
+  if (!work.refusal().empty()) {
+    env.ui().message(kDatabaseBusyTitle, work.refusal(), MessageKind::Error);
+    return kFailure;
+  }
   Context& ctx = env.app().ctx();
   const std::uint32_t database = ctx.mem.ForumNumber;
   const auto type = databaseType(ctx.mem.ForumType);
