@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "app/cli/commands/tasks_common.h"
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 #include "import/definitions.h"
 #include "import/tasks.h"
 #include "store/dates.h"
