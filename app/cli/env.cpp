@@ -63,6 +63,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addDedupeCommand(app, env);
   addTopicsCommands(app, env);
   addBatchCommands(app, env);
+  addExportCommand(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {
