@@ -244,6 +244,28 @@ TEST_F(CopyMsgTest, AForumExportedAsTapcisAndOzWinIIImportsAgainTheSame) {
   EXPECT_EQ(messages(*oz.ctx, oz.named("CLUB"), true), before);
 }
 
+TEST_F(CopyMsgTest, ThePlainLayoutOfTheCurrentMessageFollowsTheWrapSettings) {
+  importForum(kForum);
+  const auto plain = [this] {
+    CopyRequest r;
+    r.code = SelectionCode::Plain;
+    r.start.message = 101;
+    CopyMsg job(*ctx, r);
+    runToEnd(job);
+    EXPECT_EQ(job.result(), CopyResult::Done);
+    EXPECT_EQ(job.exported(), 1u);
+    return slurp(temp("SaveMsg.Txt"));
+  };
+  std::int32_t width = 12, off = kWrapOff;
+  std::string none;
+  ASSERT_EQ(Konfig(*ctx, kKonfigSetDisplay, kItemExportWidth, width, 0, none), kSettingsDone);
+  EXPECT_EQ(plain(), "Subject: Laser fonts\r\nFrom: Bob Ray 70001,202\r\nTo: Ann Lee 70001,101\r\n"
+                     "Date: 02-Mar-95\r\nForum: " + ctx->mem.Description.str() +
+                     "\r\nMsgNo: 101 (reply to 100)\r\n\r\nUse the\r\nswitch.\r\nGr\xFC\xDF" "e aus\r\nM\xFC" "nchen, Bob\r\n\r\n");
+  ASSERT_EQ(Konfig(*ctx, kKonfigSetDisplay, kItemExportWrap, off, 0, none), kSettingsDone);
+  EXPECT_NE(plain().find("\r\nUse the switch.\r\n"), std::string::npos);
+}
+
 const std::string kMail =
     "M|Lunch on Friday|Jane Doe|jane@example.com|Tom Owner|tom@example.org|1995-01-10|09:05|Tom,\\nare we on?\\nJane\n"
     "M|Conference|Tom Owner|tom@example.org|Carl Meyer|carl@example.org|2049-02-03|18:40|Carl,\\nsee you.\\nTom\n"
