@@ -10,9 +10,9 @@
 namespace qv::test {
 namespace {
 
-class CliExportTest : public CliProcessTest {};
+class CliExportFormatsTest : public CliProcessTest {};
 
-TEST_F(CliExportTest, WritesEudoraMailboxesAndNamesEachFile) {
+TEST_F(CliExportFormatsTest, WritesEudoraMailboxesAndNamesEachFile) {
   const std::string db = addMail(home);
   const fs::path box = parent / "box";
   {
