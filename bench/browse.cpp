@@ -45,6 +45,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_home.h"
 #include "bench/browse_data.h"
 #include "browse/browse_lines.h"
 #include "browse/mail_views.h"
@@ -64,61 +65,19 @@ namespace {
 
 using namespace qv;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using browse::MessageView;
+using bench::Clock;
+using bench::Home;
+using bench::msSince;
+using bench::statusLine;
+using bench::directoryBytes;
 
 constexpr std::size_t kPageLines = 40;
 constexpr double kPageGoalMs = 20;
 constexpr double kTreeGoalMs = 50;
 constexpr int kSteps = 100;
 
-class QuietUi : public UiPort {
- public:
-  void message(std::string_view title, std::string_view text, MessageKind) override {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()),
-                 text.data());
-  }
-  Button ask(std::string_view, std::string_view, unsigned, Button safe) override { return safe; }
-  void progress(const ProgressReport&) override {}
-  void beep() override { ++beeps; }
-  int beeps = 0;
-};
-
-// A data home as the program starts on it: its directories, the library's
-// procedures, the settings loaded.
-struct Home {
-  QuietUi ui;
-  std::unique_ptr<Library> lib;
-  std::unique_ptr<Context> ctx;
-
-  explicit Home(const fs::path& dir) {
-    fs::create_directories(dir / "CFG");
-    fs::create_directories(dir / "TEMP");
-    lib = std::make_unique<Library>(ui);
-    registerLibraryProcedures(*lib);
-    registerPersonProcedures(*lib);
-    MemGroup mem;
-    mem.Net = dir;
-    mem.FileDir = dir;
-    mem.TempDir = dir / "TEMP";
-    lib->publish(mem, dir);
-    ctx = std::make_unique<Context>(*lib);
-    if (loadSettings(*ctx) != 1) std::exit(1);
-  }
-
-  // Makes database `id` of the list the active one.
-  void activate(std::uint32_t id) {
-    TableUse use(*ctx, {Forums::FileNo});
-    ctx->for_ = Forums{};
-    ctx->for_.ID = id;
-    if (ctx->fileOf<Forums>().get(Forums::ForumKey) != engine::Err::Ok) std::exit(2);
-    setDatabaseGlobals(ctx->mem, ctx->for_);
-  }
-};
-
 // ------------------------------------------------------------------ figures
-
-double msSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
 
 class Report {
  public:
@@ -441,53 +400,6 @@ void measureMail(Home& home, const bench::BrowseFacts& facts, int repeat, std::m
 
 // ------------------------------------------------------------------ set-up and memory
 
-std::uintmax_t directoryBytes(const fs::path& dir) {
-  std::uintmax_t n = 0;
-  std::error_code ec;
-  for (const auto& e : fs::recursive_directory_iterator(dir, ec))
-    if (e.is_regular_file(ec)) n += e.file_size(ec);
-  return n;
-}
-
-std::string statusLine(const char* field) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(field, 0) == 0) {
-      const std::size_t v = line.find_first_not_of(" \t", std::strlen(field));
-      return v == std::string::npos ? line : line.substr(v);
-    }
-  return "?";
-}
-
-// Makes the databases in a child process and hands their facts back through
-// a pipe; the child's memory never counts in this process's figures.
-bool setUp(const fs::path& dir, const bench::BrowseShape& shape, bench::BrowseFacts& facts) {
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  std::fflush(stdout);
-  const pid_t child = fork();
-  if (child < 0) return false;
-  if (child == 0) {
-    close(fds[0]);
-    int code = 0;
-    {
-      Home home(dir);
-      bench::BrowseFacts made;
-      if (!bench::makeForumDatabase(*home.ctx, shape, made) || !bench::makeMailDatabase(*home.ctx, shape, made)) code = 3;
-      if (code == 0 && write(fds[1], &made, sizeof made) != static_cast<ssize_t>(sizeof made)) code = 4;
-    }
-    close(fds[1]);
-    _exit(code);
-  }
-  close(fds[1]);
-  const bool got = read(fds[0], &facts, sizeof facts) == static_cast<ssize_t>(sizeof facts);
-  close(fds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -525,7 +437,7 @@ int main(int argc, char** argv) {
               shape.messages, shape.messages, shape.persons, shape.sections, repeat);
   const auto t0 = Clock::now();
   bench::BrowseFacts facts;
-  if (!setUp(dir, shape, facts)) {
+  if (!bench::makeDatabasesInChild(dir, shape, facts)) {
     std::fprintf(stderr, "the databases could not be made in %s\n", dir.c_str());
     if (!keep) fs::remove_all(dir);
     return 3;

@@ -1,5 +1,8 @@
 #include "bench/browse_data.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -11,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_home.h"
 #include "store/database_list.h"
 #include "store/dates.h"
 #include "store/dispatcher.h"
@@ -159,10 +163,10 @@ std::string subjectOf(std::uint32_t i) {
   return s;
 }
 
-std::uint8_t someStatus(std::mt19937& rng, std::uint32_t perThousand) {
+std::uint8_t someStatus(std::mt19937& rng, std::uint32_t keepPerThousand, std::uint32_t deletePerThousand) {
   const std::uint32_t r = below(rng, 1000);
-  if (r < perThousand) return stored(Status::Keep);
-  if (r < 2 * perThousand) return stored(Status::Delete);
+  if (r < keepPerThousand) return stored(Status::Keep);
+  if (r < keepPerThousand + deletePerThousand) return stored(Status::Delete);
   return stored(Status::Normal);
 }
 
@@ -237,7 +241,7 @@ bool makeForumDatabase(Context& ctx, const BrowseShape& shape, BrowseFacts& fact
     const std::int32_t span = static_cast<std::int32_t>(t.gap * t.length * 1.5) + 1;
     t.start = firstDay + static_cast<std::int32_t>(below(rng, static_cast<std::uint32_t>(lastDay - firstDay - span)));
     t.section = skewed(rng, shape.sections, 1.6);
-    t.status = someStatus(rng, 10);
+    t.status = someStatus(rng, 10, 10);
   }
   // Thread numbers rise with the thread's first day, as the import gives them.
   std::stable_sort(threads.begin(), threads.end(), [](const ThreadPlan& a, const ThreadPlan& b) { return a.start < b.start; });
@@ -332,7 +336,7 @@ bool makeForumDatabase(Context& ctx, const BrowseShape& shape, BrowseFacts& fact
     m.TOID = to == persons ? allId : personBase + to;
     m.TOALPHA = lastCopy[to];
     m.DATE = s.day;
-    m.DUMMY = someStatus(rng, 5);
+    m.DUMMY = someStatus(rng, shape.keepPerThousand, shape.deletePerThousand);
     return messages.append() == Err::Ok;
   });
   if (!messagesOk) return false;
@@ -498,7 +502,7 @@ bool makeMailDatabase(Context& ctx, const BrowseShape& shape, BrowseFacts& facts
     m.PAIRID = personBase + p;
     m.PAIRALPHA = lastNames[p];
     m.RECIPTYPE = !inward && below(rng, 100) < 10 ? "CC" : "TO";
-    m.DUMMY = someStatus(rng, 5);
+    m.DUMMY = someStatus(rng, shape.keepPerThousand, shape.deletePerThousand);
     return mails.append() == Err::Ok;
   });
   if (!mailsOk) return false;
@@ -525,6 +529,34 @@ bool makeMailDatabase(Context& ctx, const BrowseShape& shape, BrowseFacts& facts
   ctx.per.TOCOUNT = ownerTo;
   if (personFile.put() != Err::Ok) return failed(personFile, "owner");
   return true;
+}
+
+// Makes the databases in a child process and hands their facts back through
+// a pipe; the child's memory never counts in this process's figures.
+bool makeDatabasesInChild(const fs::path& dir, const bench::BrowseShape& shape, bench::BrowseFacts& facts) {
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  std::fflush(stdout);
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    close(fds[0]);
+    int code = 0;
+    {
+      Home home(dir);
+      bench::BrowseFacts made;
+      if (!bench::makeForumDatabase(*home.ctx, shape, made) || !bench::makeMailDatabase(*home.ctx, shape, made)) code = 3;
+      if (code == 0 && write(fds[1], &made, sizeof made) != static_cast<ssize_t>(sizeof made)) code = 4;
+    }
+    close(fds[1]);
+    _exit(code);
+  }
+  close(fds[1]);
+  const bool got = read(fds[0], &facts, sizeof facts) == static_cast<ssize_t>(sizeof facts);
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace qv::bench

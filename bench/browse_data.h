@@ -18,6 +18,7 @@
 // tables.
 
 #include <cstdint>
+#include <filesystem>
 
 #include "store/context.h"
 
@@ -29,6 +30,8 @@ struct BrowseShape {
   std::uint32_t sections = 300;
   std::uint32_t longThread = 2000;
   std::uint32_t seed = 1;
+  std::uint32_t keepPerThousand = 5;    // of messages and mails
+  std::uint32_t deletePerThousand = 5;
 };
 
 // What the measurements need to know of the data made.
@@ -53,5 +56,10 @@ struct BrowseFacts {
 // after a message on stderr when a table could not be written.
 bool makeForumDatabase(Context& ctx, const BrowseShape& shape, BrowseFacts& facts);
 bool makeMailDatabase(Context& ctx, const BrowseShape& shape, BrowseFacts& facts);
+
+// Makes a fresh home in `dir` with both databases, in a child process so
+// that the making's memory never counts in the caller's figures. False when
+// the child failed.
+bool makeDatabasesInChild(const std::filesystem::path& dir, const BrowseShape& shape, BrowseFacts& facts);
 
 }  // namespace qv::bench

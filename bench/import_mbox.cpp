@@ -159,9 +159,9 @@ int main(int argc, char** argv) {
   std::printf("%u messages, %.1f MB, %lld imported\n", count, bytes / 1e6, imported);
   std::printf("plain sequential read:  %8.2f s  %8.1f MB/s\n", plain, bytes / 1e6 / plain);
   std::printf("conversion:             %8.2f s  %8.1f MB/s  %8.0f messages/s  ratio to plain read %.3f (goal 0.25)\n",
-              conversion, bytes / 1e6 / conversion, imported / conversion, plain / conversion);
+              conversion, bytes / 1e6 / conversion, static_cast<double>(imported) / conversion, plain / conversion);
   std::printf("whole import:           %8.2f s  %8.1f MB/s  %8.0f messages/s (goal 20000)\n", total,
-              bytes / 1e6 / total, imported / total);
+              bytes / 1e6 / total, static_cast<double>(imported) / total);
   fs::remove_all(dir);
   return 0;
 }

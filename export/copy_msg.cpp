@@ -60,7 +60,7 @@ void CopyMsg::end(CopyResult r) {
   close();
   result_ = r;
   if (r == CopyResult::Done)
-    report(ctx_.ui, 1, 1, std::string(kExportFinishedPrefix) + ctx_.mem.TempDir.string());
+    report(ctx_.ui, 1, 1, std::string(kExportFinished) + ctx_.mem.TempDir.string());
   if (r == CopyResult::Cancelled) inform(ctx_, kExportTitle, kProcessAborted, MessageKind::Warning);
 }
 

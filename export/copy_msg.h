@@ -30,6 +30,7 @@
 
 #include "export/eudora_toc.h"
 #include "export/export_format.h"
+#include "export/mailbox_export.h"
 #include "export/message_layout.h"
 #include "export/selection.h"
 #include "store/context.h"
@@ -41,9 +42,9 @@ class TableUse;
 
 namespace qv::exporting {
 
+// The running and finished texts (kExportRunning, kExportFinished) are the
+// mailbox export's, in export/mailbox_export.h.
 inline constexpr std::string_view kExportTitle = "Export messages";
-inline constexpr std::string_view kExportRunning = "Exporting messages ... please wait!";
-inline constexpr std::string_view kExportFinishedPrefix = "Messages exported to ";
 
 struct CopyRequest {
   std::optional<ExportFormat> format{};  // none: the configured format of the database type

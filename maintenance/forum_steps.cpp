@@ -218,34 +218,35 @@ void PurgeMess::runStatusThreads() {
 // ---------------------------------------------------------------------------
 // Messages marked Delete
 
-void PurgeMess::beginStatusMessages() {
-  engine::File& msgs = ctx_.fileOf<MsgNmbr>();
-  range_ = std::max<std::int64_t>(msgs.records(), 0);
-  ctx_.msg = MsgNmbr{};
-  setStatus(ctx_.msg, Status::Delete);
-  if (msgs.setFrom(MsgNmbr::StatusKey) != Err::Ok) failRead(msgs);
-}
-
 void PurgeMess::runStatusMessages() {
   engine::File& msgs = ctx_.fileOf<MsgNmbr>();
-  if (!writeOn({&msgs, &ctx_.fileOf<MsgText>()})) return;
-  bool done = false;
+  removeMarked(
+      msgs,
+      [&] {
+        ctx_.msg = MsgNmbr{};
+        setStatus(ctx_.msg, Status::Delete);
+        return msgs.setFrom(MsgNmbr::StatusKey);
+      },
+      [&] { return statusOf(ctx_.msg) == Status::Delete ? std::uint32_t{ctx_.msg.MSGNUMBER} : kNoIdentifier; });
+}
+
+void PurgeMess::removeMarked(engine::File& headers, const std::function<Err()>& start,
+                             const std::function<std::uint32_t()>& markedId) {
+  if (!writeOn({&headers, &ctx_.fileOf<MsgText>()})) return;
   for (std::int64_t read = 0; read < batch_; ++read) {
-    const Err e = msgs.next();
-    if (e == Err::RecordNotAvailable || (e == Err::Ok && statusOf(ctx_.msg) != Status::Delete)) {
-      done = true;
-      break;
+    const WalkRead r = walkNext(headers, start);
+    if (r == WalkRead::Failed) return;
+    const std::uint32_t id = r == WalkRead::End ? kNoIdentifier : markedId();
+    if (id == kNoIdentifier) {
+      progressTo(position_);
+      if (endStep()) nextStep();
+      return;
     }
-    if (e != Err::Ok) return failRead(msgs);
     ++position_;
-    if (removeMessage(msgs, ctx_.msg.MSGNUMBER) == Removal::Failed) return;
+    if (removeMessage(headers, id) == Removal::Failed) return;
   }
   progressTo(position_);
-  if (!done) {
-    afterBatch(true);
-    return;
-  }
-  if (endStep()) nextStep();
+  afterBatch(true);
 }
 
 // ---------------------------------------------------------------------------

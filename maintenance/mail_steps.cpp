@@ -213,30 +213,14 @@ bool PurgeMess::purgePartnerMail(std::int64_t& budget) {
 
 void PurgeMess::runStatusMail() {
   engine::File& mail = ctx_.fileOf<Mail>();
-  if (!writeOn({&mail, &ctx_.fileOf<MsgText>()})) return;
-  if (!walking_) {
-    ctx_.mai = Mail{};
-    setStatus(ctx_.mai, Status::Delete);
-    if (mail.setFrom(Mail::StatusKey) != Err::Ok) return failRead(mail);
-    walking_ = true;
-  }
-  bool done = false;
-  for (std::int64_t read = 0; read < batch_; ++read) {
-    const Err e = mail.next();
-    if (e == Err::RecordNotAvailable || (e == Err::Ok && statusOf(ctx_.mai) != Status::Delete)) {
-      done = true;
-      break;
-    }
-    if (e != Err::Ok) return failRead(mail);
-    ++position_;
-    if (removeMessage(mail, ctx_.mai.MAILID) == Removal::Failed) return;
-  }
-  progressTo(position_);
-  if (!done) {
-    afterBatch(true);
-    return;
-  }
-  if (endStep()) nextStep();
+  removeMarked(
+      mail,
+      [&] {
+        ctx_.mai = Mail{};
+        setStatus(ctx_.mai, Status::Delete);
+        return mail.setFrom(Mail::StatusKey);
+      },
+      [&] { return statusOf(ctx_.mai) == Status::Delete ? std::uint32_t{ctx_.mai.MAILID} : kNoIdentifier; });
 }
 
 void PurgeMess::runCopies() {

@@ -221,7 +221,6 @@ void PurgeMess::beginStep() {
   switch (steps_[current_]) {
     case PurgeStep::MarkAgedThreads: beginAged(); break;
     case PurgeStep::DeleteThreads: beginStatusThreads(); break;
-    case PurgeStep::DeleteMessages: beginStatusMessages(); break;
     case PurgeStep::DeleteSections: beginSections(); break;
     case PurgeStep::TopicLinks: beginTopicLinks(); break;
     case PurgeStep::WordIndex: beginWordIndex(); break;
@@ -233,6 +232,7 @@ void PurgeMess::beginStep() {
     case PurgeStep::PartnerCounts: range_ = recordsOf(ctx_.fileOf<Person>()); break;
     case PurgeStep::ThreadCounts: range_ = recordsOf(ctx_.fileOf<Threads>()); break;
     case PurgeStep::SectionCounts: range_ = recordsOf(ctx_.fileOf<Sections>()); break;
+    case PurgeStep::DeleteMessages:
     case PurgeStep::Receivers: range_ = recordsOf(ctx_.fileOf<MsgNmbr>()); break;
     case PurgeStep::CutMailTimes:
     case PurgeStep::FindMailDuplicates:

@@ -161,6 +161,9 @@ class PurgeMess final : public Job {
   // unattended: the front end refreshes an open browse of the database.
   std::function<void()> onFinished;
 
+  // What a counting step does with a record it recounted.
+  enum class Recount { Unchanged, Changed, Unused, Failed };
+
  private:
   enum class Removal { Deleted, Left, Failed };
 
@@ -192,8 +195,13 @@ class PurgeMess final : public Job {
   void runSetAged();
   void beginStatusThreads();
   void runStatusThreads();
-  void beginStatusMessages();
   void runStatusMessages();
+  // Removes, one batch per call, the records of `headers` marked Delete:
+  // `start` begins its walk by status at the first of them, `markedId` is
+  // the identifier of the record last read while it is marked Delete
+  // (kNoIdentifier once the walk has left them).
+  void removeMarked(engine::File& headers, const std::function<engine::Err()>& start,
+                    const std::function<std::uint32_t()>& markedId);
   void beginSections();
   void runSections();
   bool purgeThread(std::int64_t& budget);
@@ -208,7 +216,12 @@ class PurgeMess final : public Job {
   WalkRead walkNext(engine::File& file, const std::function<engine::Err()>& start = {});
   void runReceivers();
 
-  // Counting steps (count_steps.cpp).
+  // Counting steps (count_steps.cpp). A counting step walks its table in
+  // file order, one batch per call; `recount` settles the record last read
+  // by reading `counted` (spending `budget` on what it reads).
+  enum class BatchEnd { More, End, Failed };
+  BatchEnd recountBatch(engine::File& table, engine::File& counted,
+                        const std::function<Recount(std::int64_t& budget)>& recount);
   void runPersonCounts();
   void runThreadCounts();
   void runSectionCounts();

@@ -208,3 +208,17 @@ q status thread "$thread" delete --db "$club"
 q purge --db "$club"
 q count --db "$club"
 q topics list --db "$club"
+
+# Today's mail files: Jane's mailbox as one mbox file that mail programs
+# open (the command prints the full path it wrote), and her correspondents
+# as an Eudora address list in the temporary directory.
+echo
+rm -f "$home/jane.mbox"
+q export-mailbox --db "$jane" --format mbox --select all "$home/jane.mbox"
+echo "messages in $home/jane.mbox: $(grep -c '^From ' "$home/jane.mbox")"
+q export-addresses --db "$jane" --format eudora
+
+# Printing: the Capture Club's messages laid out on numbered pages as a PDF
+# file in the temporary directory (--print would also hand it to CUPS).
+echo
+q print --db "$club" --select all

@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libsqlcipher-dev libcli11-dev libfmt-dev zlib1g-dev
+  libsqlcipher-dev libcli11-dev libfmt-dev zlib1g-dev libcairo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3-dbfread undbx
+  python3-dbfread undbx notmuch
 )
 if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi
 

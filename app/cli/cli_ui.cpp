@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 
 namespace qv::app::cli {
 namespace {

@@ -64,6 +64,9 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addTopicsCommands(app, env);
   addBatchCommands(app, env);
   addExportCommand(app, env);
+  addExportMailboxCommand(app, env);
+  addExportAddressesCommand(app, env);
+  addPrintCommand(app, env);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {

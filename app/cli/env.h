@@ -77,6 +77,9 @@ void addDedupeCommand(CLI::App& app, Env& env);
 void addTopicsCommands(CLI::App& app, Env& env);
 void addBatchCommands(CLI::App& app, Env& env);
 void addExportCommand(CLI::App& app, Env& env);
+void addExportMailboxCommand(CLI::App& app, Env& env);
+void addExportAddressesCommand(CLI::App& app, Env& env);
+void addPrintCommand(CLI::App& app, Env& env);
 
 // Parses the arguments and runs the chosen command: the exit status.
 int runCommandLine(int argc, char** argv, Env& env);

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 
 namespace qv::app::cli {
 namespace {

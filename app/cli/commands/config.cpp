@@ -2,7 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "app/cli/env.h"
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 #include "app/windows/config_window.h"
 #include "store/config.h"
 

@@ -3,7 +3,7 @@
 
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 #include "store/config.h"
 #include "store/database_list.h"
 #include "store/report.h"

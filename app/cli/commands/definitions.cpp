@@ -2,7 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "app/cli/commands/import_options.h"
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 #include "import/definitions.h"
 #include "import/formats.h"
 #include "import/source_selection.h"

@@ -2,7 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 #include "import/driver.h"
 #include "import/formats.h"
 #include "wordindex/index_after_import.h"

@@ -8,7 +8,7 @@
 
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 #include "browse/person_aliases.h"
 #include "browse/person_merge.h"
 #include "browse/person_rename.h"

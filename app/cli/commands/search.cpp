@@ -7,7 +7,7 @@
 
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 #include "store/dates.h"
 #include "store/table_use.h"
 #include "wordindex/result_set.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/cli/env.h"
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 #include "wordindex/stop_words.h"
 
 namespace qv::app::cli {

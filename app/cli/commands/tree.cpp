@@ -6,7 +6,7 @@
 
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 #include "browse/thread_tree.h"
 
 namespace qv::app::cli {

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace qv::app {
+namespace qv {
 
 // The Unicode character of one Windows-1252 byte.
 char32_t unicodeOf1252(unsigned char byte);
@@ -53,4 +53,4 @@ std::string displayText(std::string_view stored, LineBreaks breaks);
 // characters is exact for them. Bytes that are not valid UTF-8 count one each.
 std::size_t displayWidth(std::string_view utf8);
 
-}  // namespace qv::app
+}  // namespace qv

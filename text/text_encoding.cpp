@@ -1,9 +1,9 @@
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 
 #include <array>
 #include <cstdint>
 
-namespace qv::app {
+namespace qv {
 namespace {
 
 // Characters of the bytes 0x80..0x9F; the others are their own code points.
@@ -168,4 +168,4 @@ std::size_t displayWidth(std::string_view utf8) {
   return width;
 }
 
-}  // namespace qv::app
+}  // namespace qv

@@ -1,8 +1,8 @@
-#include "app/text_encoding.h"
+#include "text/text_encoding.h"
 
 #include <gtest/gtest.h>
 
-namespace qv::app {
+namespace qv {
 namespace {
 
 TEST(TextEncoding, EveryByteSurvivesTheWayToUtf8AndBack) {
@@ -55,4 +55,4 @@ TEST(TextEncoding, DisplayTextCannotDriveTheTerminal) {
 }
 
 }  // namespace
-}  // namespace qv::app
+}  // namespace qv
