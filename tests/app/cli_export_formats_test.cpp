@@ -41,6 +41,11 @@ TEST_F(CliExportFormatsTest, WritesEudoraMailboxesAndNamesEachFile) {
   const std::string path = run(
       home, {"export", "--format", "eudora", "--select", "all", "--db", db, "--in", "../x.mbx", "--out", "y.mbx"}, 1);
   EXPECT_NE(path.find("Do not include the path, just the filename!"), std::string::npos) << path;
+  // Today's formats are offered by the same command, written where --in says.
+  const std::string mbox = run(home, {"export", "--format", "mbox", "--select", "all", "--db", db, "--in",
+                                      (parent / "all.mbox").string()});
+  EXPECT_NE(mbox.find((parent / "all.mbox").string()), std::string::npos) << mbox;
+  EXPECT_TRUE(fs::exists(parent / "all.mbox"));
   const std::string news = run(home, {"export", "--format", "unixnews", "--select", "all", "--db", db}, 1);
   EXPECT_NE(news.find("Unix News is not offered for this database"), std::string::npos) << news;
 }

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "app/cli/commands/db_common.h"
+#include "app/cli/commands/export_mailbox.h"
 #include "app/cli/commands/selection_options.h"
 #include "app/cli/env.h"
 #include "app/cli/interrupt.h"
@@ -22,21 +23,23 @@ using exporting::CopyResult;
 
 // Which writer serves a format of the command line.
 enum class Writer {
-  Legacy,  // the message writer CopyMsg
+  Legacy,   // the message writer CopyMsg
+  Mailbox,  // today's mail files (export-mailbox), written to --in
 };
 
 // The formats of --format, one line each: the name, the writer, and for the
 // message writer its format and the label that format has in the database
 // types it serves (number 5 is "Generic Mail Type 2" for mail and "Unix
-// News" for newsgroups).
+// News" for newsgroups); for the mailbox writer its format.
 struct FormatChoice {
   std::string_view name;
   Writer writer;
   ExportFormat format;
   std::string_view label;
+  exporting::MailboxFormat mailbox = exporting::MailboxFormat::Mbox;
 };
 
-constexpr std::array<FormatChoice, 7> kFormats = {{
+constexpr std::array<FormatChoice, 10> kFormats = {{
     {"tapcis", Writer::Legacy, ExportFormat::Tapcis, "TAPCIS"},
     {"ozwin2", Writer::Legacy, ExportFormat::OzWin, "OzWin II"},
     {"eudora", Writer::Legacy, ExportFormat::Eudora, "Eudora"},
@@ -44,6 +47,9 @@ constexpr std::array<FormatChoice, 7> kFormats = {{
     {"generic2", Writer::Legacy, ExportFormat::GenericMail2, "Generic Mail Type 2"},
     {"unixnews", Writer::Legacy, ExportFormat::UnixNews, "Unix News"},
     {"dbase3", Writer::Legacy, ExportFormat::DBase3, "dBase III"},
+    {"mbox", Writer::Mailbox, {}, "mbox", exporting::MailboxFormat::Mbox},
+    {"maildir", Writer::Mailbox, {}, "Maildir", exporting::MailboxFormat::Maildir},
+    {"eml", Writer::Mailbox, {}, "EML", exporting::MailboxFormat::Eml},
 }};
 
 std::vector<std::string> formatNames() {
@@ -127,10 +133,18 @@ int runLegacy(Env& env, const ExportArgs& a, const FormatChoice* choice) {
 }
 
 int runExport(Env& env, const ExportArgs& a) {
-  if (!useDatabase(env, "Export", a.selection.db)) return kFailure;
   const FormatChoice* choice = a.format.empty() ? nullptr : choiceNamed(a.format);
+  if ((!choice || choice->writer == Writer::Legacy) && !useDatabase(env, "Export", a.selection.db)) return kFailure;
   switch (choice ? choice->writer : Writer::Legacy) {
     case Writer::Legacy: return runLegacy(env, a, choice);
+    case Writer::Mailbox:
+      if (a.in.empty()) {
+        env.ui().message(std::string(exporting::kExportTitle),
+                         "The " + std::string(choice->label) + " export needs --in naming its file or directory.",
+                         MessageKind::Error);
+        return kFailure;
+      }
+      return runMailboxExport(env, a.selection, choice->mailbox, a.in);
   }
   return kFailure;
 }
@@ -144,7 +158,9 @@ void addExportCommand(CLI::App& app, Env& env) {
                            "quorvel export --format tapcis --select thread --message 412350");
   c->add_option("--format", a->format, "The format (default: the one last used for this kind of database)")
       ->check(CLI::IsMember(formatNames()));
-  c->add_option("--in", a->in, "The file (mail in two-file formats: the file of incoming mail), a name without path");
+  c->add_option("--in", a->in,
+                "The file (mail in two-file formats: the file of incoming mail), a name without path; for mbox, "
+                "maildir and eml the file or directory, with its path");
   c->add_option("--out", a->out, "The file of the owner's outgoing mail in two-file mail formats");
   c->add_flag("--plain", a->plain, "The current message alone in the plain layout");
   c->add_flag("--no-wrap", a->noWrap, "Write each text line as it is, however long");
