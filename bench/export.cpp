@@ -180,7 +180,10 @@ int main(int argc, char** argv) {
   Home home(dir / "home");
   registerReader(*home.lib, "Generic Mail Type 2", [count] { return std::make_unique<GeneratingReader>(count); });
   fs::create_directories(dir / "sources");
-  { std::FILE* f = std::fopen((dir / "sources" / "bench.txt").c_str(), "w"); if (f) std::fclose(f); }
+  {
+    std::FILE* f = std::fopen((dir / "sources" / "bench.txt").c_str(), "w");
+    if (f) std::fclose(f);
+  }
   {
     ImportSettings s;
     s.format = "Generic Mail Type 2";
@@ -226,7 +229,8 @@ int main(int argc, char** argv) {
     r.format = c.format;
     r.code = exporting::SelectionCode::All;
     r.files = c.mail ? exporting::ExportFiles{"in" + std::to_string(n) + ".mbx", "out" + std::to_string(n) + ".mbx"}
-                     : exporting::ExportFiles{"file" + std::to_string(n) + (c.format == ExportFormat::DBase3 ? ".DBF" : ".txt"), {}};
+                     : exporting::ExportFiles{
+                           "file" + std::to_string(n) + (c.format == ExportFormat::DBase3 ? ".DBF" : ".txt"), {}};
     ++n;
     exporting::CopyMsg job(*home.ctx, r);
     const auto t0 = Clock::now();
@@ -251,7 +255,8 @@ int main(int argc, char** argv) {
     }
     std::uint64_t read = 0;
     for (const std::string& name : names) read += fs::file_size(home.ctx->mem.TempDir / name);
-    const double rs = importReading(dir / ("import" + std::to_string(n)), c.importFormat, home.ctx->mem.TempDir, names, c.mail);
+    const double rs =
+        importReading(dir / ("import" + std::to_string(n)), c.importFormat, home.ctx->mem.TempDir, names, c.mail);
     const double imbs = static_cast<double>(read) / 1e6 / rs;
     std::printf("%-28s %9.2f %12.0f %10.1f %14.1f %8.2f\n", c.label, s, count / s, mbs, imbs, mbs / imbs);
     fs::remove_all(dir / ("import" + std::to_string(n)));

@@ -59,8 +59,7 @@ void CopyMsg::fail(std::string_view text) {
 void CopyMsg::end(CopyResult r) {
   close();
   result_ = r;
-  if (r == CopyResult::Done)
-    report(ctx_.ui, 1, 1, std::string(kExportFinished) + ctx_.mem.TempDir.string());
+  if (r == CopyResult::Done) report(ctx_.ui, 1, 1, std::string(kExportFinished) + ctx_.mem.TempDir.string());
   if (r == CopyResult::Cancelled) inform(ctx_, kExportTitle, kProcessAborted, MessageKind::Warning);
 }
 
@@ -100,8 +99,8 @@ bool CopyMsg::setUp() {
   const bool named = !request_.files.in.empty() || !request_.files.out.empty();
   format_ = request_.format ? *request_.format : configuredFormat(ctx_, type_);
   if (!plain_ && !isOffered(format_, type_)) {
-    refuse(kExportTitle, std::string(formatLabel(format_, type_)) + " is not offered for this database; choose one of " +
-                             offeredList(type_) + ".");
+    refuse(kExportTitle, std::string(formatLabel(format_, type_)) +
+                             " is not offered for this database; choose one of " + offeredList(type_) + ".");
     return false;
   }
   const bool twoFiles = !plain_ && writesTwoFiles(format_, type_);
@@ -239,7 +238,7 @@ bool CopyMsg::load(std::uint32_t id, ExportMessage& m) {
         ctx_.mst = MsgString{};
         ctx_.mst.MSGNUMBER = n;
         return n != 0 && ctx_.fileOf<MsgString>().get(MsgString::IDKey) == Err::Ok ? ctx_.mst.IDSTRING.str()
-                                                                                  : std::string();
+                                                                                   : std::string();
       };
       m.messageId = idString(m.number);
       m.referenceId = idString(m.reference);
@@ -285,8 +284,13 @@ bool CopyMsg::writeText(const ExportMessage& m) {
   }
   if (!plain_ && format_ == ExportFormat::Eudora) {
     const std::vector<std::string> header = headerLines(m, format_);
-    TocEntry e{o.size, chunk.size(), m.date, m.time, header.size() > 1 && !m.outgoing ? header[1].substr(6) : "",
-               partyText(m.outgoing ? m.receiver : m.sender, PartyStyle::Internet), m.subject};
+    TocEntry e{o.size,
+               chunk.size(),
+               m.date,
+               m.time,
+               header.size() > 1 && !m.outgoing ? header[1].substr(6) : "",
+               partyText(m.outgoing ? m.receiver : m.sender, PartyStyle::Internet),
+               m.subject};
     o.toc.push_back(std::move(e));
   }
   o.size += chunk.size();

@@ -47,13 +47,13 @@ namespace qv::exporting {
 inline constexpr std::string_view kExportTitle = "Export messages";
 
 struct CopyRequest {
-  std::optional<ExportFormat> format{};  // none: the configured format of the database type
+  std::optional<ExportFormat> format{};         // none: the configured format of the database type
   SelectionCode code = SelectionCode::Current;  // Plain: the current message in the plain layout
   SelectionStart start{};
   std::optional<DateRange> range{};
-  ExportFiles files{};                   // empty names: the format's names (unnamedFiles)
-  std::optional<LineSettings> lines{};   // none: the configured wrap setting and width
-  bool convert = true;                   // code page 850 for TAPCIS
+  ExportFiles files{};                  // empty names: the format's names (unnamedFiles)
+  std::optional<LineSettings> lines{};  // none: the configured wrap setting and width
+  bool convert = true;                  // code page 850 for TAPCIS
 };
 
 enum class CopyResult {

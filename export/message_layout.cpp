@@ -21,7 +21,8 @@ std::string nameOf(const Party& p) {
 
 std::string addressOf(const Party& p) {
   std::string a = trimmedText(p.address);
-  if (a.size() >= 2 && a.front() == '<' && a.back() == '>') a = trimmedText(std::string_view(a).substr(1, a.size() - 2));
+  if (a.size() >= 2 && a.front() == '<' && a.back() == '>')
+    a = trimmedText(std::string_view(a).substr(1, a.size() - 2));
   return a;
 }
 
@@ -91,11 +92,13 @@ std::vector<std::string> mailHeader(const ExportMessage& m, ExportFormat format)
     case ExportFormat::Tapcis:
       return {"#: " + number(m.number) + " S0/CompuServe Mail  [MAIL]",
               "    " + dates::pictureD7(m.date) + "  " + dates::pictureT04(m.time), "Sb: " + m.subject,
-              "Fm: " + partyText(m.sender, PartyStyle::CompuServe), "To: " + partyText(m.receiver, PartyStyle::CompuServe)};
+              "Fm: " + partyText(m.sender, PartyStyle::CompuServe),
+              "To: " + partyText(m.receiver, PartyStyle::CompuServe)};
     case ExportFormat::OzWin: {
       const std::string date = "Date:  " + dates::pictureD7(m.date) + " " + dates::pictureT04(m.time);
       if (m.outgoing)
-        return {date + "  MsgID: OUTBOX", "MgTo:  " + partyText(m.receiver, PartyStyle::CompuServe), "Subj:  " + m.subject};
+        return {date + "  MsgID: OUTBOX", "MgTo:  " + partyText(m.receiver, PartyStyle::CompuServe),
+                "Subj:  " + m.subject};
       return {date + "  MsgID:             ToID: " + partyText(m.receiver, PartyStyle::CompuServe),
               "From:  " + partyText(m.sender, PartyStyle::CompuServe), "Subj:  " + m.subject,
               "Chrg:          Imp:        Sens:        Receipt:       Parts:"};
@@ -118,8 +121,8 @@ std::vector<std::string> mailHeader(const ExportMessage& m, ExportFormat format)
 
 std::vector<std::string> newsHeader(const ExportMessage& m) {
   std::vector<std::string> lines = {fromSeparator(m, "00:00:00"), "From: " + partyText(m.sender, PartyStyle::Internet),
-                                    "Newsgroups: " + m.database, "Date: " + dates::pictureD8(m.date) + " 00:00:00 ",
-                                    "Subject: " + m.subject, "Message-ID: " + m.messageId};
+                                    "Newsgroups: " + m.database,  "Date: " + dates::pictureD8(m.date) + " 00:00:00 ",
+                                    "Subject: " + m.subject,      "Message-ID: " + m.messageId};
   if (!m.referenceId.empty()) lines.push_back("References: " + m.referenceId);
   return lines;
 }
@@ -176,11 +179,9 @@ std::vector<std::string> plainLines(const ExportMessage& m) {
               no};
     }
     case DatabaseType::Newsgroup: {
-      std::vector<std::string> lines = {" From: " + partyText(m.sender, PartyStyle::Internet),
-                                        " Newsgroups: " + m.database,
-                                        " Date: " + dates::pictureD8(m.date) + " 00:00:00 ",
-                                        " Subject: " + m.subject,
-                                        " Message-ID: " + m.messageId};
+      std::vector<std::string> lines = {
+          " From: " + partyText(m.sender, PartyStyle::Internet), " Newsgroups: " + m.database,
+          " Date: " + dates::pictureD8(m.date) + " 00:00:00 ", " Subject: " + m.subject, " Message-ID: " + m.messageId};
       if (!m.referenceId.empty()) lines.push_back(" References: " + m.referenceId);
       return lines;
     }
@@ -192,7 +193,7 @@ std::vector<std::string> plainLines(const ExportMessage& m) {
 std::vector<std::string> textLines(std::string_view text, const TextLayout& layout) {
   std::vector<std::string> out;
   const auto emit = [&out, &layout](std::string_view line) {
-    const bool separator = layout.separators == Separators::Eudora    ? line.starts_with("From ???@???")
+    const bool separator = layout.separators == Separators::Eudora      ? line.starts_with("From ???@???")
                            : layout.separators == Separators::FromLines ? internet::fromSeparatorLine(line)
                                                                         : false;
     if (separator) {

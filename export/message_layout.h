@@ -36,7 +36,7 @@ struct ExportMessage {
   std::int32_t time = 0;  // mail only; forum and newsgroup messages carry none
   Party sender;
   Party receiver;
-  std::string messageId;    // newsgroup: the identifier strings
+  std::string messageId;  // newsgroup: the identifier strings
   std::string referenceId;
   bool outgoing = false;  // mail written by the database's owner
   std::string text;       // CR LF lines

@@ -26,8 +26,7 @@ TEST_F(CliExportFormatsTest, WritesEudoraMailboxesAndNamesEachFile) {
   }
   import(home, db, box, false);
 
-  const std::string out =
-      run(home, {"--json", "export", "--format", "eudora", "--select", "all", "--db", db});
+  const std::string out = run(home, {"--json", "export", "--format", "eudora", "--select", "all", "--db", db});
   const fs::path temp = fs::canonical(home) / "TEMP";
   for (const char* name : {"InBox.Mbx", "InBox.TOC", "OutBox.Mbx", "OutBox.TOC", "DESCMAP.PCE"}) {
     EXPECT_NE(out.find((temp / name).string()), std::string::npos) << name << "\n" << out;
@@ -42,8 +41,8 @@ TEST_F(CliExportFormatsTest, WritesEudoraMailboxesAndNamesEachFile) {
       home, {"export", "--format", "eudora", "--select", "all", "--db", db, "--in", "../x.mbx", "--out", "y.mbx"}, 1);
   EXPECT_NE(path.find("Do not include the path, just the filename!"), std::string::npos) << path;
   // Today's formats are offered by the same command, written where --in says.
-  const std::string mbox = run(home, {"export", "--format", "mbox", "--select", "all", "--db", db, "--in",
-                                      (parent / "all.mbox").string()});
+  const std::string mbox =
+      run(home, {"export", "--format", "mbox", "--select", "all", "--db", db, "--in", (parent / "all.mbox").string()});
   EXPECT_NE(mbox.find((parent / "all.mbox").string()), std::string::npos) << mbox;
   EXPECT_TRUE(fs::exists(parent / "all.mbox"));
   const std::string news = run(home, {"export", "--format", "unixnews", "--select", "all", "--db", db}, 1);

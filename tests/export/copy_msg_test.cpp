@@ -95,8 +95,7 @@ Rows messages(Context& ctx, std::uint32_t id, bool keepNumbers) {
                                          std::to_string(first) + "|"
                                    : std::string(r.REFNUMBER != 0 ? "reply|" : "root|");
     line += section + "|" + heading + "|" + personText(ctx, r.FROMID, 0) + "|" +
-            (keepNumbers ? personText(ctx, r.TOID, 0) : std::string()) + "|" +
-            dates::pictureD8(r.DATE) + "|" + textKey;
+            (keepNumbers ? personText(ctx, r.TOID, 0) : std::string()) + "|" + dates::pictureD8(r.DATE) + "|" + textKey;
     out.push_back(line);
   }
   std::sort(out.begin(), out.end());
@@ -215,7 +214,9 @@ class CopyMsgTest : public IndexTest {
 const std::string kForum =
     "F|Club|1|Printers|100|0|Laser fonts|Ann Lee|70001,101|All||1995-03-01|10:00|Does anyone know?\\nThanks, Ann\n"
     "F|Club|1|Printers|101|100|Re: Laser fonts|Bob Ray|70001,202|Ann Lee|70001,101|1995-03-02|10:00|"
-    "Use the switch.\\nGr\xFC\xDF" "e aus M\xFC" "nchen, Bob\n"
+    "Use the switch.\\nGr\xFC\xDF"
+    "e aus M\xFC"
+    "nchen, Bob\n"
     "F|Club|1|Printers|103|101|Re: Laser fonts|Ann Lee|70001,101|Bob Ray|70001,202|2049-12-31|10:00|That worked.\n"
     "F|Club|2|Modems|104|0|Fax modems|Bob Ray|70001,202|Ann Lee|70001,101|1950-01-05|10:00|Which one?\n";
 
@@ -227,7 +228,9 @@ TEST_F(CopyMsgTest, AForumExportedAsTapcisAndOzWinIIImportsAgainTheSame) {
   ASSERT_EQ(written, std::vector<std::filesystem::path>{temp("SaveMsg.Txt")});
   const std::string tapcis = slurp(temp("SaveMsg.Txt"));
   EXPECT_NE(tapcis.find("Sb: #100-Laser fonts\r\n"), std::string::npos);
-  EXPECT_NE(tapcis.find("Gr\x81\xE1" "e"), std::string::npos);  // code page 850
+  EXPECT_NE(tapcis.find("Gr\x81\xE1"
+                        "e"),
+            std::string::npos);  // code page 850
   ASSERT_EQ(exportAll(ExportFormat::OzWin, {"CLUB.SAV", {}}), CopyResult::Done);
   ASSERT_EQ(written, std::vector<std::filesystem::path>{temp("CLUB.SAV")});
 
@@ -259,9 +262,13 @@ TEST_F(CopyMsgTest, ThePlainLayoutOfTheCurrentMessageFollowsTheWrapSettings) {
   std::int32_t width = 12, off = kWrapOff;
   std::string none;
   ASSERT_EQ(Konfig(*ctx, kKonfigSetDisplay, kItemExportWidth, width, 0, none), kSettingsDone);
-  EXPECT_EQ(plain(), "Subject: Laser fonts\r\nFrom: Bob Ray 70001,202\r\nTo: Ann Lee 70001,101\r\n"
-                     "Date: 02-Mar-95\r\nForum: " + ctx->mem.Description.str() +
-                     "\r\nMsgNo: 101 (reply to 100)\r\n\r\nUse the\r\nswitch.\r\nGr\xFC\xDF" "e aus\r\nM\xFC" "nchen, Bob\r\n\r\n");
+  EXPECT_EQ(plain(),
+            "Subject: Laser fonts\r\nFrom: Bob Ray 70001,202\r\nTo: Ann Lee 70001,101\r\n"
+            "Date: 02-Mar-95\r\nForum: " +
+                ctx->mem.Description.str() +
+                "\r\nMsgNo: 101 (reply to 100)\r\n\r\nUse the\r\nswitch.\r\nGr\xFC\xDF"
+                "e aus\r\nM\xFC"
+                "nchen, Bob\r\n\r\n");
   ASSERT_EQ(Konfig(*ctx, kKonfigSetDisplay, kItemExportWrap, off, 0, none), kSettingsDone);
   EXPECT_NE(plain().find("\r\nUse the switch.\r\n"), std::string::npos);
 }
@@ -295,9 +302,10 @@ TEST_F(CopyMsgTest, MailExportedAsEudoraAndGenericMail2ImportsAgainTheSame) {
 }
 
 TEST_F(CopyMsgTest, ANewsgroupExportedAsUnixNewsImportsAgainTheSame) {
-  importNews("N|comp.lang.c|<1@host>||Pointers|Ann Lee|ann@example.com|1995-03-01|10:00|What is a pointer?\n"
-             "N|comp.lang.c|<2@host>|<1@host>|Pointers|Bob Ray|bob@example.com|2049-03-02|10:00|An address.\n"
-             "N|comp.lang.c|<3@host>||Arrays|Bob Ray|bob@example.com|1950-03-02|10:00|Next question.\n");
+  importNews(
+      "N|comp.lang.c|<1@host>||Pointers|Ann Lee|ann@example.com|1995-03-01|10:00|What is a pointer?\n"
+      "N|comp.lang.c|<2@host>|<1@host>|Pointers|Bob Ray|bob@example.com|2049-03-02|10:00|An address.\n"
+      "N|comp.lang.c|<3@host>||Arrays|Bob Ray|bob@example.com|1950-03-02|10:00|Next question.\n");
   activate("COMP.LANG.C");
   const Rows before = messages(*ctx, ctx->mem.ForumNumber, false);
   ASSERT_EQ(before.size(), 3u);
@@ -361,8 +369,9 @@ TEST_F(CopyMsgTest, DBaseIIIForumRecordsOpenInDbfread) {
                       "MSG_DATE=C10.0"),
             std::string::npos)
       << dump;
- EXPECT_NE(dump.find("MSGNUMBER=101 REFNUMBER=100 FORUM=" + hex(ctx->mem.Description.str()) + " SECTIONNO=1 SECTIONNAM=" +
-                      hex("Printers") + " SUBJECT=" + hex("Laser fonts") + " MSG_DATE=" + hex("02-Mar-95")),
+  EXPECT_NE(dump.find("MSGNUMBER=101 REFNUMBER=100 FORUM=" + hex(ctx->mem.Description.str()) +
+                      " SECTIONNO=1 SECTIONNAM=" + hex("Printers") + " SUBJECT=" + hex("Laser fonts") +
+                      " MSG_DATE=" + hex("02-Mar-95")),
             std::string::npos)
       << dump;
 }

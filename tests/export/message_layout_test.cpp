@@ -42,7 +42,8 @@ TEST(MessageLayout, ForumHeadersMarkRepliesAndNameTheForum) {
   ExportMessage root = m;
   root.reference = 0;
   EXPECT_EQ(headerLines(root, ExportFormat::Tapcis)[2], "Sb: Laser fonts");
-  EXPECT_EQ(headerLines(root, ExportFormat::OzWin)[5], "Replies:      TID:           Par:           Chd:           Sib:");
+  EXPECT_EQ(headerLines(root, ExportFormat::OzWin)[5],
+            "Replies:      TID:           Par:           Chd:           Sib:");
   EXPECT_EQ(plainLines(m).back(), "MsgNo: 412350 (reply to 412345)");
 }
 
@@ -65,7 +66,8 @@ TEST(MessageLayout, MailHeadersOfEachFormat) {
   EXPECT_EQ(headerLines(m, ExportFormat::Tapcis),
             (Lines{"#: 250123 S0/CompuServe Mail  [MAIL]", "    05-Jan-95  09:05:00", "Sb: Lunch",
                    "Fm: Jane Doe 76543,210", "To: >INTERNET:tom@example.org"}));
-  EXPECT_EQ(headerLines(m, ExportFormat::OzWin)[0], "Date:  05-Jan-95 09:05:00  MsgID:             ToID: >INTERNET:tom@example.org");
+  EXPECT_EQ(headerLines(m, ExportFormat::OzWin)[0],
+            "Date:  05-Jan-95 09:05:00  MsgID:             ToID: >INTERNET:tom@example.org");
   m.outgoing = true;
   EXPECT_EQ(headerLines(m, ExportFormat::Eudora)[1], "To: tom@example.org");
   EXPECT_EQ(headerLines(m, ExportFormat::OzWin),
@@ -81,10 +83,10 @@ TEST(MessageLayout, NewsHeaderCarriesIdentifiersAndReferences) {
   m.sender = {"Ann", "Lee", "ann@example.com"};
   m.messageId = "<2@host>";
   m.referenceId = "<1@host>";
-  EXPECT_EQ(headerLines(m, ExportFormat::UnixNews),
-            (Lines{"From ???@??? Fri Dec 31 00:00:00 2049", "From: Ann Lee <ann@example.com>", "Newsgroups: comp.lang.c",
-                   "Date: 31-Dec-2049 00:00:00 ", "Subject: Pointers", "Message-ID: <2@host>",
-                   "References: <1@host>"}));
+  EXPECT_EQ(
+      headerLines(m, ExportFormat::UnixNews),
+      (Lines{"From ???@??? Fri Dec 31 00:00:00 2049", "From: Ann Lee <ann@example.com>", "Newsgroups: comp.lang.c",
+             "Date: 31-Dec-2049 00:00:00 ", "Subject: Pointers", "Message-ID: <2@host>", "References: <1@host>"}));
 }
 
 TEST(MessageLayout, WrapBreaksAtTheLastBlankWithinTheWidthAndNeverCutsAWord) {
@@ -95,7 +97,8 @@ TEST(MessageLayout, WrapBreaksAtTheLastBlankWithinTheWidthAndNeverCutsAWord) {
   const std::string longWord = std::string(90, 'd') + " end";
   EXPECT_EQ(textLines(longWord, {}), (Lines{std::string(90, 'd'), "end"}));
   EXPECT_EQ(textLines(words, {.wrap = false}), (Lines{words}));
-  const std::string body = "one\r\n\r\nFrom here on\r\nFrom ann@example.org Sat Jan  1 10:00:00 2000\r\nFrom ???@??? x\r\n";
+  const std::string body =
+      "one\r\n\r\nFrom here on\r\nFrom ann@example.org Sat Jan  1 10:00:00 2000\r\nFrom ???@??? x\r\n";
   EXPECT_EQ(textLines(body, {.separators = Separators::FromLines}),
             (Lines{"one", "", "From here on", ">From ann@example.org Sat Jan  1 10:00:00 2000", ">From ???@??? x"}));
   EXPECT_EQ(textLines(body, {.separators = Separators::Eudora}),
@@ -123,7 +126,8 @@ TEST(MessageLayout, PicturesAndTheDosCodePage) {
 }
 
 TEST(ExportFormats, NamesAndTheirRefusals) {
-  EXPECT_EQ(offeredList(DatabaseType::Mail), "Eudora|OzWin II|TAPCIS|Generic Mail Type 1|Generic Mail Type 2|dBase III");
+  EXPECT_EQ(offeredList(DatabaseType::Mail),
+            "Eudora|OzWin II|TAPCIS|Generic Mail Type 1|Generic Mail Type 2|dBase III");
   EXPECT_EQ(formatLabel(ExportFormat::UnixNews, DatabaseType::Newsgroup), "Unix News");
   EXPECT_EQ(defaultFiles(ExportFormat::OzWin, DatabaseType::Forum, "PC/Users Forum").in, "PC_Users.SAV");
   EXPECT_EQ(unnamedFiles(ExportFormat::Eudora, DatabaseType::Mail).out, "OutBox.Mbx");

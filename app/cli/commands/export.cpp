@@ -4,7 +4,6 @@
 // starting point is named as for classify and recode. Ctrl-C stops the run
 // as the window's stop button does: the files keep what was written.
 #include <CLI/CLI.hpp>
-
 #include <array>
 
 #include "app/cli/commands/db_common.h"
@@ -153,9 +152,9 @@ int runExport(Env& env, const ExportArgs& a) {
 
 void addExportCommand(CLI::App& app, Env& env) {
   auto a = std::make_shared<ExportArgs>();
-  CLI::App* c = addCommand(app, "export",
-                           "Write a selection of messages to files in the temporary directory in another program's format",
-                           "quorvel export --format tapcis --select thread --message 412350");
+  CLI::App* c = addCommand(
+      app, "export", "Write a selection of messages to files in the temporary directory in another program's format",
+      "quorvel export --format tapcis --select thread --message 412350");
   c->add_option("--format", a->format, "The format (default: the one last used for this kind of database)")
       ->check(CLI::IsMember(formatNames()));
   c->add_option("--in", a->in,
