@@ -316,6 +316,15 @@ TEST_F(CopyMsgTest, ANewsgroupExportedAsUnixNewsImportsAgainTheSame) {
   EXPECT_EQ(r.imported, 3u) << r.outcome;
   ASSERT_NE(news.named("comp.lang.c"), 0u);
   EXPECT_EQ(messages(*news.ctx, news.named("comp.lang.c"), false), before);
+
+  ASSERT_EQ(exportAll(ExportFormat::DBase3), CopyResult::Done);
+  const std::string dump = dbfreadDump(temp("SaveMsg.DBF"), home.path());
+  if (dump.empty()) GTEST_SKIP() << "python3-dbfread is not installed";
+  EXPECT_NE(dump.find("MSGID=" + hex("<2@host>") + " REFID=" + hex("<1@host>") + " NEWSGROUP=" + hex("comp.lang.c") +
+                      " SUBJECT=" + hex("Pointers") + " MSG_DATE=" + hex("2049-03-02") + " S_LNAME=" + hex("Ray")),
+            std::string::npos)
+      << dump;
+  EXPECT_NE(dump.find("M_BODY=" + hex("An address.")), std::string::npos) << dump;
 }
 
 TEST_F(CopyMsgTest, OwnersMailGoesToTheOutFileExceptInTheOneFileFormats) {
@@ -366,7 +375,8 @@ TEST_F(CopyMsgTest, DBaseIIIForumRecordsOpenInDbfread) {
   const std::string dump = dbfreadDump(temp("SaveMsg.DBF"), home.path());
   if (dump.empty()) GTEST_SKIP() << "python3-dbfread is not installed";
   EXPECT_NE(dump.find("MSGNUMBER=N10.0 REFNUMBER=N10.0 FORUM=C20.0 SECTIONNO=N3.0 SECTIONNAM=C20.0 SUBJECT=C60.0 "
-                      "MSG_DATE=C10.0"),
+                      "MSG_DATE=C10.0 R_LNAME=C25.0 R_FNAME=C25.0 R_ADDRESS=C60.0 S_LNAME=C25.0 S_FNAME=C25.0 "
+                      "S_ADDRESS=C60.0 M_BODY=M10.0"),
             std::string::npos)
       << dump;
   EXPECT_NE(dump.find("MSGNUMBER=101 REFNUMBER=100 FORUM=" + hex(ctx->mem.Description.str()) +
