@@ -146,7 +146,14 @@ bool CopyMsg::setUp() {
     // The numbers already in the file: their messages are not added again.
     f.set();
     while (f.next() == Err::Ok) {
-      const double n = mail ? ctx_.dbm.ID : type_ == DatabaseType::Newsgroup ? ctx_.dbn.ID : ctx_.dbf.MSGNUMBER;
+      // Copied field by field: the records are packed.
+      double n = 0;
+      if (mail)
+        n = ctx_.dbm.ID;
+      else if (type_ == DatabaseType::Newsgroup)
+        n = ctx_.dbn.ID;
+      else
+        n = ctx_.dbf.MSGNUMBER;
       if (n >= 0 && n < 4294967296.0) inDBase_.insert(static_cast<std::uint32_t>(n));
     }
   } else {
