@@ -178,6 +178,23 @@ q tag 412350 "Printer talk" --db "$club" >/dev/null
 q topics list --db "$club"
 q topics show "Printer talk" --db "$club"
 
+# Export: Capture Club's forum messages written as a TAPCIS file into the
+# temporary directory (the command prints the file's full path), and that
+# file imported into a fresh installation, which then holds as many
+# messages as Capture Club.
+echo
+saved=$(q --json export --db "$club" --format tapcis --select all |
+  python3 -c 'import json, sys; print(json.load(sys.stdin)["files"])')
+echo "Capture Club exported as TAPCIS to $saved"
+fresh=build/release/demo-export-home
+rm -rf "$fresh"
+qf() { "$quorvel" --home "$fresh" "$@"; }
+copy=$(qf --json db add-forum "Capture Club" | dbid)
+qf import --format "TAPCIS 6.x" --method files --path "$(dirname "$saved")" --file "$(basename "$saved")" \
+  --forum --forum-db "$copy" >/dev/null
+messages() { "$quorvel" --home "$1" --json dump --db "$2" | python3 -c 'import json, sys; print(len(json.load(sys.stdin)))'; }
+echo "Capture Club holds $(messages "$home" "$club") messages; the fresh installation imported $(messages "$fresh" "$copy")"
+
 # Duplicate persons: Jane's mail partners that share an address merged into one.
 echo
 q dedupe --db "$jane"

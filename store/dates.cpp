@@ -197,4 +197,40 @@ std::string formatTime(std::int32_t time, int format) {
   return text;
 }
 
+namespace {
+
+constexpr std::string_view kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::string_view kWeekdays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+
+std::string dayMonthYear(std::int32_t day, bool fourDigitYear) {
+  const Ymd d = fromDayNumber(day);
+  if (d.year == 0) return {};
+  char buf[24];
+  if (fourDigitYear)
+    std::snprintf(buf, sizeof buf, "%02d-%s-%04d", d.day, kMonths[d.month - 1].data(), d.year);
+  else
+    std::snprintf(buf, sizeof buf, "%02d-%s-%02d", d.day, kMonths[d.month - 1].data(), d.year % 100);
+  return buf;
+}
+
+std::string clock(std::int32_t time, bool leadingZero) {
+  const std::int32_t t = time > 0 && time <= kLastTime ? (time - 1) / 100 : 0;  // whole seconds
+  char buf[16];
+  std::snprintf(buf, sizeof buf, leadingZero ? "%02d:%02d:%02d" : "%d:%02d:%02d", t / 3600, t / 60 % 60, t % 60);
+  return buf;
+}
+
+}  // namespace
+
+std::string_view monthAbbreviation(int month) { return month >= 1 && month <= 12 ? kMonths[month - 1] : ""; }
+std::string pictureD7(std::int32_t day) { return dayMonthYear(day, false); }
+std::string pictureD8(std::int32_t day) { return dayMonthYear(day, true); }
+std::string pictureWww(std::int32_t day) {
+  return fromDayNumber(day).year == 0 ? std::string() : std::string(kWeekdays[weekday(day)]);
+}
+std::string pictureMmm(std::int32_t day) { return std::string(monthAbbreviation(fromDayNumber(day).month)); }
+std::string pictureT04(std::int32_t time) { return clock(time, true); }
+std::string pictureT4(std::int32_t time) { return clock(time, false); }
+
 }  // namespace qv::dates

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace qv::dates {
 
@@ -77,5 +78,25 @@ inline constexpr int kTimeSystem = 7;   // "Windows setting"
 // left out, falling back to "%H:%M" when that yields nothing. Time 0, or a
 // value above kLastTime or below 0, gives "".
 std::string formatTime(std::int32_t time, int format);
+
+// The fixed English pictures of the export headers, independent of the
+// locale and of the display settings:
+//   D7  "05-Mar-95"   (day and year with two digits; the year modulo 100)
+//   D8  "05-Mar-1995"
+//   Www "Sun"         (English weekday)
+//   Mmm "Mar"         (English month)
+// A day number fromDayNumber rejects (0 included) gives "" for each.
+std::string pictureD7(std::int32_t day);
+std::string pictureD8(std::int32_t day);
+std::string pictureWww(std::int32_t day);
+std::string pictureMmm(std::int32_t day);
+// English month name of month 1-12; "" for another value.
+std::string_view monthAbbreviation(int month);
+//   T04 "09:05:00"    (hours, minutes and seconds, two digits each)
+//   T4  "9:05:00"     (the same without a forced leading zero of the hour)
+// Time 0 ("no time") gives midnight, "00:00:00" and "0:00:00"; a value
+// above kLastTime or below 0 also counts as no time.
+std::string pictureT04(std::int32_t time);
+std::string pictureT4(std::int32_t time);
 
 }  // namespace qv::dates

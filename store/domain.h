@@ -91,6 +91,25 @@ inline constexpr std::string_view kRecipientBc = "BC";
 inline constexpr std::string_view kNameUnknown = "Name Unknown";
 
 // ---------------------------------------------------------------------------
+// Export formats of the message writer: the numbers the settings keep as
+// the format last used per database type (items 61, 62, 63). Number 5 is
+// "Generic Mail Type 2" in a mail database and "Unix News" in a newsgroup
+// database.
+
+enum class ExportFormat : std::uint8_t {
+  Tapcis = 1,
+  Eudora = 2,
+  GenericMail1 = 3,
+  OzWin = 4,  // shown as "OzWin II"
+  GenericMail2 = 5,
+  UnixNews = 5,
+  DBase3 = 6,
+};
+
+constexpr ExportFormat exportFormat(std::uint8_t stored) { return static_cast<ExportFormat>(stored); }
+constexpr std::uint8_t stored(ExportFormat f) { return static_cast<std::uint8_t>(f); }
+
+// ---------------------------------------------------------------------------
 // What a row of Codes holds: COD:TYPE.
 
 enum class CodeType : std::uint8_t { KeyWord = 1, Topic = 2 };

@@ -40,6 +40,30 @@ std::string oem850To1252(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The inverse of kOem850; '?' where code page 850 has no such character.
+constexpr std::array<std::uint8_t, 128> kTo850 = [] {
+  std::array<std::uint8_t, 128> t{};
+  t.fill('?');
+  for (std::size_t i = 0; i < kOem850.size(); ++i)
+    if (kOem850[i] >= 128) t[kOem850[i] - 128] = static_cast<std::uint8_t>(128 + i);
+  return t;
+}();
+
+}  // namespace
+
+char w1252ToOem850(char c) {
+  const auto b = static_cast<std::uint8_t>(c);
+  return b < 128 ? c : static_cast<char>(kTo850[b - 128]);
+}
+
+std::string w1252ToOem850(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = w1252ToOem850(c);
+  return out;
+}
+
 std::string_view withoutCisPrefix(std::string_view forum) {
   return startsWithNoCase(forum, "CIS:") ? forum.substr(4) : forum;
 }

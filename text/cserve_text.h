@@ -14,6 +14,14 @@ namespace qv::cserve {
 char oem850To1252(char c);
 std::string oem850To1252(std::string_view text);
 
+// The way back, for files written for the DOS offline readers: each
+// Windows-1252 byte from 128 on as its code page 850 byte. A character the
+// code page lacks (the euro sign, typographic quotes …) becomes "?". Every
+// character oem850To1252 gives other than the blank comes back as the byte
+// it came from, so a text survives the round trip when it holds only those.
+char w1252ToOem850(char c);
+std::string w1252ToOem850(std::string_view text);
+
 // A forum name without a leading "CIS:" (any letter case).
 std::string_view withoutCisPrefix(std::string_view forum);
 

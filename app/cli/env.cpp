@@ -65,6 +65,7 @@ int runCommandLine(int argc, char** argv, Env& env) {
   addBatchCommands(app, env);
   addTasksCommands(app, env);
   addSchedulerCommands(app, env);
+  addExportCommand(app, env);
   addExportMailboxCommand(app, env);
   addExportAddressesCommand(app, env);
   addPrintCommand(app, env);

@@ -78,6 +78,7 @@ void addTopicsCommands(CLI::App& app, Env& env);
 void addBatchCommands(CLI::App& app, Env& env);
 void addTasksCommands(CLI::App& app, Env& env);
 void addSchedulerCommands(CLI::App& app, Env& env);
+void addExportCommand(CLI::App& app, Env& env);
 void addExportMailboxCommand(CLI::App& app, Env& env);
 void addExportAddressesCommand(CLI::App& app, Env& env);
 void addPrintCommand(CLI::App& app, Env& env);

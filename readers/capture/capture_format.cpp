@@ -201,6 +201,11 @@ bool readForumHeader(const FormatRules& rules, std::span<const TextLine> lines, 
       }
     }
   }
+  // TAPCIS names the forum after the section: "S3/Printers  [IBMPRO]".
+  if (!rules.forumInParens && section.ends_with(']')) {
+    const std::size_t open = section.rfind("  [");
+    if (open != std::string_view::npos) section = trimmed(section.substr(0, open));
+  }
   section = section.substr(0, 30);
   if (section.size() >= 4 && section[0] == '(' && section[2] == ')' && section[3] == ' ')
     section = trimmed(section.substr(4));
@@ -233,8 +238,17 @@ bool readForumHeader(const FormatRules& rules, std::span<const TextLine> lines, 
   std::string_view subject = from(lines[2].text, 4);
   if (rules.tapcis5) subject = withoutSoftEnd(trimmed(subject));
   if (parFound) {
-    out.subject = std::string(trimmed(subject));
-    if (!out.subject.empty() && out.subject[0] == '#') out.subject.erase(0, 1);
+    // A "#number-" before the subject that names the "Par:" message is the
+    // reply mark, not part of the subject.
+    std::uint32_t named = 0;
+    std::string without;
+    replyFromSubject(trimmed(subject), out.number, named, without);
+    if (named != 0 && named == out.parent) {
+      out.subject = without;
+    } else {
+      out.subject = std::string(trimmed(subject));
+      if (!out.subject.empty() && out.subject[0] == '#') out.subject.erase(0, 1);
+    }
   } else {
     replyFromSubject(trimmed(subject), out.number, out.parent, out.subject);
   }

@@ -1,0 +1,266 @@
+// The message writer against the import's reading of the same files.
+//
+// A reader made for the benchmark fills a forum, a mail and a newsgroup
+// database with N messages each (2 KB texts, 2,000 threads, 500 persons).
+// Each format then exports its database whole (CopyMsg, selection "all",
+// wrap on at 78); printed are the seconds, messages per second and MB/s of
+// the files written. In the same run, the import's conversion of those very
+// files (its reader filling the temporary message file, the merge left out)
+// gives the reading side in MB/s; the ratio export/import says whether the
+// export keeps up with the import (goal: 1 or more). dBase III has no reader
+// of its own layout, so it has no ratio.
+//
+//   bench_export [messages per database] [directory]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "export/copy_msg.h"
+#include "import/driver.h"
+#include "readers/registry.h"
+#include "store/config.h"
+#include "store/database_list.h"
+#include "store/dispatcher.h"
+#include "store/persons.h"
+#include "store/utilities.h"
+
+namespace {
+
+using namespace qv;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+class QuietUi : public UiPort {
+ public:
+  void message(std::string_view title, std::string_view text, MessageKind) override {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()),
+                 text.data());
+  }
+  Button ask(std::string_view, std::string_view, unsigned, Button safe) override { return safe; }
+  void progress(const ProgressReport&) override {}
+  void beep() override {}
+};
+
+std::string textOf(std::uint32_t i) {
+  std::string t = "Message " + std::to_string(i) + "\r\n";
+  while (t.size() < 2048) t += "The quick brown fox jumps over the lazy dog, again and again. ";
+  t.resize(2048);
+  return t;
+}
+
+// Generates forum messages, mails and newsgroup messages.
+class GeneratingReader : public Reader {
+ public:
+  explicit GeneratingReader(std::uint32_t count) : count_(count) {}
+  bool call(ReaderPhase phase, ImportRun& run) override {
+    if (phase == ReaderPhase::Open) return false;
+    Context& ctx = run.ctx;
+    for (int n = 0; n < 200 && next_ < 3 * count_; ++n, ++next_) {
+      const std::uint32_t i = next_ % count_;
+      const std::uint32_t who = (i * 7) % 500;
+      const std::uint32_t kind = next_ / count_;
+      ctx.nhr = NewHR{};
+      ctx.nhr.DATE = 70000 + static_cast<std::int32_t>(i / 50);
+      ctx.nhr.HEADING = "Thread number " + std::to_string(i % 2000);
+      ctx.nhr.S_NAME = "Writer" + std::to_string(who) + " Smith";
+      ctx.nhrMemo = textOf(i);
+      TargetDatabase* db = nullptr;
+      if (kind == 0) {
+        db = run.target("Bench Forum", 1);
+        ctx.nhr.MSGNUMBER = i + 1;
+        ctx.nhr.REFNUMBER = i % 3 == 0 || i < 2000 ? 0 : i + 1 - 2000;
+        ctx.nhr.SECTIONNUMBER = i % 20;
+        ctx.nhr.SEC_DESCRIPTION = "Section " + std::to_string(i % 20);
+        ctx.nhr.S_CISADRESS = "7" + std::to_string(10000 + who) + ",101";
+        ctx.nhr.R_NAME = "All";
+      } else if (kind == 1) {
+        db = run.targets.findById(run.settings.mailDatabase);
+        ctx.nhr.MSGNUMBER = ctx.nhr.REFNUMBER = run.nextRunNumber();
+        ctx.nhr.S_CISADRESS = "writer" + std::to_string(who) + "@example.org";
+        ctx.nhr.R_NAME = "Jane Smith";
+        ctx.nhr.R_CISADRESS = "jane@example.org";
+        ctx.nhr.MAILTYPE = 1;
+        ctx.nhr.RECIPTYPE = "TO";
+        ctx.nhr.TIME = 1 + static_cast<std::int32_t>(i % 1440) * 6000;
+      } else {
+        db = run.target("bench.news", 3);
+        ctx.nhr.MSGNUMBER = run.nextRunNumber();
+        if (!run.appendMessageId("<" + std::to_string(i) + "@bench>", ctx.nhr.MSGNUMBER)) return true;
+        ctx.nhr.SECTIONNUMBER = db->id;
+        ctx.nhr.SEC_DESCRIPTION = "bench.news";
+        ctx.nhr.S_CISADRESS = "writer" + std::to_string(who) + "@example.org";
+      }
+      if (db == nullptr) return true;
+      ctx.nhr.FOR_DESCRIPTION = db->name;
+      if (!run.appendMessage(*db)) return true;
+      run.progress += 2048;
+    }
+    return next_ >= 3 * count_;
+  }
+
+ private:
+  std::uint32_t count_;
+  std::uint32_t next_ = 0;
+};
+
+struct Home {
+  QuietUi ui;
+  std::unique_ptr<Library> lib;
+  std::unique_ptr<Context> ctx;
+  std::uint32_t mailDb = 0;
+
+  explicit Home(const fs::path& dir) {
+    fs::create_directories(dir / "CFG");
+    fs::create_directories(dir / "TEMP");
+    lib = std::make_unique<Library>(ui);
+    registerLibraryProcedures(*lib);
+    registerPersonProcedures(*lib);
+    MemGroup mem;
+    mem.Net = dir;
+    mem.FileDir = dir;
+    mem.TempDir = dir / "TEMP";
+    lib->publish(mem, dir);
+    ctx = std::make_unique<Context>(*lib);
+    if (loadSettings(*ctx) != 1) std::exit(1);
+    MailDatabaseForm form;
+    form.name = "Jane Smith";
+    form.address = "jane@example.org";
+    std::uint32_t n = NextDirNumber(*ctx);
+    if (!AddMailDatabase(*ctx, form, n)) std::exit(2);
+    mailDb = ctx->for_.ID;
+  }
+
+  bool activate(std::string_view name) {
+    OP_CLOSE(*ctx, kOpOpen, {Forums::FileNo});
+    ctx->for_ = Forums{};
+    ctx->for_.DESCRIPTION = name;
+    const bool found = ctx->fileOf<Forums>().get(Forums::AlphaKey) == engine::Err::Ok;
+    const Forums f = ctx->for_;
+    OP_CLOSE(*ctx, kOpRelease, {Forums::FileNo});
+    if (found) setDatabaseGlobals(ctx->mem, f);
+    return found;
+  }
+};
+
+// Seconds of the import's conversion of `files` (in `dir`) in `format`.
+double importReading(const fs::path& home, const std::string& format, const fs::path& dir,
+                     std::vector<std::string> files, bool mail) {
+  Home h(home);
+  registerAllReaders(*h.lib);
+  ImportSettings s;
+  s.format = format;
+  s.method = kSelectFiles;
+  s.path = dir;
+  s.files = std::move(files);
+  s.forum = s.news = true;
+  s.mail = mail;
+  s.mailDatabase = h.mailDb;
+  if (!mail) {
+    if (!AddForumDatabase(*h.ctx, "Bench Forum")) std::exit(5);
+    s.forumDatabase = h.ctx->for_.ID;
+  }
+  Context ctx(*h.lib);
+  ImportJob job(ctx, s);
+  const auto t0 = Clock::now();
+  while (!job.step())
+    if (job.progress().text == "Importing messages") break;  // the conversion is over; the merge is left out
+  return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::uint32_t count = argc > 1 ? static_cast<std::uint32_t>(std::atoi(argv[1])) : 100000;
+  const fs::path dir = argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path() / "qv-bench-export";
+  fs::remove_all(dir);
+
+  Home home(dir / "home");
+  registerReader(*home.lib, "Generic Mail Type 2", [count] { return std::make_unique<GeneratingReader>(count); });
+  fs::create_directories(dir / "sources");
+  {
+    std::FILE* f = std::fopen((dir / "sources" / "bench.txt").c_str(), "w");
+    if (f) std::fclose(f);
+  }
+  {
+    ImportSettings s;
+    s.format = "Generic Mail Type 2";
+    s.method = kSelectFiles;
+    s.path = dir / "sources";
+    s.files = {"bench.txt"};
+    s.forum = s.mail = s.news = true;
+    s.mailDatabase = home.mailDb;
+    Context ctx(*home.lib);
+    ImportJob job(ctx, s);
+    runToEnd(job);
+    if (!job.summary().completed || job.summary().imported != 3ull * count) {
+      std::fprintf(stderr, "import: %s\n", job.summary().outcome.c_str());
+      return 4;
+    }
+  }
+
+  struct Case {
+    const char* label;
+    const char* database;
+    ExportFormat format;
+    const char* importFormat;  // nullptr: no reader of this layout
+    bool mail;
+  };
+  const Case cases[] = {
+      {"TAPCIS (forum)", "BENCH FORUM", ExportFormat::Tapcis, "TAPCIS 6.x", false},
+      {"OzWin II (forum)", "BENCH FORUM", ExportFormat::OzWin, "OzWin II", false},
+      {"Eudora (mail)", "JANE SMITH", ExportFormat::Eudora, "Eudora", true},
+      {"Generic Mail Type 1 (mail)", "JANE SMITH", ExportFormat::GenericMail1, "Generic Mail Type 1", true},
+      {"Generic Mail Type 2 (mail)", "JANE SMITH", ExportFormat::GenericMail2, "Generic Mail Type 2", true},
+      {"Unix News (newsgroup)", "BENCH.NEWS", ExportFormat::UnixNews, "Unix News", false},
+      {"dBase III (forum)", "BENCH FORUM", ExportFormat::DBase3, nullptr, false},
+  };
+  std::printf("%u messages per database, 2 KB texts, wrap at 78\n", count);
+  std::printf("%-28s %9s %12s %10s %14s %8s\n", "format", "seconds", "messages/s", "MB/s", "import MB/s", "ratio");
+  int n = 0;
+  for (const Case& c : cases) {
+    if (!home.activate(c.database)) {
+      std::fprintf(stderr, "no database %s\n", c.database);
+      return 6;
+    }
+    exporting::CopyRequest r;
+    r.format = c.format;
+    r.code = exporting::SelectionCode::All;
+    r.files = c.mail ? exporting::ExportFiles{"in" + std::to_string(n) + ".mbx", "out" + std::to_string(n) + ".mbx"}
+                     : exporting::ExportFiles{
+                           "file" + std::to_string(n) + (c.format == ExportFormat::DBase3 ? ".DBF" : ".txt"), {}};
+    ++n;
+    exporting::CopyMsg job(*home.ctx, r);
+    const auto t0 = Clock::now();
+    runToEnd(job);
+    const double s = std::chrono::duration<double>(Clock::now() - t0).count();
+    if (job.result() != exporting::CopyResult::Done || job.exported() != count) {
+      std::fprintf(stderr, "%s: export ended with %llu messages\n", c.label,
+                   static_cast<unsigned long long>(job.exported()));
+      return 7;
+    }
+    std::uint64_t bytes = 0;
+    std::vector<std::string> names;
+    for (const fs::path& p : job.written()) {
+      bytes += fs::file_size(p);
+      const std::string ext = p.extension().string();
+      if (ext != ".TOC" && ext != ".PCE") names.push_back(p.filename().string());
+    }
+    const double mbs = static_cast<double>(bytes) / 1e6 / s;
+    if (c.importFormat == nullptr) {
+      std::printf("%-28s %9.2f %12.0f %10.1f %14s %8s\n", c.label, s, count / s, mbs, "-", "-");
+      continue;
+    }
+    std::uint64_t read = 0;
+    for (const std::string& name : names) read += fs::file_size(home.ctx->mem.TempDir / name);
+    const double rs =
+        importReading(dir / ("import" + std::to_string(n)), c.importFormat, home.ctx->mem.TempDir, names, c.mail);
+    const double imbs = static_cast<double>(read) / 1e6 / rs;
+    std::printf("%-28s %9.2f %12.0f %10.1f %14.1f %8.2f\n", c.label, s, count / s, mbs, imbs, mbs / imbs);
+    fs::remove_all(dir / ("import" + std::to_string(n)));
+  }
+  fs::remove_all(dir);
+  return 0;
+}
