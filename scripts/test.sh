@@ -15,9 +15,9 @@ ctest --test-dir build/test -j2 --output-on-failure --timeout 600
 
 # The racing tests, by name: what runs processes or sessions against each
 # other, holds locks, or kills a writer.
-racing='Process|Session|Lock|Crash|Killed|Race|AtOnce|Concurrent|Transaction|Thread'
+racing='Process|Session|Lock|Crash|Killed|Race|AtOnce|Concurrent|Transaction|Thread|Elsewhere|Waiting|RunDue'
 # (Warnings are errors in the build above; GCC 12 at -O3 adds false ones.)
 cmake -S . -B build/test-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_WERROR=OFF
-cmake --build build/test-release -j2 --target quorvel test_store test_import test_app test_wordindex \
+cmake --build build/test-release -j2 --target quorvel test_store test_import test_app test_wordindex test_maintenance \
   qv_engine_child qv_store_child qv_import_child
 ctest --test-dir build/test-release -j2 --output-on-failure --timeout 600 -R "$racing"
