@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "app/cli/env.h"
+#include "app/cli/leak_suppressions.h"
 
 int main(int argc, char** argv) {
   qv::app::cli::Env env(std::cout);
