@@ -417,7 +417,7 @@ bool AddressExportJob::collectPersons() {
   if (f.setFrom(Person::PersonKey) != Err::Ok) return true;
   std::size_t rows = 0;
   while (f.next() == Err::Ok) {
-    persons_.push_back(ctx_.per.PERSONID);
+    persons_.push_back(std::uint32_t{ctx_.per.PERSONID});
     if (++rows == kRowsPerStep) {
       resume_ = true;
       lastId_ = ctx_.per.PERSONID;

@@ -58,7 +58,7 @@ void CopyMsg::fail(std::string_view text) {
 }
 
 void CopyMsg::end(CopyResult r) {
-  close();
+  if (!close() && r == CopyResult::Done) r = CopyResult::Failed;
   result_ = r;
   if (r == CopyResult::Done) report(ctx_.ui, 1, 1, std::string(kExportFinished) + ctx_.mem.TempDir.string());
   if (r == CopyResult::Cancelled) inform(ctx_, kExportTitle, kProcessAborted, MessageKind::Warning);
@@ -385,10 +385,16 @@ bool CopyMsg::writeDBase(const ExportMessage& m) {
   return true;
 }
 
-void CopyMsg::close() {
-  const auto finish = [this](Output& o, bool outgoing) {
+bool CopyMsg::close() {
+  bool complete = true;
+  const auto finish = [this, &complete](Output& o, bool outgoing) {
     if (!o.file.is_open()) return;
-    o.file.close();
+    o.file.close();  // writes what is still buffered: a full disk shows here
+    if (o.file.fail()) {
+      complete = false;
+      show(ctx_, kExportTitle, "The file " + o.path.string() + " could not be completed.", MessageKind::Error);
+      return;
+    }
     written_.push_back(o.path);
     if (!plain_ && format_ == ExportFormat::Eudora) {
       if (CreateTOC(o.path, outgoing, o.toc))
@@ -400,7 +406,7 @@ void CopyMsg::close() {
   const bool eudora = !plain_ && format_ == ExportFormat::Eudora && in_.file.is_open();
   finish(in_, false);
   finish(out_, true);
-  if (eudora) {
+  if (eudora && complete) {
     std::filesystem::path map;
     std::vector<std::string> boxes = {files_.in};
     if (!files_.out.empty()) boxes.push_back(files_.out);
@@ -417,6 +423,7 @@ void CopyMsg::close() {
     }
   }
   tables_.reset();
+  return complete;
 }
 
 }  // namespace qv::exporting

@@ -89,7 +89,8 @@ class CopyMsg final : public Job {
 
   bool setUp();       // phase 1
   void writeSlice();  // phase 2
-  void close();       // phase 3
+  // Closes the output files; false when one could not be completed (said).
+  bool close();       // phase 3
   void refuse(std::string_view title, std::string_view text);
   void fail(std::string_view text);
   void end(CopyResult r);

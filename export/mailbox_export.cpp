@@ -133,6 +133,7 @@ class MboxSink final : public MailboxExportJob::Sink {
     return failed(static_cast<std::uintmax_t>(at));
   }
   bool close() override {
+    if (f_ == nullptr) return true;  // stopped before the file was opened
     const bool ok = std::fclose(f_) == 0;
     f_ = nullptr;
     if (!ok) error = "The file " + path_.string() + " could not be completed: " + reason(errno);

@@ -40,11 +40,11 @@ std::vector<std::string> breakLine(std::string_view line, std::size_t width) {
   std::vector<std::string> out;
   if (width == 0) width = 1;
   while (line.size() > width) {
-    std::size_t cut = line.rfind(' ', width);
-    std::size_t next = cut == std::string_view::npos ? width : cut + 1;
-    if (cut == std::string_view::npos || cut == 0) cut = width;
-    out.emplace_back(line.substr(0, cut));
-    line.remove_prefix(next);
+    // A blank at the very start would make an empty line: cut the word instead.
+    const std::size_t blank = line.rfind(' ', width);
+    const bool atBlank = blank != std::string_view::npos && blank != 0;
+    out.emplace_back(line.substr(0, atBlank ? blank : width));
+    line.remove_prefix(atBlank ? blank + 1 : width);
   }
   out.emplace_back(line);
   return out;

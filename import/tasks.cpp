@@ -1,5 +1,7 @@
 #include "import/tasks.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -307,11 +309,17 @@ bool savePostponement(const std::filesystem::path& home, std::optional<Moment> u
   }
   // Written beside and renamed over, so a reader sees the old or the new
   // moment, never half of one.
-  const std::filesystem::path tmp = file.string() + ".new";
+  // The name is the process's own: the daemon and a timer's run may both
+  // write at once, and the later rename wins whole.
+  const std::filesystem::path tmp = file.string() + "." + std::to_string(::getpid()) + ".new";
   {
     std::ofstream out(tmp, std::ios::trunc);
     out << "postponed " << until->date << ' ' << until->time << '\n';
-    if (!out.flush()) return false;
+    out.close();
+    if (!out) {
+      std::filesystem::remove(tmp, ec);
+      return false;
+    }
   }
   std::filesystem::rename(tmp, file, ec);
   return !ec;

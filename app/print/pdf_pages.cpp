@@ -43,7 +43,8 @@ exporting::PageLayout PdfPages::layout() {
 PdfPages::PdfPages(const std::filesystem::path& path, UiPort& ui) : path_(path), ui_(ui), cairo_(std::make_unique<Cairo>()) {
   cairo_->surface = cairo_pdf_surface_create(path.c_str(), kPageWidth, kPageHeight);
   if (cairo_surface_status(cairo_->surface) != CAIRO_STATUS_SUCCESS) {
-    failed("cannot be created");
+    // Nothing was written: a file of that name, if any, stays as it was.
+    ui_.message("Print", path_.string() + " cannot be created.", MessageKind::Error);
     return;
   }
   cairo_->cr = cairo_create(cairo_->surface);
@@ -51,13 +52,20 @@ PdfPages::PdfPages(const std::filesystem::path& path, UiPort& ui) : path_(path),
 }
 
 PdfPages::~PdfPages() {
-  // An unfinished document is no printout: it goes.
-  if (ok_) finish();
+  // A document never finished is no printout: it goes.
+  if (ok_) discard();
+}
+
+void PdfPages::discard() {
+  ok_ = false;
+  cairo_.reset();
+  std::error_code ec;
+  std::filesystem::remove(path_, ec);
 }
 
 bool PdfPages::failed(const char* what) {
   ui_.message("Print", path_.string() + " " + what + ".", MessageKind::Error);
-  ok_ = false;
+  discard();
   return false;
 }
 

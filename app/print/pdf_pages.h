@@ -30,7 +30,9 @@ class PdfPages final : public exporting::PageSink {
 
  private:
   struct Cairo;
+  // Says what went wrong and removes the file.
   bool failed(const char* what);
+  void discard();
 
   std::filesystem::path path_;
   UiPort& ui_;

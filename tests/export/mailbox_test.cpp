@@ -151,6 +151,13 @@ TEST_F(MailboxTest, AMaildirExportIndexesInNotmuchWithTheSameCountAndAStopKeepsW
   EXPECT_EQ(files(stopped / "new"), MailboxExportJob::kMessagesPerStep);
   EXPECT_EQ(files(stopped / "tmp"), 0u);
 
+  // Stopped before anything was opened: nothing is made, nothing breaks.
+  MailboxExportJob early(*ctx, {.format = MailboxFormat::Mbox, .code = SelectionCode::All, .path = out / "early.mbox"});
+  early.requestCancel();
+  ASSERT_TRUE(early.step());
+  EXPECT_EQ(early.result(), MailboxResult::Cancelled);
+  EXPECT_FALSE(std::filesystem::exists(out / "early.mbox"));
+
   const std::filesystem::path maildir = out / "Mail";
   ASSERT_EQ(exportTo(MailboxFormat::Maildir, SelectionCode::All, maildir), MailboxResult::Done);
   EXPECT_EQ(files(maildir / "new"), 205u);

@@ -31,6 +31,7 @@ TEST(PrintLinesTest, LinesBreakAtTheLastBlankThatFits) {
   EXPECT_EQ(breakLine("abcdefghijklmno xy", 10), (Lines{"abcdefghij", "klmno xy"}));
   EXPECT_EQ(breakLine("exactly10!", 10), (Lines{"exactly10!"}));
   EXPECT_EQ(breakLine("0123456789 next", 10), (Lines{"0123456789", "next"}));
+  EXPECT_EQ(breakLine(" abcdefghijklmnop", 10), (Lines{" abcdefghi", "jklmnop"}));
 }
 
 class PrintTest : public IndexTest {

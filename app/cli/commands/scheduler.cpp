@@ -31,6 +31,10 @@ namespace fs = std::filesystem;
 constexpr const char* kTitle = "Scheduler";
 constexpr const char* kUnitName = "quorvel-scheduler";
 
+// Set by the daemon's SIGINT and SIGTERM handler.
+std::atomic<bool> stopDaemon{false};
+extern "C" void onStopSignal(int) { stopDaemon = true; }
+
 // The countdown on a terminal: the text, the task, the options, and a title
 // line every 5 seconds; a typed line chooses ("" or 0 start now, "1 [hours]"
 // postpone, 2 skip, 3 deactivate the task, 4 deactivate all tasks).
@@ -57,6 +61,9 @@ CountdownEnd terminalCountdown(Env& env, TaskCountdown& c) {
     const CountdownEnd atDeadline = c.tick(now, CountdownOption::StartNow, openWork(env.app().ctx()).has_value());
     if (atDeadline != CountdownEnd::Running) return atDeadline;
     pollfd p{STDIN_FILENO, POLLIN, 0};
+    // A daemon told to end closes the countdown: the task is not started
+    // and stays due for the next check.
+    if (stopDaemon) return CountdownEnd::Closed;
     if (::poll(&p, 1, 1000) <= 0) continue;
     std::string line;
     if (!std::getline(std::cin, line)) return c.tick({now.date + 1, now.time}, CountdownOption::StartNow, false);
@@ -108,9 +115,6 @@ int runDue(Env& env) {
     env.ui().message(kTitle, r.why + " The task waits for the next check.", MessageKind::Information);
   return r.outcome == PollOutcome::Ran && r.taskResult == kTaskFailed ? kFailure : kSuccess;
 }
-
-std::atomic<bool> stopDaemon{false};
-extern "C" void onStopSignal(int) { stopDaemon = true; }
 
 int daemon(Env& env) {
   struct sigaction sa {};
@@ -196,7 +200,27 @@ std::string runDueCommand(const fs::path& home) {
   return quoted(programPath().string()) + " --home " + quoted(home.string()) + " scheduler run-due";
 }
 
-std::string crontabLine(const fs::path& home) { return "* * * * * " + runDueCommand(home) + " >/dev/null 2>&1"; }
+// cron turns an unescaped % into a line end.
+std::string crontabLine(const fs::path& home) {
+  std::string line;
+  for (const char c : runDueCommand(home)) line += c == '%' ? std::string("\\%") : std::string(1, c);
+  return "* * * * * " + line + " >/dev/null 2>&1";
+}
+
+// A word of a unit's ExecStart: in double quotes, with systemd's specifier
+// (%) and variable ($) signs doubled and quotes and backslashes escaped.
+std::string unitWord(const std::string& s) {
+  std::string w = "\"";
+  for (const char c : s) {
+    if (c == '%' || c == '$')
+      w += std::string(2, c);
+    else if (c == '"' || c == '\\')
+      w += std::string("\\") + c;
+    else
+      w += c;
+  }
+  return w + "\"";
+}
 
 int systemctl(const std::string& args) {
   const std::string cmd = "systemctl --user " + args + " >/dev/null 2>&1";
@@ -225,7 +249,8 @@ int install(Env& env) {
     s << "[Unit]\nDescription=Quorvel scheduled tasks: run what is due\n\n"
       << "[Service]\nType=oneshot\n"
       // systemd's own quoting: each word in double quotes.
-      << "ExecStart=\"" << programPath().string() << "\" --home \"" << home.string() << "\" scheduler run-due\n";
+      << "ExecStart=" << unitWord(programPath().string()) << " --home " << unitWord(home.string())
+      << " scheduler run-due\n";
     std::ofstream t(timer, std::ios::trunc);
     t << "[Unit]\nDescription=Quorvel scheduled tasks: check for due tasks every minute\n\n"
       << "[Timer]\nOnBootSec=1min\nOnUnitActiveSec=1min\nAccuracySec=5s\n\n"
