@@ -344,9 +344,13 @@ void DuplicatesJob::recountSlice() {
     ++done_;
     CountResult r;
     if (mail_) {
+      const std::uint32_t storedFrom = ctx_.per.FROMCOUNT, storedTo = ctx_.per.TOCOUNT;
       ctx_.per.FROMCOUNT = 0;
       ctx_.per.TOCOUNT = 0;
       r = CFromToMail(ctx_, ctx_.per.PERSONID == owner_ ? kCountOwner : kCountOther);
+      // Counts that come back as they were stored need no write.
+      if (r == kCountsChanged && ctx_.per.FROMCOUNT == storedFrom && ctx_.per.TOCOUNT == storedTo)
+        r = kCountsUnchanged;
     } else {
       r = ForumFromToCount(ctx_);
     }
