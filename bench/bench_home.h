@@ -64,6 +64,27 @@ struct Home {
     if (loadSettings(*ctx) != 1) std::exit(1);
   }
 
+  // Adds Jane Smith's mail database to the list; its identifier.
+  std::uint32_t addMailDatabase() {
+    MailDatabaseForm form;
+    form.name = "Jane Smith";
+    form.address = "jane@example.org";
+    std::uint32_t n = NextDirNumber(*ctx);
+    if (!AddMailDatabase(*ctx, form, n)) std::exit(2);
+    return ctx->for_.ID;
+  }
+
+  // Makes the database of the list named `name` the active one; false when
+  // there is none.
+  bool activate(std::string_view name) {
+    TableUse use(*ctx, {Forums::FileNo});
+    ctx->for_ = Forums{};
+    ctx->for_.DESCRIPTION = name;
+    if (ctx->fileOf<Forums>().get(Forums::AlphaKey) != engine::Err::Ok) return false;
+    setDatabaseGlobals(ctx->mem, ctx->for_);
+    return true;
+  }
+
   // Makes database `id` of the list the active one.
   void activate(std::uint32_t id) {
     TableUse use(*ctx, {Forums::FileNo});
@@ -73,6 +94,14 @@ struct Home {
     setDatabaseGlobals(ctx->mem, ctx->for_);
   }
 };
+
+// A message text of 2 KB, numbered.
+inline std::string benchText(std::uint32_t i) {
+  std::string t = "Message " + std::to_string(i) + "\r\n";
+  while (t.size() < 2048) t += "The quick brown fox jumps over the lazy dog, again and again. ";
+  t.resize(2048);
+  return t;
+}
 
 inline std::uintmax_t directoryBytes(const fs::path& dir) {
   std::uintmax_t n = 0;

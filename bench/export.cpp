@@ -19,6 +19,7 @@
 #include <string>
 
 #include "export/copy_msg.h"
+#include "bench/bench_home.h"
 #include "import/driver.h"
 #include "readers/registry.h"
 #include "store/config.h"
@@ -31,25 +32,8 @@ namespace {
 
 using namespace qv;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-class QuietUi : public UiPort {
- public:
-  void message(std::string_view title, std::string_view text, MessageKind) override {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()),
-                 text.data());
-  }
-  Button ask(std::string_view, std::string_view, unsigned, Button safe) override { return safe; }
-  void progress(const ProgressReport&) override {}
-  void beep() override {}
-};
-
-std::string textOf(std::uint32_t i) {
-  std::string t = "Message " + std::to_string(i) + "\r\n";
-  while (t.size() < 2048) t += "The quick brown fox jumps over the lazy dog, again and again. ";
-  t.resize(2048);
-  return t;
-}
+using bench::Clock;
+using bench::Home;
 
 // Generates forum messages, mails and newsgroup messages.
 class GeneratingReader : public Reader {
@@ -66,7 +50,7 @@ class GeneratingReader : public Reader {
       ctx.nhr.DATE = 70000 + static_cast<std::int32_t>(i / 50);
       ctx.nhr.HEADING = "Thread number " + std::to_string(i % 2000);
       ctx.nhr.S_NAME = "Writer" + std::to_string(who) + " Smith";
-      ctx.nhrMemo = textOf(i);
+      ctx.nhrMemo = bench::benchText(i);
       TargetDatabase* db = nullptr;
       if (kind == 0) {
         db = run.target("Bench Forum", 1);
@@ -106,49 +90,11 @@ class GeneratingReader : public Reader {
   std::uint32_t next_ = 0;
 };
 
-struct Home {
-  QuietUi ui;
-  std::unique_ptr<Library> lib;
-  std::unique_ptr<Context> ctx;
-  std::uint32_t mailDb = 0;
-
-  explicit Home(const fs::path& dir) {
-    fs::create_directories(dir / "CFG");
-    fs::create_directories(dir / "TEMP");
-    lib = std::make_unique<Library>(ui);
-    registerLibraryProcedures(*lib);
-    registerPersonProcedures(*lib);
-    MemGroup mem;
-    mem.Net = dir;
-    mem.FileDir = dir;
-    mem.TempDir = dir / "TEMP";
-    lib->publish(mem, dir);
-    ctx = std::make_unique<Context>(*lib);
-    if (loadSettings(*ctx) != 1) std::exit(1);
-    MailDatabaseForm form;
-    form.name = "Jane Smith";
-    form.address = "jane@example.org";
-    std::uint32_t n = NextDirNumber(*ctx);
-    if (!AddMailDatabase(*ctx, form, n)) std::exit(2);
-    mailDb = ctx->for_.ID;
-  }
-
-  bool activate(std::string_view name) {
-    OP_CLOSE(*ctx, kOpOpen, {Forums::FileNo});
-    ctx->for_ = Forums{};
-    ctx->for_.DESCRIPTION = name;
-    const bool found = ctx->fileOf<Forums>().get(Forums::AlphaKey) == engine::Err::Ok;
-    const Forums f = ctx->for_;
-    OP_CLOSE(*ctx, kOpRelease, {Forums::FileNo});
-    if (found) setDatabaseGlobals(ctx->mem, f);
-    return found;
-  }
-};
-
 // Seconds of the import's conversion of `files` (in `dir`) in `format`.
 double importReading(const fs::path& home, const std::string& format, const fs::path& dir,
                      std::vector<std::string> files, bool mail) {
   Home h(home);
+  const std::uint32_t mailDb = h.addMailDatabase();
   registerAllReaders(*h.lib);
   ImportSettings s;
   s.format = format;
@@ -157,7 +103,7 @@ double importReading(const fs::path& home, const std::string& format, const fs::
   s.files = std::move(files);
   s.forum = s.news = true;
   s.mail = mail;
-  s.mailDatabase = h.mailDb;
+  s.mailDatabase = mailDb;
   if (!mail) {
     if (!AddForumDatabase(*h.ctx, "Bench Forum")) std::exit(5);
     s.forumDatabase = h.ctx->for_.ID;
@@ -178,6 +124,7 @@ int main(int argc, char** argv) {
   fs::remove_all(dir);
 
   Home home(dir / "home");
+  const std::uint32_t mailDb = home.addMailDatabase();
   registerReader(*home.lib, "Generic Mail Type 2", [count] { return std::make_unique<GeneratingReader>(count); });
   fs::create_directories(dir / "sources");
   {
@@ -191,7 +138,7 @@ int main(int argc, char** argv) {
     s.path = dir / "sources";
     s.files = {"bench.txt"};
     s.forum = s.mail = s.news = true;
-    s.mailDatabase = home.mailDb;
+    s.mailDatabase = mailDb;
     Context ctx(*home.lib);
     ImportJob job(ctx, s);
     runToEnd(job);

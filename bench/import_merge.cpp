@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_home.h"
 #include "import/driver.h"
 #include "store/config.h"
 #include "store/database_list.h"
@@ -28,25 +29,8 @@ namespace {
 
 using namespace qv;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-class QuietUi : public UiPort {
- public:
-  void message(std::string_view title, std::string_view text, MessageKind) override {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()),
-                 text.data());
-  }
-  Button ask(std::string_view, std::string_view, unsigned, Button safe) override { return safe; }
-  void progress(const ProgressReport&) override {}
-  void beep() override {}
-};
-
-std::string textOf(std::uint32_t i) {
-  std::string t = "Message " + std::to_string(i) + "\r\n";
-  while (t.size() < 2048) t += "The quick brown fox jumps over the lazy dog, again and again. ";
-  t.resize(2048);
-  return t;
-}
+using bench::Clock;
+using bench::Home;
 
 // Generates the messages instead of reading them from a file.
 class GeneratingReader : public Reader {
@@ -70,7 +54,7 @@ class GeneratingReader : public Reader {
         ctx.nhr.S_CISADRESS = "7" + std::to_string(10000 + who) + ",1";
         ctx.nhr.R_NAME = "All";
         ctx.nhr.DATE = 70000 + static_cast<std::int32_t>(i / 50);
-        ctx.nhrMemo = textOf(i);
+        ctx.nhrMemo = bench::benchText(i);
         if (!run.appendMessage(*db)) return true;
       } else {
         TargetDatabase* db = run.targets.findById(run.settings.mailDatabase);
@@ -84,7 +68,7 @@ class GeneratingReader : public Reader {
         ctx.nhr.RECIPTYPE = "TO";
         ctx.nhr.DATE = 70000 + static_cast<std::int32_t>(i / 50);
         ctx.nhr.TIME = 1 + static_cast<std::int32_t>(i % 1440) * 6000;
-        ctx.nhrMemo = textOf(i);
+        ctx.nhrMemo = bench::benchText(i);
         if (!run.appendMessage(*db)) return true;
       }
       run.progress += 2048;
@@ -95,34 +79,6 @@ class GeneratingReader : public Reader {
  private:
   std::uint32_t count_;
   std::uint32_t next_ = 0;
-};
-
-struct Home {
-  QuietUi ui;
-  std::unique_ptr<Library> lib;
-  std::unique_ptr<Context> ctx;
-  std::uint32_t mailDb = 0;
-
-  explicit Home(const fs::path& dir) {
-    fs::create_directories(dir / "CFG");
-    fs::create_directories(dir / "TEMP");
-    lib = std::make_unique<Library>(ui);
-    registerLibraryProcedures(*lib);
-    registerPersonProcedures(*lib);
-    MemGroup mem;
-    mem.Net = dir;
-    mem.FileDir = dir;
-    mem.TempDir = dir / "TEMP";
-    lib->publish(mem, dir);
-    ctx = std::make_unique<Context>(*lib);
-    if (loadSettings(*ctx) != 1) std::exit(1);
-    MailDatabaseForm form;
-    form.name = "Jane Smith";
-    form.address = "jane@example.org";
-    std::uint32_t n = NextDirNumber(*ctx);
-    if (!AddMailDatabase(*ctx, form, n)) std::exit(2);
-    mailDb = ctx->for_.ID;
-  }
 };
 
 // Plain adds of message (or mail) and text records, committed every 400.
@@ -155,7 +111,7 @@ double baseline(Context& ctx, std::uint32_t count, bool mail) {
     }
     ctx.txt = MsgText{};
     ctx.txt.MSGNUMBER = mail ? 500000 + i : i + 1;
-    ctx.txtMemo = textOf(i);
+    ctx.txtMemo = bench::benchText(i);
     if (headers.add() != engine::Err::Ok || texts.add() != engine::Err::Ok) std::exit(3);
     if (i % 200 == 199 || i + 1 == count) ctx.session.commit();
   }
@@ -175,6 +131,7 @@ int main(int argc, char** argv) {
   double plainForum = 0, plainMail = 0;
   {
     Home base(dir / "baseline");
+    base.addMailDatabase();
     base.ctx->mem.Dirnamn = "F1";
     plainForum = baseline(*base.ctx, count, false);
     base.ctx->mem.Dirnamn = "F2";
@@ -183,6 +140,7 @@ int main(int argc, char** argv) {
   }
 
   Home home(dir / "import");
+  const std::uint32_t mailDb = home.addMailDatabase();
   registerReader(*home.lib, "Generic Mail Type 2", [count] { return std::make_unique<GeneratingReader>(count); });
   fs::create_directories(dir / "sources");
   { std::FILE* f = std::fopen((dir / "sources" / "bench.txt").c_str(), "w"); if (f) std::fclose(f); }
@@ -192,7 +150,7 @@ int main(int argc, char** argv) {
   s.path = dir / "sources";
   s.files = {"bench.txt"};
   s.forum = s.mail = true;
-  s.mailDatabase = home.mailDb;
+  s.mailDatabase = mailDb;
   Context ctx(*home.lib);
   ImportJob job(ctx, s);
   const auto t0 = Clock::now();
