@@ -316,10 +316,31 @@ bool CopyMsg::writeText(const ExportMessage& m) {
   return true;
 }
 
+namespace {
+
+// The sender's name and address columns every dBase layout has.
+template <class Row>
+void setSender(Row& row, const ExportMessage& m) {
+  std::string last, first;
+  names(m.sender, last, first);
+  row.S_LNAME = last;
+  row.S_FNAME = first;
+  row.S_ADDRESS = m.sender.address;
+}
+
+// The receiver's columns of the forum and mail layouts.
+template <class Row>
+void setReceiver(Row& row, const ExportMessage& m) {
+  std::string last, first;
+  names(m.receiver, last, first);
+  row.R_LNAME = last;
+  row.R_FNAME = first;
+  row.R_ADDRESS = m.receiver.address;
+}
+
+}  // namespace
+
 bool CopyMsg::writeDBase(const ExportMessage& m) {
-  std::string sLast, sFirst, rLast, rFirst;
-  names(m.sender, sLast, sFirst);
-  names(m.receiver, rLast, rFirst);
   if (!inDBase_.insert(m.number).second) return true;  // in the file already
   Err e = Err::Ok;
   switch (type_) {
@@ -333,12 +354,8 @@ bool CopyMsg::writeDBase(const ExportMessage& m) {
       ctx_.dbf.SECTIONNAME = m.sectionName;
       ctx_.dbf.SUBJECT = m.subject;
       ctx_.dbf.MSG_DATE = dates::pictureD7(m.date);
-      ctx_.dbf.R_LNAME = rLast;
-      ctx_.dbf.R_FNAME = rFirst;
-      ctx_.dbf.R_ADDRESS = m.receiver.address;
-      ctx_.dbf.S_LNAME = sLast;
-      ctx_.dbf.S_FNAME = sFirst;
-      ctx_.dbf.S_ADDRESS = m.sender.address;
+      setReceiver(ctx_.dbf, m);
+      setSender(ctx_.dbf, m);
       ctx_.dbfMemo = m.text;
       e = f.add();
       break;
@@ -350,12 +367,8 @@ bool CopyMsg::writeDBase(const ExportMessage& m) {
       ctx_.dbm.SUBJECT = m.subject;
       ctx_.dbm.MSG_DATE = ymd(m.date);
       ctx_.dbm.MSG_TIME = hoursMinutes(m.time);
-      ctx_.dbm.R_LNAME = rLast;
-      ctx_.dbm.R_FNAME = rFirst;
-      ctx_.dbm.R_ADDRESS = m.receiver.address;
-      ctx_.dbm.S_LNAME = sLast;
-      ctx_.dbm.S_FNAME = sFirst;
-      ctx_.dbm.S_ADDRESS = m.sender.address;
+      setReceiver(ctx_.dbm, m);
+      setSender(ctx_.dbm, m);
       ctx_.dbmMemo = m.text;
       e = f.add();
       break;
@@ -369,9 +382,7 @@ bool CopyMsg::writeDBase(const ExportMessage& m) {
       ctx_.dbn.NEWSGROUP = m.database;
       ctx_.dbn.SUBJECT = m.subject;
       ctx_.dbn.MSG_DATE = ymd(m.date);
-      ctx_.dbn.S_LNAME = sLast;
-      ctx_.dbn.S_FNAME = sFirst;
-      ctx_.dbn.S_ADDRESS = m.sender.address;
+      setSender(ctx_.dbn, m);
       ctx_.dbnMemo = m.text;
       e = f.add();
       break;

@@ -181,9 +181,13 @@ std::string RfcComposer::topicsOf(std::uint32_t id) {
   return out;
 }
 
-std::string RfcComposer::body() {
-  std::string text = uniformLines(utf8From1252(ctx_.txtMemo), "\n");
-  return text;
+std::optional<std::string> RfcComposer::body(std::uint32_t id) {
+  ctx_.txt = MsgText{};
+  ctx_.txt.MSGNUMBER = id;
+  const Err e = ctx_.fileOf<MsgText>().get(MsgText::IdKey);
+  if (e == Err::RecordNotFound) return std::string();
+  if (e != Err::Ok) return std::nullopt;
+  return uniformLines(utf8From1252(ctx_.txtMemo), "\n");
 }
 
 ComposeResult RfcComposer::compose(std::uint32_t id, RfcMessage& out) {
@@ -212,19 +216,14 @@ ComposeResult RfcComposer::composeMessage(std::uint32_t id, RfcMessage& out) {
   engine::File& messages = ctx_.fileOf<MsgNmbr>();
   ctx_.msg = MsgNmbr{};
   ctx_.msg.MSGNUMBER = id;
-  Err e = messages.get(MsgNmbr::IdKey);
+  const Err e = messages.get(MsgNmbr::IdKey);
   if (e == Err::RecordNotFound) return ComposeResult::Gone;
   if (e != Err::Ok) return ComposeResult::Failed;
   const MsgNmbr m = ctx_.msg;
 
-  ctx_.txt = MsgText{};
-  ctx_.txt.MSGNUMBER = id;
-  e = ctx_.fileOf<MsgText>().get(MsgText::IdKey);
-  if (e == Err::RecordNotFound)
-    ctx_.txtMemo.clear();
-  else if (e != Err::Ok)
-    return ComposeResult::Failed;
-  const std::string bodyText = body();
+  const std::optional<std::string> text = body(id);
+  if (!text) return ComposeResult::Failed;
+  const std::string& bodyText = *text;
 
   std::string subject;
   ctx_.thr = Threads{};
@@ -280,19 +279,14 @@ ComposeResult RfcComposer::composeMessage(std::uint32_t id, RfcMessage& out) {
 ComposeResult RfcComposer::composeMail(std::uint32_t id, RfcMessage& out) {
   ctx_.mai = Mail{};
   ctx_.mai.MAILID = id;
-  Err e = ctx_.fileOf<Mail>().get(Mail::IdKey);
+  const Err e = ctx_.fileOf<Mail>().get(Mail::IdKey);
   if (e == Err::RecordNotFound) return ComposeResult::Gone;
   if (e != Err::Ok) return ComposeResult::Failed;
   const Mail m = ctx_.mai;
 
-  ctx_.txt = MsgText{};
-  ctx_.txt.MSGNUMBER = id;
-  e = ctx_.fileOf<MsgText>().get(MsgText::IdKey);
-  if (e == Err::RecordNotFound)
-    ctx_.txtMemo.clear();
-  else if (e != Err::Ok)
-    return ComposeResult::Failed;
-  const std::string bodyText = body();
+  const std::optional<std::string> text = body(id);
+  if (!text) return ComposeResult::Failed;
+  const std::string& bodyText = *text;
 
   const std::optional<Party> from = person(m.FROMID);
   const std::optional<Party> to = person(m.TOID);

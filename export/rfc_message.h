@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,7 +62,9 @@ class RfcComposer {
   std::string topicsOf(std::uint32_t id);
   ComposeResult composeMessage(std::uint32_t id, RfcMessage& out);
   ComposeResult composeMail(std::uint32_t id, RfcMessage& out);
-  std::string body();
+  // The stored text of message `id` as UTF-8 with LF line ends (empty when
+  // it has none); nothing when it cannot be read.
+  std::optional<std::string> body(std::uint32_t id);
 
   Context& ctx_;
   DatabaseType type_;

@@ -1,25 +1,16 @@
 #include "import/task_lock.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <system_error>
 
+#include "import/lock_owner.h"
+
 namespace qv {
 
 namespace {
-
-bool setLock(int fd, short type, std::uint32_t byte, off_t length = 1) {
-  struct flock fl {};
-  fl.l_type = type;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = static_cast<off_t>(byte);
-  fl.l_len = length;
-  fl.l_pid = 0;
-  return fcntl(fd, F_OFD_SETLK, &fl) == 0;
-}
 
 bool otherHolds(const std::filesystem::path& file, std::uint32_t byte, off_t length) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -41,7 +32,7 @@ LockState ByteLock::acquire(const std::filesystem::path& file, std::uint32_t byt
   if (held()) return LockState::Held;
   const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) return LockState::Unavailable;
-  if (!setLock(fd, F_WRLCK, byte)) {
+  if (!setByteLock(fd, F_WRLCK, static_cast<off_t>(byte))) {
     const int e = errno;
     ::close(fd);
     return e == EAGAIN || e == EACCES ? LockState::Busy : LockState::Unavailable;
@@ -49,18 +40,14 @@ LockState ByteLock::acquire(const std::filesystem::path& file, std::uint32_t byt
   fd_ = fd;
   byte_ = byte;
   pid_ = writePid;
-  if (writePid && ::ftruncate(fd, 0) == 0) {
-    const std::string pid = std::to_string(static_cast<long>(::getpid())) + "\n";
-    [[maybe_unused]] const ssize_t n = ::pwrite(fd, pid.data(), pid.size(), 0);
-  }
+  if (writePid) writeLockOwner(fd, true);
   return LockState::Held;
 }
 
 void ByteLock::release() {
   if (fd_ < 0) return;
-  if (pid_) [[maybe_unused]]
-    const int r = ::ftruncate(fd_, 0);
-  setLock(fd_, F_UNLCK, byte_);
+  if (pid_) writeLockOwner(fd_, false);
+  setByteLock(fd_, F_UNLCK, static_cast<off_t>(byte_));
   ::close(fd_);
   fd_ = -1;
 }
@@ -72,14 +59,8 @@ bool byteHeld(const std::filesystem::path& file, std::uint32_t byte) { return ot
 std::optional<long> lockOwner(const std::filesystem::path& file) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
-  char buf[32];
-  const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
+  const std::optional<long> pid = lockOwnerOf(fd);
   ::close(fd);
-  long pid = 0;
-  ssize_t i = 0;
-  for (; i < n && buf[i] >= '0' && buf[i] <= '9'; ++i) pid = pid * 10 + (buf[i] - '0');
-  if (i == 0 || i >= n || buf[i] != '\n' || pid <= 0) return std::nullopt;
-  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM) return std::nullopt;
   return pid;
 }
 

@@ -144,17 +144,20 @@ bool TaskRunJob::openItem(std::uint32_t type, std::uint32_t batchId, Moment& sta
   return UppDat(ctx_, tli, kUppAdd, kRollback) == kUppDatDone && t.commit();
 }
 
-bool TaskRunJob::closeItem(std::uint32_t type, Moment started, std::uint8_t result) {
-  TableUse use(ctx_, {TLI::FileNo});
-  engine::File& tli = ctx_.fileOf<TLI>();
-  Transaction t(ctx_, {&tli});
-  if (!t.started()) return false;
+bool TaskRunJob::holdItem(std::uint32_t type, Moment started) {
   ctx_.tli = TLI{};
   ctx_.tli.TASKLOGID = state_.logId;
   ctx_.tli.TYPE = type;
   ctx_.tli.DATESTARTED = started.date;
   ctx_.tli.TIMESTARTED = started.time;
-  if (HoldRec(ctx_, tli, TLI::IDKEY, true, {}) != kHoldRecHeld) return false;
+  return HoldRec(ctx_, ctx_.fileOf<TLI>(), TLI::IDKEY, true, {}) == kHoldRecHeld;
+}
+
+bool TaskRunJob::closeItem(std::uint32_t type, Moment started, std::uint8_t result) {
+  TableUse use(ctx_, {TLI::FileNo});
+  engine::File& tli = ctx_.fileOf<TLI>();
+  Transaction t(ctx_, {&tli});
+  if (!t.started() || !holdItem(type, started)) return false;
   if (ctx_.tli.DATEFINISHED != 0) return true;  // already closed
   const Moment end = now();
   ctx_.tli.DATEFINISHED = end.date;
@@ -167,13 +170,7 @@ bool TaskRunJob::removeItem(std::uint32_t type, Moment started) {
   TableUse use(ctx_, {TLI::FileNo});
   engine::File& tli = ctx_.fileOf<TLI>();
   Transaction t(ctx_, {&tli});
-  if (!t.started()) return false;
-  ctx_.tli = TLI{};
-  ctx_.tli.TASKLOGID = state_.logId;
-  ctx_.tli.TYPE = type;
-  ctx_.tli.DATESTARTED = started.date;
-  ctx_.tli.TIMESTARTED = started.time;
-  if (HoldRec(ctx_, tli, TLI::IDKEY, true, {}) != kHoldRecHeld) return false;
+  if (!t.started() || !holdItem(type, started)) return false;
   return UppDat(ctx_, tli, kUppDelete, kRollback) == kUppDatDone && t.commit();
 }
 

@@ -122,6 +122,9 @@ class TaskRunJob final : public Job {
   bool addRunLog();
   bool storeLink(std::uint8_t result, std::int32_t eventTime);
   bool removeItem(std::uint32_t type, Moment started);
+  // Holds the log item of `type` started at `started` (in ctx.tli); false
+  // when it cannot be read or held.
+  bool holdItem(std::uint32_t type, Moment started);
   // Notes once that the log could not be written.
   void logFailed();
   bool databaseExists(std::uint32_t id, DatabaseType type, Forums* record = nullptr);
