@@ -17,6 +17,8 @@ using engine::Err;
 namespace {
 
 constexpr std::size_t kSlice = 400;  // messages written per step
+// About what a dBase record takes beside its memo text, for the byte count.
+constexpr std::size_t kDBaseRecordBytes = 300;
 
 std::string ymd(std::int32_t day) {
   const dates::Ymd d = dates::fromDayNumber(day);
@@ -392,7 +394,7 @@ bool CopyMsg::writeDBase(const ExportMessage& m) {
     fail("The file " + ctx_.FileTmpName.string() + " could not be written.");
     return false;
   }
-  bytes_ += m.text.size() + 300;
+  bytes_ += m.text.size() + kDBaseRecordBytes;
   return true;
 }
 

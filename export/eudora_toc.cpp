@@ -23,7 +23,7 @@ void putText(std::string& b, std::size_t at, std::size_t size, std::string_view 
 
 std::uint64_t unixSeconds(std::int32_t date, std::int32_t time) {
   if (date < kDay1970) return 0;
-  const std::int64_t seconds = time > 0 ? (time - 1) / 100 : 0;
+  const std::int64_t seconds = dates::secondsOfDay(time);
   return static_cast<std::uint64_t>(date - kDay1970) * 86400u + static_cast<std::uint64_t>(seconds);
 }
 

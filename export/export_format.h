@@ -61,6 +61,8 @@ void rememberFormat(Context& ctx, DatabaseType type, ExportFormat format);
 inline constexpr std::int32_t kWrapOn = 1;
 inline constexpr std::int32_t kWrapOff = 2;
 inline constexpr std::size_t kDefaultWidth = 78;
+// The narrowest width a wrap may take; the widest is a whole stored text.
+inline constexpr std::size_t kMinWidth = 20;
 struct LineSettings {
   bool wrap = true;
   std::size_t width = kDefaultWidth;

@@ -97,12 +97,15 @@ std::string uniformLines(std::string_view text, std::string_view eol) {
   return out;
 }
 
+// The longest line a mail may carry (RFC 5322), without its line end.
+constexpr std::size_t kMailLineMax = 998;
+
 bool hasOverlongLine(std::string_view text) {
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    if (end - start > 998) return true;
+    if (end - start > kMailLineMax) return true;
     start = end + 1;
   }
   return false;

@@ -27,15 +27,12 @@ std::string cannotCreate(const std::filesystem::path& p, int error) {
 
 // "Wed Mar  1 10:00:00 1995", the date of an mbox "From " line.
 std::string asctimeOf(std::int32_t day, std::int32_t time) {
-  static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const dates::Ymd d = dates::fromDayNumber(day);
   if (d.year == 0) return "Thu Jan  1 00:00:00 1970";
-  const std::int32_t s = time > 0 ? (time - 1) / 100 : 0;
+  const std::int32_t s = dates::secondsOfDay(time);
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%s %s %2d %02d:%02d:%02d %d", kWeekdays[dates::weekday(day)], kMonths[d.month - 1],
-                d.day, s / 3600, s / 60 % 60, s % 60, d.year);
+  std::snprintf(buf, sizeof buf, "%s %s %2d %02d:%02d:%02d %d", dates::pictureWww(day).c_str(),
+                dates::pictureMmm(day).c_str(), d.day, s / 3600, s / 60 % 60, s % 60, d.year);
   return buf;
 }
 

@@ -12,8 +12,6 @@ using engine::Err;
 
 namespace {
 
-constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 // How far up a reply chain References reaches; a longer chain keeps its
 // nearest ancestors (and a damaged store cannot loop).
 constexpr std::size_t kChainMax = 30;
@@ -24,8 +22,8 @@ std::string two(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
 std::string rfcDate(std::int32_t day, std::int32_t time) {
   const dates::Ymd d = dates::fromDayNumber(day);
   if (d.year == 0) return {};
-  const std::int32_t seconds = time > 0 ? (time - 1) / 100 : 0;
-  return std::string(kWeekdays[dates::weekday(day)]) + ", " + two(d.day) + " " + kMonths[d.month - 1] + " " +
+  const std::int32_t seconds = dates::secondsOfDay(time);
+  return dates::pictureWww(day) + ", " + two(d.day) + " " + dates::pictureMmm(day) + " " +
          std::to_string(d.year) + " " + two(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60) +
          " -0000";
 }

@@ -91,6 +91,17 @@ std::int32_t nextRunDate(const TAS& task, std::int32_t today) {
   return 0;
 }
 
+namespace {
+
+// A task without a next date has nothing left to run: it is deactivated.
+void deactivateWhenUnscheduled(TAS& task) {
+  if (task.RUNNEXTDATE != 0) return;
+  task.RUNNEXTTIME = 0;
+  task.ACTIVE = 0;
+}
+
+}  // namespace
+
 void finishSchedule(TAS& task, Moment started, Moment now, bool runNow) {
   if (runNow || (!hasWeekdays(task) && !hasMonthDays(task))) {
     task.RUNNOWDATE = 0;
@@ -101,22 +112,13 @@ void finishSchedule(TAS& task, Moment started, Moment now, bool runNow) {
     // its next date: that moment is answered by this run (it is not run
     // twice), and left in place it would never be due again.
     const bool repeats = hasWeekdays(task) || hasMonthDays(task);
-    if (repeats && task.RUNNEXTDATE != 0 && !(started < Moment{task.RUNNEXTDATE, task.RUNNEXTTIME})) {
-      const std::int32_t next = nextRunDate(task, now.date);
-      task.RUNNEXTDATE = next;
-    }
-    if (task.RUNNEXTDATE == 0) {
-      task.RUNNEXTTIME = 0;
-      task.ACTIVE = 0;
-    }
+    if (repeats && task.RUNNEXTDATE != 0 && !(started < Moment{task.RUNNEXTDATE, task.RUNNEXTTIME}))
+      task.RUNNEXTDATE = nextRunDate(task, now.date);
+    deactivateWhenUnscheduled(task);
     return;
   }
-  const std::int32_t next = nextRunDate(task, now.date);
-  task.RUNNEXTDATE = next;
-  if (next == 0) {
-    task.RUNNEXTTIME = 0;
-    task.ACTIVE = 0;
-  }
+  task.RUNNEXTDATE = nextRunDate(task, now.date);
+  deactivateWhenUnscheduled(task);
   task.RUNNOWDATE = 0;
   task.RUNNOWTIME = 0;
   task.LASTRUNDATE = now.date;
@@ -132,12 +134,8 @@ void skipRun(TAS& task, Moment now) {
     task.RUNNEXTTIME = 0;
     return;
   }
-  const std::int32_t next = nextRunDate(task, now.date);
-  task.RUNNEXTDATE = next;
-  if (next == 0) {
-    task.RUNNEXTTIME = 0;
-    task.ACTIVE = 0;
-  }
+  task.RUNNEXTDATE = nextRunDate(task, now.date);
+  deactivateWhenUnscheduled(task);
 }
 
 Moment postponeUntil(Moment now, int hours) {

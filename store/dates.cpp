@@ -215,7 +215,7 @@ std::string dayMonthYear(std::int32_t day, bool fourDigitYear) {
 }
 
 std::string clock(std::int32_t time, bool leadingZero) {
-  const std::int32_t t = time > 0 && time <= kLastTime ? (time - 1) / 100 : 0;  // whole seconds
+  const std::int32_t t = secondsOfDay(time);
   char buf[16];
   std::snprintf(buf, sizeof buf, leadingZero ? "%02d:%02d:%02d" : "%d:%02d:%02d", t / 3600, t / 60 % 60, t % 60);
   return buf;
@@ -232,5 +232,7 @@ std::string pictureWww(std::int32_t day) {
 std::string pictureMmm(std::int32_t day) { return std::string(monthAbbreviation(fromDayNumber(day).month)); }
 std::string pictureT04(std::int32_t time) { return clock(time, true); }
 std::string pictureT4(std::int32_t time) { return clock(time, false); }
+
+std::int32_t secondsOfDay(std::int32_t time) { return time > 0 && time <= kLastTime ? (time - 1) / 100 : 0; }
 
 }  // namespace qv::dates

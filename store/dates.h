@@ -43,6 +43,10 @@ int weekday(std::int32_t day);
 std::int32_t today();
 std::int32_t clockNow();
 
+// The whole seconds since midnight of a time; 0 for no time (0, or a value
+// outside 1..kLastTime).
+std::int32_t secondsOfDay(std::int32_t time);
+
 // Time number of a clock time. Returns 0 ("no time") when any part is out of
 // range: hours 0-23, minutes and seconds 0-59, hundredths 0-99.
 std::int32_t timeOf(int hours, int minutes, int seconds, int hundredths = 0);

@@ -164,7 +164,7 @@ void addExportCommand(CLI::App& app, Env& env) {
   c->add_flag("--plain", a->plain, "The current message alone in the plain layout");
   c->add_flag("--no-wrap", a->noWrap, "Write each text line as it is, however long");
   c->add_option("--width", a->width, "Wrap lines longer than this (default: the configured width, 78)")
-      ->check(CLI::Range(std::size_t{20}, std::size_t{64000}));
+      ->check(CLI::Range(exporting::kMinWidth, kMessageTextMax));
   c->add_flag("--no-convert", a->noConvert, "Keep Windows-1252 in TAPCIS files instead of code page 850");
   addSelectionOptions(c, a->selection);
   c->callback([&env, a] { env.action = [a](Env& e) { return runExport(e, *a); }; });
