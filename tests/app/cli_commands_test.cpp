@@ -5,40 +5,17 @@
 #include <regex>
 #include <sstream>
 
-#include "app/cli/env.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/cli_in_process.h"
 
 namespace qv::test {
 namespace {
 
-using app::cli::Env;
-
-class CliTest : public ::testing::Test {
+class CliTest : public CliInProcessTest {
  protected:
-  struct Run {
-    int status;
-    std::string out;
-    std::string err;
-  };
-  Run run(std::vector<std::string> args, const std::string& input = {}) {
-    args.insert(args.begin(), {"quorvel", "--home", home.path().string()});
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    std::ostringstream out, err;
-    std::istringstream in(input);
-    Env env(out);
-    app::cli::Console console;
-    console.in = &in;
-    console.err = &err;
-    env.useConsole(console);
-    const int status = app::cli::runCommandLine(static_cast<int>(argv.size()), argv.data(), env);
-    return {status, out.str(), err.str()};
-  }
   // A "Key: value" line of a record printed as text.
   static bool hasField(const std::string& out, const std::string& key, const std::string& value) {
     return std::regex_search(out, std::regex("(^|\n)" + key + ": +" + value + "\n"));
   }
-  TempDir home;
 };
 
 TEST_F(CliTest, AddListActivateAndRemoveDatabases) {

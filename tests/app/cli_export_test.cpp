@@ -5,37 +5,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/cli/env.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/cli_in_process.h"
 
 namespace qv::test {
 namespace {
 
-using app::cli::Env;
-
-class CliExportTest : public ::testing::Test {
- protected:
-  struct Run {
-    int status;
-    std::string out;
-    std::string err;
-  };
-  Run run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"quorvel", "--home", home.path().string()});
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    std::ostringstream out, err;
-    std::istringstream in;
-    Env env(out);
-    app::cli::Console console;
-    console.in = &in;
-    console.err = &err;
-    env.useConsole(console);
-    const int status = app::cli::runCommandLine(static_cast<int>(argv.size()), argv.data(), env);
-    return {status, out.str(), err.str()};
-  }
-  TempDir home;
-};
+using CliExportTest = CliInProcessTest;
 
 TEST_F(CliExportTest, ExportsPrintWhereTheyWroteAndRefusalsSayWhy) {
   Run r = run({"--json", "db", "add-forum", "Capture Club"});
