@@ -111,6 +111,8 @@ MailPager::MailPager(Context& ctx, MailView view, const ViewLimit& rows) : ctx_(
 
 std::vector<Mail> MailPager::first(std::size_t count) { return pager_->first(count); }
 
+std::vector<Mail> MailPager::last(std::size_t count) { return pager_->last(count); }
+
 std::vector<Mail> MailPager::after(std::uint32_t mailId, std::size_t count) { return pager_->after(mailId, count); }
 
 std::vector<Mail> MailPager::before(std::uint32_t mailId, std::size_t count) { return pager_->before(mailId, count); }

@@ -44,6 +44,8 @@ class MailPager {
   MailPager(Context& ctx, MailView view, const ViewLimit& rows);
 
   std::vector<Mail> first(std::size_t count);
+  // Up to `count` messages from the end of the view, in the view's order.
+  std::vector<Mail> last(std::size_t count);
   std::vector<Mail> after(std::uint32_t mailId, std::size_t count);
   std::vector<Mail> before(std::uint32_t mailId, std::size_t count);
   // Mail `mailId` when it is one of the view's.

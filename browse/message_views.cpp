@@ -102,6 +102,8 @@ MessagePager::MessagePager(Context& ctx, MessageView view, std::optional<ViewLim
 
 std::vector<MsgNmbr> MessagePager::first(std::size_t count) { return pager_->first(count); }
 
+std::vector<MsgNmbr> MessagePager::last(std::size_t count) { return pager_->last(count); }
+
 std::vector<MsgNmbr> MessagePager::after(std::uint32_t from, std::size_t count) { return pager_->after(from, count); }
 
 std::vector<MsgNmbr> MessagePager::before(std::uint32_t from, std::size_t count) { return pager_->before(from, count); }

@@ -49,6 +49,8 @@ class MessagePager {
 
   // Up to `count` messages from the top of the view.
   std::vector<MsgNmbr> first(std::size_t count);
+  // Up to `count` messages from the end of the view, in the view's order.
+  std::vector<MsgNmbr> last(std::size_t count);
   // Up to `count` messages after (or before, nearest first) message `from`
   // of the view; nothing when `from` does not exist or lies outside the limit.
   std::vector<MsgNmbr> after(std::uint32_t from, std::size_t count);

@@ -1,5 +1,7 @@
 #include "browse/record_pager.h"
 
+#include <algorithm>
+#include <deque>
 #include <limits>
 
 #include "store/table_use.h"
@@ -27,6 +29,29 @@ class KeyedPager final : public RecordPager<R> {
       e = records.set(view_.key);
     }
     return e == Err::Ok ? walk(records, true, count, false) : std::vector<R>{};
+  }
+
+  std::vector<R> last(std::size_t count) override {
+    TableUse use(ctx_, {R::FileNo});
+    engine::File& records = ctx_.fileOf<R>();
+    std::vector<R> out;
+    if (!view_.holds) {
+      // The whole key: walk back from its end.
+      if (records.set(view_.key) != Err::Ok) return out;
+      out = walk(records, false, count, false);
+      std::reverse(out.begin(), out.end());
+      return out;
+    }
+    // A limit's end has no key value of its own; a limited view holds one
+    // thread's or person's messages, so walking it forward keeps the tail.
+    T::buffer(ctx_) = view_.limit;
+    if (records.setFrom(view_.key) != Err::Ok) return out;
+    std::deque<R> tail;
+    while (records.next() == Err::Ok && inView(T::buffer(ctx_))) {
+      tail.push_back(T::buffer(ctx_));
+      if (tail.size() > count) tail.pop_front();
+    }
+    return {tail.begin(), tail.end()};
   }
 
   std::vector<R> after(std::uint32_t from, std::size_t count) override { return beside(from, count, true); }
@@ -93,6 +118,8 @@ class Rows {
   virtual ~Rows() = default;
   virtual bool open() { return true; }
   virtual bool toStart() = 0;
+  // After toEnd, stepping backwards gives the last row.
+  virtual bool toEnd() = 0;
   virtual bool toRow(std::uint32_t id) = 0;
   virtual std::optional<std::uint32_t> step(bool forward) = 0;
 };
@@ -106,6 +133,12 @@ class WordRows final : public Rows {
     return table_->status() == Err::Ok;
   }
   bool toStart() override {
+    ctx_.mas = MasIdx{};
+    ctx_.mas.WORDID = word_;
+    return table_->file().setFrom(MasIdx::by_WordId) == Err::Ok;
+  }
+  // A walk back from a key value starts at the last row holding it.
+  bool toEnd() override {
     ctx_.mas = MasIdx{};
     ctx_.mas.WORDID = word_;
     return table_->file().setFrom(MasIdx::by_WordId) == Err::Ok;
@@ -140,6 +173,12 @@ class TopicRows final : public Rows {
     ctx_.sin.MSGNUMBER = std::numeric_limits<std::uint32_t>::max();  // numbers stand highest first
     return ctx_.fileOf<SIndex>().setFrom(SIndex::IdKey) == Err::Ok;
   }
+  bool toEnd() override {
+    ctx_.sin = SIndex{};
+    ctx_.sin.ID = topic_;
+    ctx_.sin.MSGNUMBER = 0;  // the lowest number stands last
+    return ctx_.fileOf<SIndex>().setFrom(SIndex::IdKey) == Err::Ok;
+  }
   bool toRow(std::uint32_t id) override {
     engine::File& rows = ctx_.fileOf<SIndex>();
     ctx_.sin = SIndex{};
@@ -165,6 +204,11 @@ class ResultRows final : public Rows {
 
   bool toStart() override {
     at_ = -1;
+    pending_ = false;
+    return true;
+  }
+  bool toEnd() override {
+    at_ = static_cast<std::ptrdiff_t>(ids_.size());
     pending_ = false;
     return true;
   }
@@ -199,6 +243,11 @@ class ListedPager final : public RecordPager<R> {
   ListedPager(Context& ctx, ListedView view) : ctx_(ctx), view_(std::move(view)) {}
 
   std::vector<R> first(std::size_t count) override { return page(std::nullopt, count, true); }
+  std::vector<R> last(std::size_t count) override {
+    std::vector<R> out = page(std::nullopt, count, false);
+    std::reverse(out.begin(), out.end());
+    return out;
+  }
   std::vector<R> after(std::uint32_t from, std::size_t count) override { return page(from, count, true); }
   std::vector<R> before(std::uint32_t from, std::size_t count) override { return page(from, count, false); }
   std::optional<R> at(std::uint32_t id) override {
@@ -230,7 +279,8 @@ class ListedPager final : public RecordPager<R> {
     TableUse use(ctx_, {R::FileNo});
     engine::File& records = ctx_.fileOf<R>();
     const std::unique_ptr<Rows> list = rows();
-    if (!list->open() || !(from ? list->toRow(*from) : list->toStart())) return out;
+    if (!list->open()) return out;
+    if (!(from ? list->toRow(*from) : forward ? list->toStart() : list->toEnd())) return out;
     if (from) list->step(forward);
     const engine::ReadBurst reading{&records};
     while (out.size() < count) {

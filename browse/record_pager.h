@@ -42,6 +42,8 @@ class RecordPager {
   virtual ~RecordPager() = default;
   // Up to `count` records from the top of the view.
   virtual std::vector<R> first(std::size_t count) = 0;
+  // Up to `count` records from the end of the view, in the view's order.
+  virtual std::vector<R> last(std::size_t count) = 0;
   // Up to `count` records after (or before, nearest first) record `from`
   // of the view; nothing when `from` is not in the view.
   virtual std::vector<R> after(std::uint32_t from, std::size_t count) = 0;

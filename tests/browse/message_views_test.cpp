@@ -47,6 +47,10 @@ TEST_F(MessageViewTest, ViewsPageThroughTheirKeyWithinTheirLimit) {
   EXPECT_EQ(numbers(inThread.after(103, 10)), Numbers{});    // the limit ends the page
   EXPECT_EQ(numbers(inThread.before(103, 10)), (Numbers{101, 100}));
   EXPECT_EQ(numbers(inThread.after(104, 10)), Numbers{});    // outside the limit
+  // The end of a view, in the view's order: whole keys and limits alike.
+  EXPECT_EQ(numbers(inThread.last(2)), (Numbers{101, 103}));
+  EXPECT_EQ(numbers(MessagePager(*ctx, MessageView::Date).last(2)), (Numbers{104, 100}));
+  EXPECT_EQ(numbers(MessagePager(*ctx, MessageView::MsgNo).last(10)), (Numbers{104, 103, 102, 101, 100}));
 
   const ViewLimit ann{first.FROMALPHA.str(), first.FROMID};
   EXPECT_EQ(numbers(MessagePager(*ctx, MessageView::Sender, ann).first(10)), (Numbers{103, 102, 100}));
@@ -100,6 +104,8 @@ TEST_F(MessageViewTest, ListedViewsShowTheMessagesOfTheirRows) {
       ctx->sin.MSGNUMBER = n;
       ASSERT_EQ(ctx->fileOf<SIndex>().add(), engine::Err::Ok);
     }
+    ctx->sin.ID = 78;  // another topic's row beside the end of topic 77's
+    ASSERT_EQ(ctx->fileOf<SIndex>().add(), engine::Err::Ok);
     ctx->msg = MsgNmbr{};
     ctx->msg.MSGNUMBER = 101;
     ASSERT_EQ(ctx->fileOf<MsgNmbr>().get(MsgNmbr::IdKey), engine::Err::Ok);
@@ -113,11 +119,14 @@ TEST_F(MessageViewTest, ListedViewsShowTheMessagesOfTheirRows) {
   EXPECT_EQ(numbers(topic.first(10)), (Numbers{103, 100}));  // highest number first
   EXPECT_EQ(numbers(topic.after(103, 10)), (Numbers{100}));   // the gone 101 passed over
   EXPECT_EQ(numbers(topic.before(100, 10)), (Numbers{103}));
+  EXPECT_EQ(numbers(topic.last(1)), (Numbers{100}));
+  EXPECT_EQ(numbers(MessagePager(*ctx, MessageView::KeyWord, ViewLimit{"", modem, {}}).last(10)).size(), 2u);
 
   MessagePager results(*ctx, MessageView::SearchResult, ViewLimit{"", 0, {102, 101, 100, 103}});
   EXPECT_EQ(numbers(results.first(2)), (Numbers{102, 100}));
   EXPECT_EQ(numbers(results.after(100, 10)), (Numbers{103}));
   EXPECT_EQ(numbers(results.before(103, 1)), (Numbers{100}));
+  EXPECT_EQ(numbers(results.last(2)), (Numbers{100, 103}));
   EXPECT_EQ(numbers(results.after(555, 10)), Numbers{});  // not in the set
   EXPECT_EQ(numbers(MessagePager(*ctx, MessageView::Topic).first(10)), Numbers{});  // no topic chosen
 }
