@@ -8,6 +8,7 @@ packages=(
   libsqlcipher-dev libcli11-dev libfmt-dev zlib1g-dev libcairo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3-dbfread undbx notmuch
+  qt6-base-dev qt6-qpa-plugins help2man
 )
 if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi
 

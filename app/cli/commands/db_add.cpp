@@ -45,21 +45,9 @@ int addMail(Env& env, const AddArgs& a) {
   form.name = cp1252FromUtf8(a.name);
   form.address = cp1252FromUtf8(a.address);
   for (std::size_t i = 0; i < a.alternatives.size(); ++i) form.alternatives[i] = cp1252FromUtf8(a.alternatives[i]);
-  std::uint32_t dir = ReserveDirNumber(ctx);
-  if (dir == 0) return kFailure;
-  if (!AddMailDatabase(ctx, form, dir)) {
-    ReleaseDirNumber(ctx, dir);
-    return kFailure;
-  }
-  const Forums added = ctx.for_;
-  // The first mail database becomes the default one for imports.
-  if (generalSetting(ctx, kItemMailDatabase) == 0) {
-    std::int32_t id = static_cast<std::int32_t>(added.ID);
-    std::string unused;
-    Konfig(ctx, kKonfigSetGeneral, kItemMailDatabase, id, 0, unused);
-    Konfig(ctx, kKonfigSaveGeneral, 0, id, 0, unused);
-  }
-  printDatabase(env, added);
+  const std::optional<Forums> added = app::addMailDatabase(ctx, form);
+  if (!added) return kFailure;
+  printDatabase(env, *added);
   return kSuccess;
 }
 

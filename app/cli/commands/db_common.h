@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/windows/databases.h"
 #include "store/context.h"
 #include "store/domain.h"
 
@@ -14,12 +15,11 @@ class Env;
 
 namespace qv::app::cli {
 
-// Every record of the database list, in name order.
-std::vector<Forums> readDatabaseList(Context& ctx);
-// One database by identifier.
-std::optional<Forums> findDatabase(Context& ctx, std::uint32_t id);
-
-const char* typeName(DatabaseType type);
+using app::findDatabase;
+using app::readDatabaseList;
+using app::setStartDatabase;
+using app::statusName;
+using app::typeName;
 
 // A person as a listing shows one: "First Last <address>", "#id" when the
 // person is missing, empty for none. The Person table must be open.
@@ -28,9 +28,5 @@ std::string personText(Context& ctx, std::uint32_t id);
 // Makes database `id` the active one (when not 0) and checks that one is
 // active; false after a message naming `title` otherwise.
 bool useDatabase(Env& env, const char* title, std::uint32_t id);
-const char* statusName(Status status);
-
-// Makes database `id` the one later runs start with (0: none).
-void setStartDatabase(Context& ctx, std::uint32_t id);
 
 }  // namespace qv::app::cli

@@ -1,0 +1,226 @@
+#include "app/gui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+
+#include "app/application.h"
+#include "app/gui/browse_window.h"
+#include "app/gui/databases_window.h"
+#include "app/gui/job_window.h"
+#include "app/gui/qt_text.h"
+#include "app/version.h"
+#include "app/windows/databases.h"
+#include "maintenance/purge_mess.h"
+#include "wordindex/indexer.h"
+
+namespace qv::gui {
+
+namespace wn = app::windows;
+
+MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
+    : QMainWindow(parent), app_(app), ui_(ui) {
+  area_ = new QMdiArea(this);
+  area_->setViewMode(QMdiArea::SubWindowView);
+  setCentralWidget(area_);
+  statusBar();
+  buildMenus();
+  frameId_ = app_.windows().TmCreate(wn::kFrameGroup, wn::kFrame);
+  // Events posted to a window (from any thread) are handled in the event loop.
+  app_.windows().setPostListener([this](app::WindowId id) {
+    QMetaObject::invokeMethod(this, [this, id] { drainEvents(id); }, Qt::QueuedConnection);
+  });
+  updateFrame();
+}
+
+MainWindow::~MainWindow() {
+  // The sub-windows go with the frame's widgets, after this object's members:
+  // unregister them now, while the map of them still exists.
+  for (const auto& [id, sub] : windows_) {
+    disconnect(sub, nullptr, this, nullptr);
+    app_.windows().TmDestroy(id);
+  }
+  windows_.clear();
+  app_.windows().setPostListener({});
+  app_.windows().TmDestroy(frameId_);
+}
+
+QMenu* MainWindow::menuNamed(const QString& title) const {
+  for (QMenu* m : menuBar()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
+    if (m->title() == title) return m;
+  return nullptr;
+}
+
+void MainWindow::buildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  file->addAction("&Databases...", this, &MainWindow::showDatabases);
+  databaseMenu_ = file->addMenu("&Change Database");
+  connect(databaseMenu_, &QMenu::aboutToShow, this, &MainWindow::fillDatabaseMenu);
+  file->addSeparator();
+  file->addAction("E&xit", this, &QWidget::close);
+
+  browseMenu_ = menuBar()->addMenu("&Browse");
+  browseMenu_->addAction("&Messages", this, [this] { openBrowse(); });
+  personsAction_ = browseMenu_->addAction(QString());
+
+  toolsMenu_ = menuBar()->addMenu("&Tools");
+  toolsMenu_->addAction("&Word Index", this, &MainWindow::runIndex);
+  toolsMenu_->addAction("&Purge Messages", this, [this] { runPurge(false); });
+  toolsMenu_->addAction("&Count Messages", this, [this] { runPurge(true); });
+  mergeAction_ = toolsMenu_->addAction(QString());
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  help->addAction("&About Quorvel", this, &MainWindow::about);
+}
+
+void MainWindow::updateFrame() {
+  setWindowTitle(fromStored(app_.frameTitle()));
+  const bool active = app_.ctx().mem.ForumNumber != 0;
+  const std::vector<std::string> persons = app_.personsMenu();
+  personsAction_->setText(fromStored(persons[0]));
+  mergeAction_->setText(fromStored(persons[1]));
+  for (QMenu* m : {browseMenu_, toolsMenu_})
+    for (QAction* a : m->actions()) a->setEnabled(active);
+}
+
+void MainWindow::fillDatabaseMenu() {
+  databaseMenu_->clear();
+  for (const Forums& f : app::readDatabaseList(app_.ctx())) {
+    QAction* a = databaseMenu_->addAction(fromStored(f.DESCRIPTION.str()));
+    a->setCheckable(true);
+    a->setChecked(f.ID == app_.ctx().mem.ForumNumber);
+    const std::uint32_t id = f.ID;
+    connect(a, &QAction::triggered, this, [this, id] { activateDatabase(id); });
+  }
+}
+
+void MainWindow::closeGroup(std::string_view group) {
+  std::vector<app::WindowEntry> open;
+  if (!app_.windows().TmQuery(group, open)) return;
+  for (const app::WindowEntry& w : open) {
+    const auto found = windows_.find(w.id);
+    if (found != windows_.end()) found->second->close();
+  }
+}
+
+bool MainWindow::activateDatabase(std::uint32_t id) {
+  // The companions first, then the work windows showing the old database.
+  closeGroup(wn::kFindGroup);
+  for (std::string_view name : {wn::kBrowseMsgNmbr, wn::kBrowseMail, wn::kBrowsePerson, wn::kBrowseTopics}) {
+    if (QWidget* w = windowNamed(wn::kNotToolsGroup, name)) w->parentWidget()->close();
+  }
+  const bool done = app_.activate(id);
+  if (done) app::setStartDatabase(app_.ctx(), id);
+  updateFrame();
+  return done;
+}
+
+QWidget* MainWindow::windowNamed(std::string_view group, std::string_view name) const {
+  const app::WindowId id = app_.windows().TmGetId(group, name);
+  const auto found = windows_.find(id);
+  return found != windows_.end() ? found->second->widget() : nullptr;
+}
+
+QWidget* MainWindow::openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make) {
+  const app::WindowRegister::OpenResult opened = app_.windows().openOrBringForward(group, name);
+  if (!opened.created) return nullptr;
+  QWidget* widget = make();
+  QMdiSubWindow* sub = area_->addSubWindow(widget);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  windows_[opened.id] = sub;
+  const app::WindowId id = opened.id;
+  const std::string closedGroup(group);
+  connect(sub, &QObject::destroyed, this, [this, id, closedGroup] {
+    windows_.erase(id);
+    app_.windows().TmDestroy(id);
+    // A browse takes its companions with it.
+    if (closedGroup == wn::kNotToolsGroup) closeGroup(wn::kFindGroup);
+  });
+  sub->showMaximized();
+  return widget;
+}
+
+BrowseWindow* MainWindow::openBrowse() {
+  if (app_.ctx().mem.ForumNumber == 0) return nullptr;
+  const bool mail = databaseType(app_.ctx().mem.ForumType) == DatabaseType::Mail;
+  const std::string_view name = mail ? wn::kBrowseMail : wn::kBrowseMsgNmbr;
+  if (QWidget* made = openWindow(wn::kNotToolsGroup, name, [this] { return new BrowseWindow(app_, ui_); }))
+    return static_cast<BrowseWindow*>(made);
+  return browse();
+}
+
+BrowseWindow* MainWindow::browse() const {
+  for (std::string_view name : {wn::kBrowseMsgNmbr, wn::kBrowseMail})
+    if (QWidget* w = windowNamed(wn::kNotToolsGroup, name)) return static_cast<BrowseWindow*>(w);
+  return nullptr;
+}
+
+void MainWindow::databaseChanged() {
+  if (BrowseWindow* b = browse()) b->refresh();
+  if (auto* list = static_cast<DatabasesWindow*>(windowNamed(wn::kNotToolsGroup, wn::kChangeForum))) list->reload();
+}
+
+void MainWindow::drainEvents(app::WindowId id) {
+  for (const app::WindowEvent& e : app_.windows().takeEvents(id)) {
+    if (id == frameId_) {
+      if (e.kind == app::WindowEventKind::User && e.code == app::events::kImportMeny) databaseChanged();
+      continue;
+    }
+    const auto found = windows_.find(id);
+    if (found == windows_.end()) continue;
+    switch (e.kind) {
+      case app::WindowEventKind::BringToFront: area_->setActiveSubWindow(found->second); break;
+      case app::WindowEventKind::Close: found->second->close(); break;
+      case app::WindowEventKind::User: break;
+    }
+  }
+}
+
+void MainWindow::showDatabases() {
+  openWindow(wn::kNotToolsGroup, wn::kChangeForum, [this] { return new DatabasesWindow(*this); });
+}
+
+void MainWindow::runIndex() {
+  auto job = std::make_unique<wordindex::IndexJob>(app_.ctx(), wordindex::IndexMode::Partial);
+  JobWindow window("Word Index", std::move(job), {}, this);
+  runJobWindow(window);
+  const auto& summary = static_cast<wordindex::IndexJob&>(window.job()).summary();
+  statusBar()->showMessage(QString("Word index: %1 messages indexed, %2 words").arg(summary.messages).arg(summary.words));
+}
+
+void MainWindow::runPurge(bool countOnly) {
+  maintenance::PurgeOptions options;
+  options.mode = countOnly ? maintenance::PurgeMode::Count : maintenance::PurgeMode::Purge;
+  auto job = std::make_unique<maintenance::PurgeMess>(app_.ctx(), options);
+  const QString title = fromStored(job->title());
+  JobWindow window(title, std::move(job), {}, this);
+  runJobWindow(window);
+  auto& purge = static_cast<maintenance::PurgeMess&>(window.job());
+  QStringList lines;
+  for (const maintenance::PanelLine& l :
+       maintenance::statisticsLines(options.mode, purge.statistics()))
+    lines << QString("%1: %2").arg(fromStored(l.label)).arg(l.value);
+  statusBar()->showMessage(lines.join("   "));
+  if (purge.result() == maintenance::PurgeResult::DatabaseRemoved) updateFrame();
+  databaseChanged();
+}
+
+void MainWindow::about() {
+  QMessageBox::about(this, "About Quorvel",
+                     QString("Quorvel %1\nA message archiver and converter.").arg(QString::fromStdString(std::string(app::version()))));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!app_.requestShutdown()) {
+    event->ignore();
+    return;
+  }
+  area_->closeAllSubWindows();
+  event->accept();
+}
+
+}  // namespace qv::gui

@@ -1,0 +1,79 @@
+#pragma once
+// The frame: its title names the active database ("[No Active Database]"
+// while none is), its menus follow the database type, and it holds the
+// work windows as sub-windows. Windows are registered by group and name, so
+// opening an open one brings it forward; closing a browse closes its
+// companions; changing database closes the windows of the old one first.
+
+#include <QMainWindow>
+#include <map>
+#include <string_view>
+
+#include "app/window_register.h"
+#include "store/ui_port.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace qv::app {
+class Application;
+}
+
+namespace qv::gui {
+
+class BrowseWindow;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  MainWindow(app::Application& app, UiPort& ui, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  app::Application& application() { return app_; }
+  UiPort& ui() { return ui_; }
+
+  // Makes database `id` active after closing the windows of the old one.
+  bool activateDatabase(std::uint32_t id);
+  // Opens the browse of the active database, or brings the open one forward.
+  BrowseWindow* openBrowse();
+  BrowseWindow* browse() const;
+  // Opens a work window as a sub-window registered under group and name,
+  // or brings the open one forward (nullptr then). `make` builds the widget.
+  QWidget* openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make);
+  QWidget* windowNamed(std::string_view group, std::string_view name) const;
+  // Rebuilds the title and the menus that follow the active database.
+  void updateFrame();
+  // An import or a purge changed the database: open browses read their lines again.
+  void databaseChanged();
+
+  QMdiArea* area() const { return area_; }
+  QMenu* menuNamed(const QString& title) const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  void fillDatabaseMenu();
+  void drainEvents(app::WindowId id);
+  void closeGroup(std::string_view group);
+  void runIndex();
+  void runPurge(bool countOnly);
+  void showDatabases();
+  void about();
+
+  app::Application& app_;
+  UiPort& ui_;
+  QMdiArea* area_ = nullptr;
+  QMenu* databaseMenu_ = nullptr;
+  QMenu* browseMenu_ = nullptr;
+  QMenu* toolsMenu_ = nullptr;
+  QAction* personsAction_ = nullptr;
+  QAction* mergeAction_ = nullptr;
+  app::WindowId frameId_ = 0;
+  std::map<app::WindowId, QMdiSubWindow*> windows_;
+};
+
+}  // namespace qv::gui
