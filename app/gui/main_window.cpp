@@ -22,6 +22,22 @@ namespace qv::gui {
 
 namespace wn = app::windows;
 
+namespace {
+
+// A work window's frame inside the main window; says when it has closed.
+class WorkSubWindow : public QMdiSubWindow {
+ public:
+  std::function<void()> closed;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted() && closed) std::exchange(closed, nullptr)();
+  }
+};
+
+}  // namespace
+
 MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
     : QMainWindow(parent), app_(app), ui_(ui) {
   area_ = new QMdiArea(this);
@@ -129,19 +145,26 @@ QWidget* MainWindow::openWindow(std::string_view group, std::string_view name, c
   const app::WindowRegister::OpenResult opened = app_.windows().openOrBringForward(group, name);
   if (!opened.created) return nullptr;
   QWidget* widget = make();
-  QMdiSubWindow* sub = area_->addSubWindow(widget);
+  auto* sub = new WorkSubWindow;
+  sub->setWidget(widget);
   sub->setAttribute(Qt::WA_DeleteOnClose);
+  area_->addSubWindow(sub);
   windows_[opened.id] = sub;
   const app::WindowId id = opened.id;
   const std::string closedGroup(group);
-  connect(sub, &QObject::destroyed, this, [this, id, closedGroup] {
-    windows_.erase(id);
-    app_.windows().TmDestroy(id);
-    // A browse takes its companions with it.
-    if (closedGroup == wn::kNotToolsGroup) closeGroup(wn::kFindGroup);
-  });
+  // Unregistered as soon as it has closed (its deletion comes later), so a
+  // window of the same name can open at once.
+  sub->closed = [this, id, closedGroup] { forgetWindow(id, closedGroup); };
+  connect(sub, &QObject::destroyed, this, [this, id, closedGroup] { forgetWindow(id, closedGroup); });
   sub->showMaximized();
   return widget;
+}
+
+void MainWindow::forgetWindow(app::WindowId id, const std::string& group) {
+  if (windows_.erase(id) == 0) return;
+  app_.windows().TmDestroy(id);
+  // A browse takes its companions with it.
+  if (group == wn::kNotToolsGroup) closeGroup(wn::kFindGroup);
 }
 
 BrowseWindow* MainWindow::openBrowse() {

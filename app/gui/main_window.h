@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <map>
+#include <string>
 #include <string_view>
 
 #include "app/window_register.h"
@@ -59,6 +60,7 @@ class MainWindow : public QMainWindow {
   void fillDatabaseMenu();
   void drainEvents(app::WindowId id);
   void closeGroup(std::string_view group);
+  void forgetWindow(app::WindowId id, const std::string& group);
   void runIndex();
   void runPurge(bool countOnly);
   void showDatabases();
