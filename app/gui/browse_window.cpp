@@ -20,6 +20,7 @@
 #include "app/application.h"
 #include "app/gui/browse_model.h"
 #include "app/gui/qt_text.h"
+#include "app/gui/saved_layout.h"
 #include "browse/browse_context.h"
 #include "browse/person_steps.h"
 #include "browse/status_change.h"
@@ -210,7 +211,10 @@ BrowseWindow::BrowseWindow(app::Application& app, UiPort& ui, QWidget* parent)
   showView(1);
 }
 
-BrowseWindow::~BrowseWindow() = default;
+BrowseWindow::~BrowseWindow() {
+  if (columnsRestored_)
+    storeColumns(app_.ctx(), mail_ ? SavedList::MailBrowse : SavedList::MessageBrowse, *list_->horizontalHeader());
+}
 
 int BrowseWindow::viewNumber() const { return view_; }
 
@@ -243,6 +247,12 @@ void BrowseWindow::rebuildSource() {
     model_->setSource(app::messageSource(ctx, view, limit_));
   }
   if (model_->rowCount() > 0) list_->selectRow(0);
+  if (!columnsRestored_) {
+    // Date, thread (subject), sender, receiver, section (mail: date, time, subject, from, to).
+    restoreColumns(app_.ctx(), mail_ ? SavedList::MailBrowse : SavedList::MessageBrowse, *list_->horizontalHeader(),
+                   mail_ ? std::array<int, 5>{95, 60, 420, 260, 260} : std::array<int, 5>{95, 380, 260, 220, 200});
+    columnsRestored_ = true;
+  }
   updateLimitButtons();
 }
 

@@ -112,6 +112,7 @@ class BrowseWindow : public QWidget {
   std::vector<browse::TextPage> pages_;
   std::size_t page_ = 0;
   std::uint32_t shown_ = 0;
+  bool columnsRestored_ = false;
 };
 
 }  // namespace qv::gui

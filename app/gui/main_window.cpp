@@ -13,6 +13,7 @@
 #include "app/gui/databases_window.h"
 #include "app/gui/job_window.h"
 #include "app/gui/qt_text.h"
+#include "app/gui/saved_layout.h"
 #include "app/version.h"
 #include "app/windows/databases.h"
 #include "maintenance/purge_mess.h"
@@ -51,6 +52,7 @@ MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
     QMetaObject::invokeMethod(this, [this, id] { drainEvents(id); }, Qt::QueuedConnection);
   });
   updateFrame();
+  restorePlace(app_.ctx(), SavedWindow::Frame, *this);
 }
 
 MainWindow::~MainWindow() {
@@ -154,7 +156,10 @@ QWidget* MainWindow::openWindow(std::string_view group, std::string_view name, c
   const std::string closedGroup(group);
   // Unregistered as soon as it has closed (its deletion comes later), so a
   // window of the same name can open at once.
-  sub->closed = [this, id, closedGroup] { forgetWindow(id, closedGroup); };
+  sub->closed = [this, sub, id, closedGroup] {
+    disconnect(sub, &QObject::destroyed, this, nullptr);
+    forgetWindow(id, closedGroup);
+  };
   connect(sub, &QObject::destroyed, this, [this, id, closedGroup] { forgetWindow(id, closedGroup); });
   sub->showMaximized();
   return widget;
@@ -238,6 +243,7 @@ void MainWindow::about() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  storePlace(app_.ctx(), SavedWindow::Frame, *this);
   if (!app_.requestShutdown()) {
     event->ignore();
     return;

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
+#include <QHeaderView>
 #include <QTableView>
 
 #include "app/gui/browse_model.h"
@@ -132,6 +133,23 @@ TEST_F(BrowseWindowTest, TheMailBrowseFiltersByPartner) {
   EXPECT_TRUE(browse->filterButton()->isChecked());
   EXPECT_GE(browse->model()->rowCount(), 1);
   EXPECT_EQ(browse->currentId(), first);
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// Column widths are kept among the settings from one opening to the next.
+TEST_F(BrowseWindowTest, ColumnWidthsAreRestoredWhenTheBrowseOpensAgain) {
+  browse->list()->horizontalHeader()->resizeSection(1, 333);
+  browse->parentWidget()->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  BrowseWindow* again = frame->openBrowse();
+  ASSERT_NE(again, nullptr);
+  EXPECT_NE(again, browse);
+  EXPECT_EQ(again->list()->horizontalHeader()->sectionSize(1), 333);
 }
 
 }  // namespace

@@ -1,0 +1,137 @@
+// Saves PNG pictures of the desktop program's main windows, laid out at
+// 1280×800, on a copy of a data home (the demo's): each scene opens its
+// window as a user would and the whole frame is grabbed. scripts/screenshots.sh
+// runs it under Xvfb.
+//
+//   qv_gui_screenshots --home DIR --out DIR
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPixmap>
+#include <QTableView>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/cli/leak_suppressions.h"
+#include "app/gui/browse_model.h"
+#include "app/gui/browse_window.h"
+#include "app/gui/databases_window.h"
+#include "app/gui/gui_ui.h"
+#include "app/gui/main_window.h"
+#include "app/windows/databases.h"
+#include "store/context.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using qv::gui::MainWindow;
+
+// A database of the list by name; 0 when there is none.
+std::uint32_t databaseNamed(MainWindow& frame, const std::string& name) {
+  for (const qv::Forums& f : qv::app::readDatabaseList(frame.application().ctx()))
+    if (f.DESCRIPTION.str() == name) return f.ID;
+  return 0;
+}
+
+void settle() {
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+void closeAll(MainWindow& frame) {
+  frame.area()->closeAllSubWindows();
+  settle();
+}
+
+struct Scene {
+  const char* file;
+  std::function<bool(MainWindow&)> open;  // false: the scene could not be set up
+};
+
+std::vector<Scene> scenes() {
+  return {
+      {"01-databases.png",
+       [](MainWindow& frame) {
+         return frame.openWindow(qv::app::windows::kNotToolsGroup, qv::app::windows::kChangeForum,
+                                 [&frame] { return new qv::gui::DatabasesWindow(frame); }) != nullptr;
+       }},
+      {"02-forum-browse-by-date.png",
+       [](MainWindow& frame) {
+         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         qv::gui::BrowseWindow* b = frame.openBrowse();
+         if (b == nullptr || b->model()->rowCount() < 3) return false;
+         b->list()->selectRow(2);
+         return true;
+       }},
+      {"03-forum-browse-thread-filtered.png",
+       [](MainWindow& frame) {
+         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         qv::gui::BrowseWindow* b = frame.openBrowse();
+         if (b == nullptr) return false;
+         b->showView(2);
+         b->goTo(412350);
+         b->toggleFilter();
+         return true;
+       }},
+      {"04-mail-browse-by-partner.png",
+       [](MainWindow& frame) {
+         if (!frame.activateDatabase(databaseNamed(frame, "Jane Smith"))) return false;
+         qv::gui::BrowseWindow* b = frame.openBrowse();
+         if (b == nullptr) return false;
+         b->showView(2);
+         return true;
+       }},
+  };
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  QString home, out;
+  const QStringList args = QApplication::arguments();
+  for (int i = 1; i + 1 < args.size(); ++i) {
+    if (args[i] == "--home") home = args[++i];
+    else if (args[i] == "--out") out = args[++i];
+  }
+  if (home.isEmpty() || out.isEmpty()) {
+    std::fprintf(stderr, "usage: qv_gui_screenshots --home DIR --out DIR\n");
+    return 64;
+  }
+  // The scenes change what they show (statuses, filters): work on a copy.
+  const fs::path copy = fs::temp_directory_path() / ("qv-screens-" + std::to_string(QApplication::applicationPid()));
+  fs::remove_all(copy);
+  fs::copy(home.toStdString(), copy, fs::copy_options::recursive);
+  QDir().mkpath(out);
+
+  int failed = 0;
+  {
+    qv::gui::GuiUi ui;
+    qv::app::Application app(ui);
+    app.start(copy);
+    MainWindow frame(app, ui);
+    ui.setParent(&frame);
+    frame.resize(1280, 800);
+    frame.show();
+    settle();
+    for (const Scene& scene : scenes()) {
+      closeAll(frame);
+      const bool ready = scene.open(frame);
+      settle();
+      const QString file = out + "/" + scene.file;
+      if (!ready || !frame.grab().save(file)) {
+        std::fprintf(stderr, "%s: not saved\n", scene.file);
+        ++failed;
+        continue;
+      }
+      std::printf("%s\n", file.toStdString().c_str());
+    }
+  }
+  fs::remove_all(copy);
+  return failed == 0 ? 0 : 1;
+}
