@@ -2,9 +2,15 @@
 # Installs what is needed, builds Quorvel and runs its main job on the data
 # shipped in samples/, in a fresh data home under the build folder: every
 # sample store is imported, then the databases and a few stored messages
-# are shown.
+# are shown. With --gui, the desktop program then opens on that data.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+gui=no
+case "${1:-}" in
+  --gui) gui=yes ;;
+  "") ;;
+  *) echo "usage: scripts/demo.sh [--gui]" >&2; exit 64 ;;
+esac
 scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF
 cmake --build build/release -j2
@@ -252,3 +258,14 @@ q export-addresses --db "$jane" --format eudora
 # file in the temporary directory (--print would also hand it to CUPS).
 echo
 q print --db "$club" --select all
+
+# The desktop program: the frame with Capture Club's browse, on the same
+# data home. It needs a display (under plain SSH, run it through xvfb-run).
+if [[ $gui == yes ]]; then
+  echo
+  echo "Starting the desktop program on $home"
+  q db activate "$club" >/dev/null
+  exec build/release/app/gui/quorvel-gui --home "$home"
+fi
+echo
+echo "The desktop program shows the same data: build/release/app/gui/quorvel-gui --home $home (or scripts/demo.sh --gui)"
