@@ -10,6 +10,7 @@
 
 #include "app/application.h"
 #include "app/gui/browse_window.h"
+#include "app/gui/config_window.h"
 #include "app/gui/databases_window.h"
 #include "app/gui/job_window.h"
 #include "app/gui/qt_text.h"
@@ -76,6 +77,7 @@ QMenu* MainWindow::menuNamed(const QString& title) const {
 void MainWindow::buildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   file->addAction("&Databases...", this, &MainWindow::showDatabases);
+  file->addAction("C&onfiguration...", this, &MainWindow::showConfiguration);
   databaseMenu_ = file->addMenu("&Change Database");
   connect(databaseMenu_, &QMenu::aboutToShow, this, &MainWindow::fillDatabaseMenu);
   file->addSeparator();
@@ -210,6 +212,15 @@ void MainWindow::drainEvents(app::WindowId id) {
 
 void MainWindow::showDatabases() {
   openWindow(wn::kNotToolsGroup, wn::kChangeForum, [this] { return new DatabasesWindow(*this); });
+}
+
+void MainWindow::showConfiguration() {
+  openWindow(wn::kNotToolsGroup, wn::kUserPanel, [this] {
+    auto* window = new ConfigurationWindow(app_.ctx(), ui_);
+    // New colours, formats and fonts show in the open browse at once.
+    connect(window, &ConfigurationWindow::saved, this, &MainWindow::databaseChanged);
+    return window;
+  });
 }
 
 void MainWindow::runIndex() {

@@ -64,6 +64,7 @@ class MainWindow : public QMainWindow {
   void runIndex();
   void runPurge(bool countOnly);
   void showDatabases();
+  void showConfiguration();
   void about();
 
   app::Application& app_;
