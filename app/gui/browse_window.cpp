@@ -19,12 +19,15 @@
 
 #include "app/application.h"
 #include "app/gui/browse_model.h"
+#include "app/gui/display_fonts.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/saved_layout.h"
+#include "app/windows/locator.h"
 #include "browse/browse_context.h"
 #include "browse/person_steps.h"
 #include "browse/status_change.h"
 #include "browse/thread_steps.h"
+#include "store/config.h"
 #include "store/domain.h"
 #include "topics/codes.h"
 #include "wordindex/index_tables.h"
@@ -71,6 +74,9 @@ std::optional<LimitButtons> limitButtons(bool mail, int view) {
   }
 }
 
+// The typed-ahead locator keeps up to ten characters.
+constexpr std::size_t kLocatorChars = 10;
+
 bool isListedView(int view) {
   return view == static_cast<int>(MessageView::KeyWord) || view == static_cast<int>(MessageView::Topic) ||
          view == static_cast<int>(MessageView::SearchResult);
@@ -101,6 +107,13 @@ class BrowseList : public QTableView {
     if (event->key() == Qt::Key_Home) {
       window_.toTop();
       return;
+    }
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::ShiftModifier) {
+      // Letters, digits and the blank typed in quick succession find a name.
+      const int key = event->key();
+      const bool letter = key >= Qt::Key_A && key <= Qt::Key_Z;
+      const bool digit = key >= Qt::Key_0 && key <= Qt::Key_9;
+      if ((letter || digit || key == Qt::Key_Space) && window_.typeAhead(key)) return;
     }
     QTableView::keyPressEvent(event);
   }
@@ -156,7 +169,6 @@ BrowseWindow::BrowseWindow(app::Application& app, UiPort& ui, QWidget* parent)
   list_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   list_->verticalHeader()->hide();
   list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
   list_->horizontalHeader()->setStretchLastSection(true);
   list_->setWordWrap(false);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -208,7 +220,15 @@ BrowseWindow::BrowseWindow(app::Application& app, UiPort& ui, QWidget* parent)
   });
 
   bookmark_->setText(fromStored(bookmarkState_.caption()));
+  applyDisplaySettings();
   showView(1);
+}
+
+void BrowseWindow::applyDisplaySettings() {
+  list_->setFont(displayFont(app_.ctx(), kItemListFont));
+  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
+  text_->setFont(displayFont(app_.ctx(), kItemTextFont));
+  locator_->setFont(displayFont(app_.ctx(), kItemEntryFont));
 }
 
 BrowseWindow::~BrowseWindow() {
@@ -422,6 +442,23 @@ void BrowseWindow::locate(const QString& typed) {
   if (!found || !goTo(found->id)) ui_.beep();
 }
 
+bool BrowseWindow::typeAhead(int key) {
+  const bool named = mail_ ? (view_ == static_cast<int>(MailView::Partner) || view_ == static_cast<int>(MailView::Subject) ||
+                              view_ == static_cast<int>(MailView::Sender) || view_ == static_cast<int>(MailView::Receiver))
+                           : (view_ == static_cast<int>(MessageView::Thread) ||
+                              view_ == static_cast<int>(MessageView::Sender) ||
+                              view_ == static_cast<int>(MessageView::Receiver));
+  if (!named || limit_ || person_ || model_->source() == nullptr) return false;
+  // Qt's key numbers of letters, digits and the blank are the runtime's key codes.
+  std::array<char, kLocatorChars> typed{};
+  if (IncrementStep(app_.ctx(), key, typed.data(), typed.size()) != kKeyTaken) return false;
+  std::string text(typed.data(), typed.size());
+  text.erase(text.find_last_not_of(' ') + 1);
+  const std::optional<app::BrowseRow> found = model_->source()->locate(utf8From1252(text));
+  if (!found || !goTo(found->id)) ui_.beep();
+  return true;
+}
+
 void BrowseWindow::setSearchResult(std::vector<std::uint32_t> ids) {
   resultIds_ = std::move(ids);
   view_ = static_cast<int>(MessageView::SearchResult);
@@ -433,6 +470,7 @@ void BrowseWindow::setSearchResult(std::vector<std::uint32_t> ids) {
 }
 
 void BrowseWindow::refresh() {
+  applyDisplaySettings();
   const std::optional<std::uint32_t> keep = currentId();
   const int row = list_->currentIndex().row();
   model_->refresh();

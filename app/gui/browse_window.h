@@ -55,9 +55,15 @@ class BrowseWindow : public QWidget {
   void stepLimit(bool next);
   // Reads the lines again: after an import, a purge or a status change.
   void refresh();
+  // The list, text and entry fonts of the display settings.
+  void applyDisplaySettings();
   void toEnd();
   void toTop();
   void locate(const QString& typed);
+  // A key typed in the list of a view ordered by a name: the keys typed in
+  // quick succession find the first line at or after them. False when the
+  // view has no name locator or the key is not one it takes.
+  bool typeAhead(int key);
   void setSearchResult(std::vector<std::uint32_t> ids);
 
   // The text pane: page (0-based) of the current message.
