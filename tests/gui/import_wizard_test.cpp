@@ -18,6 +18,8 @@
 #include "app/gui/import_menu.h"
 #include "app/gui/import_wizard_window.h"
 #include "app/windows/databases.h"
+#include "import/definitions.h"
+#include "import/tasks.h"
 #include "tests/gui/gui_fixture.h"
 
 namespace qv::test {
@@ -117,8 +119,16 @@ TEST_F(ImportWizardTest, ImportsTheSampleStoresIntoDatabasesMadeThroughTheirForm
   wizard->next();
   mailImport.mail()->setChecked(true);
   ASSERT_TRUE(mailImport.chooseMailDatabase(mail));
+  wizard->saveRun()->setChecked(true);  // kept as a definition with a task of the same description
   EXPECT_TRUE(wizard->start());
   settle();
+  const std::vector<DefinitionEntry> saved = listDefinitions(app->ctx());
+  const std::vector<TAS> tasks = listTasks(app->ctx());
+  ASSERT_EQ(saved.size(), 1u);
+  ASSERT_EQ(tasks.size(), 1u);
+  EXPECT_EQ(saved[0].description.rfind("Saved from ImportWizard  ", 0), 0u) << saved[0].description;
+  EXPECT_EQ(tasks[0].DESCRIPTION.str(), saved[0].description);
+  EXPECT_EQ(fileSpecifications(app->ctx(), saved[0].id), std::vector<std::string>{"In.mbx"});
   ASSERT_TRUE(frame->activateDatabase(mail));
   browse = frame->openBrowse();
   ASSERT_NE(browse, nullptr);
