@@ -116,7 +116,9 @@ QWidget* ImportForm::buildSourcePage() {
   auto* browse = new QPushButton("&Browse...", page);
   pathRow->addWidget(path_, 1);
   pathRow->addWidget(browse);
-  form->addRow("&Path", pathRow);
+  auto* pathLabel = new QLabel("&Path", page);
+  pathLabel->setBuddy(path_);
+  form->addRow(pathLabel, pathRow);
   masksLabel_ = new QLabel("File &masks", page);
   masks_ = new QLineEdit(page);
   masks_->setPlaceholderText("*.MSG;*.OLD");
