@@ -159,12 +159,12 @@ void DefinitionsWindow::runSelected() {
   const std::optional<std::uint32_t> id = selectedId();
   if (!id) return;
   Context& ctx = imports_.frame().application().ctx();
-  const std::optional<ImportDefinition> d = loadDefinition(ctx, *id);
+  std::optional<ImportDefinition> d = loadDefinition(ctx, *id);
   if (!d) {
     reload();
     return;
   }
-  if (!validateForStart(ctx, d->settings, StartFrom::Definition)) return;
+  if (!validateForStart(ctx, d->settings, StartFrom::Definition) || !prepareForStart(d->settings)) return;
   imports_.runImport(d->settings);
 }
 

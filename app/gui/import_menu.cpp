@@ -48,6 +48,10 @@ TasksWindow* ImportMenu::openTasks() {
 void ImportMenu::importEnded() {
   if (!poller_->running()) menu_->menuAction()->setEnabled(true);
   frame_.databaseChanged();
+  // A wizard run kept as a definition and a task, or a task's run, shows in their lists.
+  if (auto* defs = static_cast<DefinitionsWindow*>(frame_.windowNamed(wn::kNotToolsGroup, wn::kBrowseBatch)))
+    defs->reload();
+  if (auto* tasks = static_cast<TasksWindow*>(frame_.windowNamed(wn::kNotToolsGroup, wn::kBrowseTasks))) tasks->reload();
 }
 
 std::optional<ImportSummary> ImportMenu::runImport(const ImportSettings& settings) {
