@@ -4,7 +4,13 @@
 // runs it under Xvfb.
 //
 //   qv_gui_screenshots --home DIR --out DIR
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTimeEdit>
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,8 +29,13 @@
 #include "app/gui/browse_window.h"
 #include "app/gui/databases_window.h"
 #include "app/gui/gui_ui.h"
+#include "app/gui/import_form.h"
+#include "app/gui/import_menu.h"
+#include "app/gui/import_wizard_window.h"
+#include "app/gui/tasks_window.h"
 #include "app/gui/main_window.h"
 #include "app/windows/databases.h"
+#include "import/formats.h"
 #include "store/context.h"
 
 namespace {
@@ -85,6 +96,30 @@ std::vector<Scene> scenes() {
          if (b == nullptr) return false;
          b->showView(2);
          return true;
+       }},
+      {"10-import-wizard.png",
+       [](MainWindow& frame) {
+         qv::gui::ImportWizardWindow* w = frame.importMenu()->openWizard();
+         if (w == nullptr || !w->form()->chooseFormat(qv::formatNumber("Eudora"))) return false;
+         w->next();
+         w->next();
+         w->form()->chooseFiles("/home/tom/Eudora", {"In.mbx", "Out.mbx"});
+         return true;
+       }},
+      {"11-scheduled-tasks.png",
+       [](MainWindow& frame) {
+         qv::gui::TasksWindow* tasks = frame.importMenu()->openTasks();
+         if (tasks == nullptr) return false;
+         qv::gui::TaskDialog* form = tasks->addTask();
+         form->description()->setText("Nightly mail");
+         form->scheduled()->setChecked(true);
+         form->time()->setTime(QTime(2, 0));
+         form->repeat()->button(qv::gui::TaskDialog::kWeekly)->click();
+         form->weekday(1)->setChecked(true);
+         form->weekday(4)->setChecked(true);
+         form->purge()->setChecked(true);
+         form->accept();
+         return tasks->table()->rowCount() > 0;
        }},
   };
 }

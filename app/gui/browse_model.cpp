@@ -141,7 +141,12 @@ std::optional<int> BrowseModel::showAround(std::uint32_t id) {
 }
 
 void BrowseModel::refresh() {
-  if (!source_ || rows_.empty()) return;
+  if (!source_) return;
+  // An empty list (a new database before its first import) starts afresh.
+  if (rows_.empty()) {
+    toTop();
+    return;
+  }
   // Read from the row before the first shown one, so that the first shown
   // row is read again too.
   const std::size_t count = rows_.size();
@@ -156,7 +161,8 @@ void BrowseModel::refresh() {
     toTop();
     return;
   }
-  const bool end = rows.size() < count || atEnd_;
+  // Lines added after the last shown one (an import) are fetched as the list scrolls on.
+  const bool end = rows.size() < count;
   replace(std::move(rows), before.empty(), end);
 }
 

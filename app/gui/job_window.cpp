@@ -14,7 +14,12 @@ namespace qv::gui {
 
 JobWindow::JobWindow(const QString& title, std::unique_ptr<Job> job, std::function<void(Job&)> finish,
                      QWidget* parent)
-    : QDialog(parent), job_(std::move(job)), finish_(std::move(finish)) {
+    : JobWindow(title, *job, parent) {
+  owned_ = std::move(job);
+  finish_ = std::move(finish);
+}
+
+JobWindow::JobWindow(const QString& title, Job& job, QWidget* parent) : QDialog(parent), job_(&job) {
   setWindowTitle(title);
   setMinimumWidth(420);
   auto* layout = new QVBoxLayout(this);

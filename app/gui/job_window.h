@@ -24,6 +24,8 @@ class JobWindow : public QDialog {
   // `finish` runs once the job has ended, before the window closes (it may read the job's result).
   JobWindow(const QString& title, std::unique_ptr<Job> job, std::function<void(Job&)> finish = {},
             QWidget* parent = nullptr);
+  // Runs a job its caller owns (and keeps after the window has gone).
+  JobWindow(const QString& title, Job& job, QWidget* parent = nullptr);
   ~JobWindow() override;
 
   void start();
@@ -41,7 +43,8 @@ class JobWindow : public QDialog {
  private:
   void step();
 
-  std::unique_ptr<Job> job_;
+  std::unique_ptr<Job> owned_;
+  Job* job_ = nullptr;
   std::function<void(Job&)> finish_;
   QLabel* text_ = nullptr;
   QProgressBar* bar_ = nullptr;

@@ -12,6 +12,7 @@
 #include "app/gui/browse_window.h"
 #include "app/gui/config_window.h"
 #include "app/gui/databases_window.h"
+#include "app/gui/import_menu.h"
 #include "app/gui/job_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/saved_layout.h"
@@ -47,7 +48,10 @@ MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
   setCentralWidget(area_);
   statusBar();
   buildMenus();
-  frameId_ = app_.windows().TmCreate(wn::kFrameGroup, wn::kFrame);
+  // The application registered the frame at its start; a frame made
+  // without that start registers itself.
+  frameId_ = app_.windows().TmGetId(wn::kFrameGroup, wn::kFrame);
+  if (frameId_ == 0) frameId_ = app_.windows().TmCreate(wn::kFrameGroup, wn::kFrame);
   // Events posted to a window (from any thread) are handled in the event loop.
   app_.windows().setPostListener([this](app::WindowId id) {
     QMetaObject::invokeMethod(this, [this, id] { drainEvents(id); }, Qt::QueuedConnection);
@@ -92,6 +96,8 @@ void MainWindow::buildMenus() {
   toolsMenu_->addAction("&Purge Messages", this, [this] { runPurge(false); });
   toolsMenu_->addAction("&Count Messages", this, [this] { runPurge(true); });
   mergeAction_ = toolsMenu_->addAction(QString());
+
+  importMenu_ = new ImportMenu(*this, menuBar()->addMenu("&Import"));
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->addAction("&About Quorvel", this, &MainWindow::about);
@@ -197,7 +203,7 @@ void MainWindow::databaseChanged() {
 void MainWindow::drainEvents(app::WindowId id) {
   for (const app::WindowEvent& e : app_.windows().takeEvents(id)) {
     if (id == frameId_) {
-      if (e.kind == app::WindowEventKind::User && e.code == app::events::kImportMeny) databaseChanged();
+      if (e.kind == app::WindowEventKind::User && e.code == app::events::kImportMeny) importMenu_->importEnded();
       continue;
     }
     const auto found = windows_.find(id);

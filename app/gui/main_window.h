@@ -24,6 +24,7 @@ class Application;
 namespace qv::gui {
 
 class BrowseWindow;
+class ImportMenu;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -50,6 +51,7 @@ class MainWindow : public QMainWindow {
   void databaseChanged();
 
   QMdiArea* area() const { return area_; }
+  ImportMenu* importMenu() const { return importMenu_; }
   QMenu* menuNamed(const QString& title) const;
 
  protected:
@@ -75,6 +77,7 @@ class MainWindow : public QMainWindow {
   QMenu* toolsMenu_ = nullptr;
   QAction* personsAction_ = nullptr;
   QAction* mergeAction_ = nullptr;
+  ImportMenu* importMenu_ = nullptr;
   app::WindowId frameId_ = 0;
   std::map<app::WindowId, QMdiSubWindow*> windows_;
 };

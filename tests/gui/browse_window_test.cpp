@@ -2,6 +2,7 @@
 // limits and their steps, the text pane, status colours and the bookmark.
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabBar>
 #include <QHeaderView>
@@ -150,8 +151,12 @@ namespace {
 // Column widths are kept among the settings from one opening to the next.
 TEST_F(BrowseWindowTest, ColumnWidthsAreRestoredWhenTheBrowseOpensAgain) {
   browse->list()->horizontalHeader()->resizeSection(1, 333);
+  const QPointer<BrowseWindow> closed(browse);
   browse->parentWidget()->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  // The first one is gone, so the one opened now is new (it may well get
+  // the same address: comparing the pointers would prove nothing).
+  EXPECT_TRUE(closed.isNull());
   BrowseWindow* again = frame->openBrowse();
   ASSERT_NE(again, nullptr);
   EXPECT_EQ(again->list()->horizontalHeader()->sectionSize(1), 333);
