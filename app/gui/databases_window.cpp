@@ -12,6 +12,7 @@
 
 #include "app/application.h"
 #include "app/gui/main_window.h"
+#include "app/gui/id_table.h"
 #include "app/gui/qt_text.h"
 #include "app/windows/databases.h"
 
@@ -54,13 +55,7 @@ ForumDatabaseDialog::ForumDatabaseDialog(QWidget* parent) : QDialog(parent) {
 DatabasesWindow::DatabasesWindow(MainWindow& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
   setWindowTitle("Databases");
   auto* layout = new QVBoxLayout(this);
-  table_ = new QTableWidget(0, 5, this);
-  table_->setHorizontalHeaderLabels({"Name", "Type", "Messages", "Status", "Active"});
-  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  table_ = new IdTable({"Name", "Type", "Messages", "Status", "Active"}, this);
   layout->addWidget(table_);
   auto* buttons = new QHBoxLayout();
   auto* mail = new QPushButton("Add &Mail Database...", this);
@@ -85,21 +80,15 @@ void DatabasesWindow::reload() {
   for (std::size_t i = 0; i < list.size(); ++i) {
     const Forums& f = list[i];
     const int row = static_cast<int>(i);
-    auto* name = new QTableWidgetItem(fromStored(f.DESCRIPTION.str()));
-    name->setData(Qt::UserRole, static_cast<qulonglong>(f.ID));
-    table_->setItem(row, 0, name);
-    table_->setItem(row, 1, new QTableWidgetItem(app::typeName(databaseType(f.TYPE))));
-    table_->setItem(row, 2, new QTableWidgetItem(QString::number(f.MSGCOUNT)));
-    table_->setItem(row, 3, new QTableWidgetItem(app::statusName(statusOf(f))));
-    table_->setItem(row, 4, new QTableWidgetItem(f.ID == ctx.mem.ForumNumber ? "yes" : ""));
+    table_->setFirst(row, fromStored(f.DESCRIPTION.str()), f.ID);
+    table_->setCell(row, 1, app::typeName(databaseType(f.TYPE)));
+    table_->setCell(row, 2, QString::number(f.MSGCOUNT));
+    table_->setCell(row, 3, app::statusName(statusOf(f)));
+    table_->setCell(row, 4, f.ID == ctx.mem.ForumNumber ? "yes" : "");
   }
 }
 
-std::optional<std::uint32_t> DatabasesWindow::selectedId() const {
-  const int row = table_->currentRow();
-  if (row < 0 || table_->item(row, 0) == nullptr) return std::nullopt;
-  return static_cast<std::uint32_t>(table_->item(row, 0)->data(Qt::UserRole).toULongLong());
-}
+std::optional<std::uint32_t> DatabasesWindow::selectedId() const { return table_->selectedId(); }
 
 MailDatabaseDialog* DatabasesWindow::addMail() {
   auto* form = new MailDatabaseDialog(this);

@@ -7,11 +7,11 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include "app/gui/id_table.h"
 
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTableWidget;
 
 namespace qv::gui {
 
@@ -52,7 +52,7 @@ class DatabasesWindow : public QWidget {
   explicit DatabasesWindow(MainWindow& frame, QWidget* parent = nullptr);
 
   void reload();
-  QTableWidget* table() const { return table_; }
+  IdTable* table() const { return table_; }
   // The forms open without blocking; the database is added when one is accepted.
   MailDatabaseDialog* addMail();
   ForumDatabaseDialog* addForum();
@@ -65,7 +65,7 @@ class DatabasesWindow : public QWidget {
   void acceptForum(ForumDatabaseDialog& form);
 
   MainWindow& frame_;
-  QTableWidget* table_ = nullptr;
+  IdTable* table_ = nullptr;
 };
 
 }  // namespace qv::gui

@@ -13,6 +13,7 @@
 #include "app/gui/import_form.h"
 #include "app/gui/import_menu.h"
 #include "app/gui/main_window.h"
+#include "app/gui/id_table.h"
 #include "app/gui/qt_text.h"
 #include "import/definitions.h"
 #include "import/formats.h"
@@ -72,13 +73,7 @@ void DefinitionDialog::accept() {
 DefinitionsWindow::DefinitionsWindow(ImportMenu& imports, QWidget* parent) : QWidget(parent), imports_(imports) {
   setWindowTitle(kListTitle);
   auto* layout = new QVBoxLayout(this);
-  table_ = new QTableWidget(0, 2, this);
-  table_->setHorizontalHeaderLabels({"Description", "Format"});
-  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  table_ = new IdTable({"Description", "Format"}, this);
   layout->addWidget(table_);
   auto* buttons = new QHBoxLayout();
   auto* add = new QPushButton("&New...", this);
@@ -103,28 +98,15 @@ void DefinitionsWindow::reload() {
   table_->setRowCount(static_cast<int>(list.size()));
   for (std::size_t i = 0; i < list.size(); ++i) {
     const int row = static_cast<int>(i);
-    auto* description = new QTableWidgetItem(fromStored(list[i].description));
-    description->setData(Qt::UserRole, static_cast<uint>(list[i].id));
-    table_->setItem(row, 0, description);
-    table_->setItem(row, 1, new QTableWidgetItem(fromStored(formatName(list[i].formatNumber))));
+    table_->setFirst(row, fromStored(list[i].description), list[i].id);
+    table_->setCell(row, 1, fromStored(formatName(list[i].formatNumber)));
   }
   if (kept) select(*kept);
 }
 
-std::optional<std::uint32_t> DefinitionsWindow::selectedId() const {
-  const int row = table_->currentRow();
-  if (row < 0 || table_->item(row, 0) == nullptr) return std::nullopt;
-  return table_->item(row, 0)->data(Qt::UserRole).toUInt();
-}
+std::optional<std::uint32_t> DefinitionsWindow::selectedId() const { return table_->selectedId(); }
 
-bool DefinitionsWindow::select(std::uint32_t id) {
-  for (int row = 0; row < table_->rowCount(); ++row)
-    if (table_->item(row, 0)->data(Qt::UserRole).toUInt() == id) {
-      table_->setCurrentCell(row, 0);
-      return true;
-    }
-  return false;
-}
+bool DefinitionsWindow::select(std::uint32_t id) { return table_->select(id); }
 
 DefinitionDialog* DefinitionsWindow::openEditor(std::uint32_t id) {
   auto* editor = new DefinitionDialog(imports_, id, this);

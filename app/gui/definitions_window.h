@@ -8,9 +8,9 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include "app/gui/id_table.h"
 
 class QLineEdit;
-class QTableWidget;
 
 namespace qv::gui {
 
@@ -50,7 +50,7 @@ class DefinitionsWindow : public QWidget {
   explicit DefinitionsWindow(ImportMenu& imports, QWidget* parent = nullptr);
 
   void reload();
-  QTableWidget* table() const { return table_; }
+  IdTable* table() const { return table_; }
   std::optional<std::uint32_t> selectedId() const;
   bool select(std::uint32_t id);
 
@@ -64,7 +64,7 @@ class DefinitionsWindow : public QWidget {
   DefinitionDialog* openEditor(std::uint32_t id);
 
   ImportMenu& imports_;
-  QTableWidget* table_ = nullptr;
+  IdTable* table_ = nullptr;
 };
 
 }  // namespace qv::gui

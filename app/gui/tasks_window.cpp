@@ -21,6 +21,7 @@
 #include "app/application.h"
 #include "app/gui/import_menu.h"
 #include "app/gui/main_window.h"
+#include "app/gui/id_table.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/task_poller.h"
 #include "import/definitions.h"
@@ -263,13 +264,7 @@ void TaskDialog::accept() {
 TasksWindow::TasksWindow(ImportMenu& imports, QWidget* parent) : QWidget(parent), imports_(imports) {
   setWindowTitle(kTitle);
   auto* layout = new QVBoxLayout(this);
-  table_ = new QTableWidget(0, kColumns, this);
-  table_->setHorizontalHeaderLabels({"Description", "Active", "Next run", "Repeat", "Last run", "Result", "Definitions"});
-  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setSectionResizeMode(kDescription, QHeaderView::Stretch);
+  table_ = new IdTable({"Description", "Active", "Next run", "Repeat", "Last run", "Result", "Definitions"}, this);
   layout->addWidget(table_);
   auto* buttons = new QHBoxLayout();
   auto* add = new QPushButton("&New...", this);
@@ -296,35 +291,22 @@ void TasksWindow::reload() {
   for (std::size_t i = 0; i < tasks.size(); ++i) {
     const TAS& t = tasks[i];
     const int row = static_cast<int>(i);
-    auto* description = new QTableWidgetItem(fromStored(t.DESCRIPTION.str()));
-    description->setData(Qt::UserRole, static_cast<uint>(t.ID));
-    table_->setItem(row, kDescription, description);
-    table_->setItem(row, kActive, new QTableWidgetItem(t.ACTIVE == 1 ? "Yes" : ""));
+    table_->setFirst(row, fromStored(t.DESCRIPTION.str()), t.ID);
+    table_->setCell(row, kActive, t.ACTIVE == 1 ? "Yes" : "");
     const QString next = t.RUNNOWDATE != 0 ? "now (" + momentText(t.RUNNOWDATE, t.RUNNOWTIME) + ")"
                                            : momentText(t.RUNNEXTDATE, t.RUNNEXTTIME);
-    table_->setItem(row, kNextRun, new QTableWidgetItem(next));
-    table_->setItem(row, kRepeat, new QTableWidgetItem(repeatText(t)));
-    table_->setItem(row, kLastRun, new QTableWidgetItem(momentText(t.LASTRUNDATE, t.LASTRUNTIME)));
-    table_->setItem(row, kResult, new QTableWidgetItem(resultText(t.RESULTCODE)));
-    table_->setItem(row, kDefinitions, new QTableWidgetItem(QString::number(taskLinks(ctx, t.ID).size())));
+    table_->setCell(row, kNextRun, next);
+    table_->setCell(row, kRepeat, repeatText(t));
+    table_->setCell(row, kLastRun, momentText(t.LASTRUNDATE, t.LASTRUNTIME));
+    table_->setCell(row, kResult, resultText(t.RESULTCODE));
+    table_->setCell(row, kDefinitions, QString::number(taskLinks(ctx, t.ID).size()));
   }
   if (kept) select(*kept);
 }
 
-std::optional<std::uint32_t> TasksWindow::selectedId() const {
-  const int row = table_->currentRow();
-  if (row < 0 || table_->item(row, 0) == nullptr) return std::nullopt;
-  return table_->item(row, 0)->data(Qt::UserRole).toUInt();
-}
+std::optional<std::uint32_t> TasksWindow::selectedId() const { return table_->selectedId(); }
 
-bool TasksWindow::select(std::uint32_t id) {
-  for (int row = 0; row < table_->rowCount(); ++row)
-    if (table_->item(row, 0)->data(Qt::UserRole).toUInt() == id) {
-      table_->setCurrentCell(row, 0);
-      return true;
-    }
-  return false;
-}
+bool TasksWindow::select(std::uint32_t id) { return table_->select(id); }
 
 TaskDialog* TasksWindow::openEditor(std::uint32_t id) {
   auto* editor = new TaskDialog(imports_, id, this);

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "store/tables.h"
+#include "app/gui/id_table.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -20,7 +21,6 @@ class QDateEdit;
 class QLineEdit;
 class QListWidget;
 class QSpinBox;
-class QTableWidget;
 class QTimeEdit;
 
 namespace qv::gui {
@@ -90,7 +90,7 @@ class TasksWindow : public QWidget {
   explicit TasksWindow(ImportMenu& imports, QWidget* parent = nullptr);
 
   void reload();
-  QTableWidget* table() const { return table_; }
+  IdTable* table() const { return table_; }
   std::optional<std::uint32_t> selectedId() const;
   bool select(std::uint32_t id);
 
@@ -104,7 +104,7 @@ class TasksWindow : public QWidget {
   TaskDialog* openEditor(std::uint32_t id);
 
   ImportMenu& imports_;
-  QTableWidget* table_ = nullptr;
+  IdTable* table_ = nullptr;
 };
 
 }  // namespace qv::gui
