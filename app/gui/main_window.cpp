@@ -12,10 +12,10 @@
 #include "app/gui/browse_window.h"
 #include "app/gui/databases_window.h"
 #include "app/gui/job_window.h"
+#include "app/gui/purge_window.h"
 #include "app/gui/qt_text.h"
 #include "app/version.h"
 #include "app/windows/databases.h"
-#include "maintenance/purge_mess.h"
 #include "wordindex/indexer.h"
 
 namespace qv::gui {
@@ -69,9 +69,9 @@ void MainWindow::buildMenus() {
 
   toolsMenu_ = menuBar()->addMenu("&Tools");
   toolsMenu_->addAction("&Word Index", this, &MainWindow::runIndex);
-  toolsMenu_->addAction("&Purge Messages", this, [this] { runPurge(false); });
-  toolsMenu_->addAction("&Count Messages", this, [this] { runPurge(true); });
-  mergeAction_ = toolsMenu_->addAction(QString());
+  toolsMenu_->addAction("&Purge Messages", this, [this] { openPurge(maintenance::PurgeMode::Purge); });
+  toolsMenu_->addAction("&Count Messages", this, [this] { openPurge(maintenance::PurgeMode::Count); });
+  mergeAction_ = toolsMenu_->addAction(QString(), this, [this] { openDuplicates(); });
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->addAction("&About Quorvel", this, &MainWindow::about);
@@ -110,7 +110,8 @@ void MainWindow::closeGroup(std::string_view group) {
 bool MainWindow::activateDatabase(std::uint32_t id) {
   // The companions first, then the work windows showing the old database.
   closeGroup(wn::kFindGroup);
-  for (std::string_view name : {wn::kBrowseMsgNmbr, wn::kBrowseMail, wn::kBrowsePerson, wn::kBrowseTopics}) {
+  for (std::string_view name : {wn::kBrowseMsgNmbr, wn::kBrowseMail, wn::kBrowsePerson, wn::kBrowseTopics,
+                                wn::kPurgeMess, wn::kDuplicates}) {
     if (QWidget* w = windowNamed(wn::kNotToolsGroup, name)) w->parentWidget()->close();
   }
   const bool done = app_.activate(id);
@@ -192,21 +193,18 @@ void MainWindow::runIndex() {
   statusBar()->showMessage(QString("Word index: %1 messages indexed, %2 words").arg(summary.messages).arg(summary.words));
 }
 
-void MainWindow::runPurge(bool countOnly) {
-  maintenance::PurgeOptions options;
-  options.mode = countOnly ? maintenance::PurgeMode::Count : maintenance::PurgeMode::Purge;
-  auto job = std::make_unique<maintenance::PurgeMess>(app_.ctx(), options);
-  const QString title = fromStored(job->title());
-  JobWindow window(title, std::move(job), {}, this);
-  runJobWindow(window);
-  auto& purge = static_cast<maintenance::PurgeMess&>(window.job());
-  QStringList lines;
-  for (const maintenance::PanelLine& l :
-       maintenance::statisticsLines(options.mode, purge.statistics()))
-    lines << QString("%1: %2").arg(fromStored(l.label)).arg(l.value);
-  statusBar()->showMessage(lines.join("   "));
-  if (purge.result() == maintenance::PurgeResult::DatabaseRemoved) updateFrame();
-  databaseChanged();
+PurgeWindow* MainWindow::openPurge(maintenance::PurgeMode mode) {
+  if (app_.ctx().mem.ForumNumber == 0) return nullptr;
+  if (QWidget* made = openWindow(wn::kNotToolsGroup, wn::kPurgeMess, [this, mode] { return new PurgeWindow(*this, mode); }))
+    return static_cast<PurgeWindow*>(made);
+  return static_cast<PurgeWindow*>(windowNamed(wn::kNotToolsGroup, wn::kPurgeMess));
+}
+
+DuplicatesWindow* MainWindow::openDuplicates() {
+  if (app_.ctx().mem.ForumNumber == 0) return nullptr;
+  if (QWidget* made = openWindow(wn::kNotToolsGroup, wn::kDuplicates, [this] { return new DuplicatesWindow(*this); }))
+    return static_cast<DuplicatesWindow*>(made);
+  return static_cast<DuplicatesWindow*>(windowNamed(wn::kNotToolsGroup, wn::kDuplicates));
 }
 
 void MainWindow::about() {

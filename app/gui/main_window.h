@@ -19,10 +19,15 @@ class QMenu;
 namespace qv::app {
 class Application;
 }
+namespace qv::maintenance {
+enum class PurgeMode;
+}
 
 namespace qv::gui {
 
 class BrowseWindow;
+class DuplicatesWindow;
+class PurgeWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -45,6 +50,9 @@ class MainWindow : public QMainWindow {
   QWidget* windowNamed(std::string_view group, std::string_view name) const;
   // Rebuilds the title and the menus that follow the active database.
   void updateFrame();
+  // The purge or count window, and the duplicate-person window, of the active database.
+  PurgeWindow* openPurge(maintenance::PurgeMode mode);
+  DuplicatesWindow* openDuplicates();
   // An import or a purge changed the database: open browses read their lines again.
   void databaseChanged();
 
@@ -60,7 +68,6 @@ class MainWindow : public QMainWindow {
   void drainEvents(app::WindowId id);
   void closeGroup(std::string_view group);
   void runIndex();
-  void runPurge(bool countOnly);
   void showDatabases();
   void about();
 
