@@ -11,6 +11,7 @@
 #include "app/application.h"
 #include "app/gui/browse_window.h"
 #include "app/gui/databases_window.h"
+#include "app/gui/export_window.h"
 #include "app/gui/job_window.h"
 #include "app/gui/purge_window.h"
 #include "app/gui/qt_text.h"
@@ -72,6 +73,8 @@ void MainWindow::buildMenus() {
   toolsMenu_->addAction("&Purge Messages", this, [this] { openPurge(maintenance::PurgeMode::Purge); });
   toolsMenu_->addAction("&Count Messages", this, [this] { openPurge(maintenance::PurgeMode::Count); });
   mergeAction_ = toolsMenu_->addAction(QString(), this, [this] { openDuplicates(); });
+  toolsMenu_->addSeparator();
+  toolsMenu_->addAction("&Export Messages...", this, [this] { openExport(); });
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->addAction("&About Quorvel", this, &MainWindow::about);
@@ -205,6 +208,14 @@ DuplicatesWindow* MainWindow::openDuplicates() {
   if (QWidget* made = openWindow(wn::kNotToolsGroup, wn::kDuplicates, [this] { return new DuplicatesWindow(*this); }))
     return static_cast<DuplicatesWindow*>(made);
   return static_cast<DuplicatesWindow*>(windowNamed(wn::kNotToolsGroup, wn::kDuplicates));
+}
+
+ExportWindow* MainWindow::openExport() {
+  // A companion of the browse: its selection starts at the browse's current message.
+  if (openBrowse() == nullptr) return nullptr;
+  if (QWidget* made = openWindow(wn::kFindGroup, wn::kExportProc, [this] { return new ExportWindow(*this); }))
+    return static_cast<ExportWindow*>(made);
+  return static_cast<ExportWindow*>(windowNamed(wn::kFindGroup, wn::kExportProc));
 }
 
 void MainWindow::about() {

@@ -27,6 +27,7 @@ namespace qv::gui {
 
 class BrowseWindow;
 class DuplicatesWindow;
+class ExportWindow;
 class PurgeWindow;
 
 class MainWindow : public QMainWindow {
@@ -53,6 +54,8 @@ class MainWindow : public QMainWindow {
   // The purge or count window, and the duplicate-person window, of the active database.
   PurgeWindow* openPurge(maintenance::PurgeMode mode);
   DuplicatesWindow* openDuplicates();
+  // The export window beside the browse (opened first when it is not).
+  ExportWindow* openExport();
   // An import or a purge changed the database: open browses read their lines again.
   void databaseChanged();
 
