@@ -9,12 +9,15 @@
 #include <QStatusBar>
 
 #include "app/application.h"
+#include "app/gui/batch_window.h"
 #include "app/gui/browse_window.h"
 #include "app/gui/databases_window.h"
 #include "app/gui/export_window.h"
 #include "app/gui/job_window.h"
 #include "app/gui/purge_window.h"
 #include "app/gui/qt_text.h"
+#include "app/gui/selection_panel.h"
+#include "app/gui/topics_window.h"
 #include "app/version.h"
 #include "app/windows/databases.h"
 #include "wordindex/indexer.h"
@@ -67,6 +70,8 @@ void MainWindow::buildMenus() {
   browseMenu_ = menuBar()->addMenu("&Browse");
   browseMenu_->addAction("&Messages", this, [this] { openBrowse(); });
   personsAction_ = browseMenu_->addAction(QString());
+  browseMenu_->addAction("&Topics", this, [this] { openTopics(); });
+  browseMenu_->addAction("Topic T&ree", this, [this] { openTopicTree(); });
 
   toolsMenu_ = menuBar()->addMenu("&Tools");
   toolsMenu_->addAction("&Word Index", this, &MainWindow::runIndex);
@@ -75,6 +80,8 @@ void MainWindow::buildMenus() {
   mergeAction_ = toolsMenu_->addAction(QString(), this, [this] { openDuplicates(); });
   toolsMenu_->addSeparator();
   toolsMenu_->addAction("&Export Messages...", this, [this] { openExport(); });
+  toolsMenu_->addAction("C&lassify Messages...", this, [this] { openBatch(BatchWindow::Purpose::Classify); });
+  toolsMenu_->addAction("Set Message &Status...", this, [this] { openBatch(BatchWindow::Purpose::Status); });
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->addAction("&About Quorvel", this, &MainWindow::about);
@@ -216,6 +223,46 @@ ExportWindow* MainWindow::openExport() {
   if (QWidget* made = openWindow(wn::kFindGroup, wn::kExportProc, [this] { return new ExportWindow(*this); }))
     return static_cast<ExportWindow*>(made);
   return static_cast<ExportWindow*>(windowNamed(wn::kFindGroup, wn::kExportProc));
+}
+
+BatchWindow* MainWindow::openBatch(BatchWindow::Purpose purpose) {
+  if (openBrowse() == nullptr) return nullptr;
+  const std::string_view name = purpose == BatchWindow::Purpose::Classify ? wn::kClassifyProc : wn::kStatusProc;
+  if (QWidget* made = openWindow(wn::kFindGroup, name, [this, purpose] { return new BatchWindow(*this, purpose); }))
+    return static_cast<BatchWindow*>(made);
+  return static_cast<BatchWindow*>(windowNamed(wn::kFindGroup, name));
+}
+
+TopicsWindow* MainWindow::openTopics() {
+  if (app_.ctx().mem.ForumNumber == 0) return nullptr;
+  if (QWidget* made = openWindow(wn::kNotToolsGroup, wn::kBrowseTopics, [this] { return new TopicsWindow(*this); }))
+    return static_cast<TopicsWindow*>(made);
+  return static_cast<TopicsWindow*>(windowNamed(wn::kNotToolsGroup, wn::kBrowseTopics));
+}
+
+TopicTreeDock* MainWindow::openTopicTree() {
+  BrowseWindow* b = openBrowse();
+  if (b == nullptr) return nullptr;
+  if (topicTree_ == nullptr) {
+    topicTree_ = new TopicTreeDock(*this, *b, this);
+    topicTree_->setAttribute(Qt::WA_DeleteOnClose);
+    addDockWidget(Qt::RightDockWidgetArea, topicTree_);
+    // A companion of the browse: it goes when the browse goes.
+    connect(b, &QObject::destroyed, topicTree_, &QObject::deleteLater);
+  }
+  topicTree_->show();
+  topicTree_->raise();
+  return topicTree_;
+}
+
+TopicTreeDock* MainWindow::topicTree() const { return topicTree_; }
+
+void MainWindow::topicsChanged() {
+  if (auto* list = static_cast<TopicsWindow*>(windowNamed(wn::kNotToolsGroup, wn::kBrowseTopics))) list->reload();
+  if (topicTree_ != nullptr) topicTree_->reload();
+  for (std::string_view name : {wn::kClassifyProc, wn::kStatusProc})
+    if (auto* w = static_cast<BatchWindow*>(windowNamed(wn::kFindGroup, name))) w->reloadTopics();
+  if (auto* w = static_cast<ExportWindow*>(windowNamed(wn::kFindGroup, wn::kExportProc))) w->selection()->reloadTopics();
 }
 
 void MainWindow::about() {

@@ -6,9 +6,11 @@
 // companions; changing database closes the windows of the old one first.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 #include <string_view>
 
+#include "app/gui/batch_window.h"
 #include "app/window_register.h"
 #include "store/ui_port.h"
 
@@ -28,6 +30,8 @@ namespace qv::gui {
 class BrowseWindow;
 class DuplicatesWindow;
 class ExportWindow;
+class TopicTreeDock;
+class TopicsWindow;
 class PurgeWindow;
 
 class MainWindow : public QMainWindow {
@@ -56,6 +60,14 @@ class MainWindow : public QMainWindow {
   DuplicatesWindow* openDuplicates();
   // The export window beside the browse (opened first when it is not).
   ExportWindow* openExport();
+  // The classify or status window beside the browse (opened first when it is not).
+  BatchWindow* openBatch(BatchWindow::Purpose purpose);
+  // The topic list, and the topic tree docked beside the browse.
+  TopicsWindow* openTopics();
+  TopicTreeDock* openTopicTree();
+  TopicTreeDock* topicTree() const;
+  // Topics or links changed: the topic windows read them again.
+  void topicsChanged();
   // An import or a purge changed the database: open browses read their lines again.
   void databaseChanged();
 
@@ -84,6 +96,7 @@ class MainWindow : public QMainWindow {
   QAction* mergeAction_ = nullptr;
   app::WindowId frameId_ = 0;
   std::map<app::WindowId, QMdiSubWindow*> windows_;
+  QPointer<TopicTreeDock> topicTree_;
 };
 
 }  // namespace qv::gui
