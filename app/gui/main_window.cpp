@@ -14,6 +14,7 @@
 #include "app/gui/databases_window.h"
 #include "app/gui/export_window.h"
 #include "app/gui/job_window.h"
+#include "app/gui/persons_window.h"
 #include "app/gui/purge_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/selection_panel.h"
@@ -69,7 +70,7 @@ void MainWindow::buildMenus() {
 
   browseMenu_ = menuBar()->addMenu("&Browse");
   browseMenu_->addAction("&Messages", this, [this] { openBrowse(); });
-  personsAction_ = browseMenu_->addAction(QString());
+  personsAction_ = browseMenu_->addAction(QString(), this, [this] { openPersons(); });
   browseMenu_->addAction("&Topics", this, [this] { openTopics(); });
   browseMenu_->addAction("Topic T&ree", this, [this] { openTopicTree(); });
 
@@ -121,7 +122,7 @@ bool MainWindow::activateDatabase(std::uint32_t id) {
   // The companions first, then the work windows showing the old database.
   closeGroup(wn::kFindGroup);
   for (std::string_view name : {wn::kBrowseMsgNmbr, wn::kBrowseMail, wn::kBrowsePerson, wn::kBrowseTopics,
-                                wn::kPurgeMess, wn::kDuplicates}) {
+                                wn::kPurgeMess, wn::kDuplicates, wn::kShowAlias, wn::kMergePersons}) {
     if (QWidget* w = windowNamed(wn::kNotToolsGroup, name)) w->parentWidget()->close();
   }
   const bool done = app_.activate(id);
@@ -172,6 +173,7 @@ BrowseWindow* MainWindow::browse() const {
 
 void MainWindow::databaseChanged() {
   if (BrowseWindow* b = browse()) b->refresh();
+  if (auto* persons = static_cast<PersonsWindow*>(windowNamed(wn::kNotToolsGroup, wn::kBrowsePerson))) persons->reload();
   if (auto* list = static_cast<DatabasesWindow*>(windowNamed(wn::kNotToolsGroup, wn::kChangeForum))) list->reload();
 }
 
@@ -231,6 +233,13 @@ BatchWindow* MainWindow::openBatch(BatchWindow::Purpose purpose) {
   if (QWidget* made = openWindow(wn::kFindGroup, name, [this, purpose] { return new BatchWindow(*this, purpose); }))
     return static_cast<BatchWindow*>(made);
   return static_cast<BatchWindow*>(windowNamed(wn::kFindGroup, name));
+}
+
+PersonsWindow* MainWindow::openPersons() {
+  if (app_.ctx().mem.ForumNumber == 0) return nullptr;
+  if (QWidget* made = openWindow(wn::kNotToolsGroup, wn::kBrowsePerson, [this] { return new PersonsWindow(*this); }))
+    return static_cast<PersonsWindow*>(made);
+  return static_cast<PersonsWindow*>(windowNamed(wn::kNotToolsGroup, wn::kBrowsePerson));
 }
 
 TopicsWindow* MainWindow::openTopics() {

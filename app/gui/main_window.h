@@ -30,6 +30,7 @@ namespace qv::gui {
 class BrowseWindow;
 class DuplicatesWindow;
 class ExportWindow;
+class PersonsWindow;
 class TopicTreeDock;
 class TopicsWindow;
 class PurgeWindow;
@@ -64,6 +65,8 @@ class MainWindow : public QMainWindow {
   BatchWindow* openBatch(BatchWindow::Purpose purpose);
   // The topic list, and the topic tree docked beside the browse.
   TopicsWindow* openTopics();
+  // The person browse of the active database.
+  PersonsWindow* openPersons();
   TopicTreeDock* openTopicTree();
   TopicTreeDock* topicTree() const;
   // Topics or links changed: the topic windows read them again.
