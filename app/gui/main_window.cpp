@@ -118,13 +118,17 @@ void MainWindow::closeGroup(std::string_view group) {
   }
 }
 
-bool MainWindow::activateDatabase(std::uint32_t id) {
-  // The companions first, then the work windows showing the old database.
+void MainWindow::closeDatabaseWindows() {
+  // The companions first, then the work windows showing the database.
   closeGroup(wn::kFindGroup);
   for (std::string_view name : {wn::kBrowseMsgNmbr, wn::kBrowseMail, wn::kBrowsePerson, wn::kBrowseTopics,
                                 wn::kPurgeMess, wn::kDuplicates, wn::kShowAlias, wn::kMergePersons}) {
     if (QWidget* w = windowNamed(wn::kNotToolsGroup, name)) w->parentWidget()->close();
   }
+}
+
+bool MainWindow::activateDatabase(std::uint32_t id) {
+  closeDatabaseWindows();
   const bool done = app_.activate(id);
   if (done) app::setStartDatabase(app_.ctx(), id);
   updateFrame();

@@ -47,6 +47,8 @@ class MainWindow : public QMainWindow {
 
   // Makes database `id` active after closing the windows of the old one.
   bool activateDatabase(std::uint32_t id);
+  // Closes the browses, their companions and the work windows of the active database.
+  void closeDatabaseWindows();
   // Opens the browse of the active database, or brings the open one forward.
   BrowseWindow* openBrowse();
   BrowseWindow* browse() const;

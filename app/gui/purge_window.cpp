@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/application.h"
+#include "app/gui/databases_window.h"
 #include "app/gui/job_window.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
@@ -131,9 +132,11 @@ PurgeResult PurgeWindow::start() {
 
   if (result == PurgeResult::DatabaseRemoved) {
     if (generalSetting(ctx, kItemStartDatabase) == static_cast<std::int32_t>(database)) app::setStartDatabase(ctx, 0);
+    // The database is gone with its directory: its windows (this one too) close.
+    frame_.closeDatabaseWindows();
     frame_.updateFrame();
-    frame_.databaseChanged();
-    if (parentWidget() != nullptr) parentWidget()->close();
+    if (auto* list = frame_.windowNamed(app::windows::kNotToolsGroup, app::windows::kChangeForum))
+      static_cast<DatabasesWindow*>(list)->reload();
     return result;
   }
   if (result == PurgeResult::Cancelled) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <filesystem>
 
 #include "app/gui/browse_model.h"
 #include "app/gui/browse_window.h"
@@ -76,7 +77,7 @@ TEST_F(GuiTest, CountingAMailDatabaseShowsItsPanelWithoutTheAgedOption) {
   EXPECT_TRUE(figures.filter("Number of persons:\t").size() == 1);
 }
 
-TEST_F(GuiTest, ADatabaseMarkedDeleteStaysWhenTheQuestionIsCancelled) {
+TEST_F(GuiTest, ADatabaseMarkedDeleteStaysOnCancelAndGoesWithItsWindowsOnOk) {
   withSampleDatabases();
   startFrame();
   gui::BrowseWindow* browse = frame->openBrowse();
@@ -86,12 +87,24 @@ TEST_F(GuiTest, ADatabaseMarkedDeleteStaysWhenTheQuestionIsCancelled) {
   browse->changeStatus(browse::StatusTarget::Database, Status::Delete);
   gui::PurgeWindow* purge = frame->openPurge(PurgeMode::Purge);
   ASSERT_NE(purge, nullptr);
+  const std::filesystem::path directory = app->ctx().mem.FileDir / app->ctx().mem.Dirnamn;
+  ASSERT_TRUE(std::filesystem::exists(directory));
+
   ui.answers.push_back(kCancel);
   EXPECT_EQ(purge->start(), maintenance::PurgeResult::Cancelled);
   EXPECT_EQ(ui.last().title, " Database marked for deletion!");
   EXPECT_EQ(browse->model()->rowCount(), 5);
   EXPECT_EQ(app->ctx().mem.ForumNumber, kForum);
-  EXPECT_NE(frame->browse(), nullptr);
+  EXPECT_TRUE(std::filesystem::exists(directory));
+
+  ui.answers.push_back(kOk);
+  EXPECT_EQ(purge->start(), maintenance::PurgeResult::DatabaseRemoved);
+  QApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(frame->browse(), nullptr);
+  EXPECT_EQ(frame->windowNamed(app::windows::kNotToolsGroup, app::windows::kPurgeMess), nullptr);
+  EXPECT_EQ(frame->windowTitle(), "Quorvel - [No Active Database]");
+  EXPECT_FALSE(std::filesystem::exists(directory));
 }
 
 TEST_F(GuiTest, TheDuplicatesWindowShowsItsCaptionsAndCounts) {
