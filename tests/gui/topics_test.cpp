@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 
 #include "app/gui/batch_window.h"
@@ -154,6 +155,29 @@ TEST_F(TopicsTest, TheTopicTreeFollowsTheBrowseAndTogglesLinks) {
   topics->remove()->acceptButton()->click();
   ASSERT_EQ(tree->list()->count(), 1);
   EXPECT_EQ(tree->list()->item(0)->text(), "Printers");
+}
+
+// The status window is the classify window's sibling over the same selection.
+TEST_F(TopicsTest, TheStatusWindowRecodesTheMessagesOfASender) {
+  BatchWindow* status = frame->openBatch(BatchWindow::Purpose::Status);
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->windowTitle(), "Set Message Status");
+  gui::BrowseWindow* browse = frame->browse();
+  ASSERT_TRUE(browse->goTo(412400));  // Lefèvre's only message
+  ASSERT_TRUE(status->selection()->setCode(exporting::SelectionCode::Sender));
+  status->statusButton(Status::Keep)->setChecked(true);
+  EXPECT_EQ(status->start(), exporting::BatchResult::Done);
+  EXPECT_TRUE(status->resultText()->text().startsWith("Message status recoded!"));
+  for (int r = 0; r < browse->model()->rowCount(); ++r) {
+    const app::BrowseRow* row = browse->model()->rowAt(r);
+    EXPECT_EQ(row->status, row->id == 412400u ? Status::Keep : Status::Normal) << row->id;
+  }
+  // A date range outside the messages' dates selects nothing.
+  status->selection()->rangeBox()->setChecked(true);
+  status->selection()->fromField()->setText("1990-01-01");
+  status->selection()->toField()->setText("1980-01-01");
+  EXPECT_EQ(status->start(), exporting::BatchResult::Refused);
+  EXPECT_EQ(ui.last().title, "Date range filter error");
 }
 
 }  // namespace
