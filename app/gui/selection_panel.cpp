@@ -13,9 +13,8 @@
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
 #include "export/batch_operation.h"
+#include "app/windows/selection_start.h"
 #include "topics/codes.h"
-#include "wordindex/index_tables.h"
-#include "wordindex/result_set.h"
 #include "wordindex/search_query.h"
 
 namespace qv::gui {
@@ -100,7 +99,6 @@ std::optional<std::uint32_t> SelectionPanel::currentMessage() const {
 }
 
 std::optional<SelectionPanel::Chosen> SelectionPanel::chosen() const {
-  Context& ctx = frame_.application().ctx();
   auto missing = [this](const char* text) -> std::optional<Chosen> {
     frame_.ui().message(exporting::kSelectionErrorTitle, text, MessageKind::Error);
     return std::nullopt;
@@ -112,35 +110,21 @@ std::optional<SelectionPanel::Chosen> SelectionPanel::chosen() const {
     c.range = exporting::DateRange{wordindex::parseDay(from_->text().trimmed().toStdString()).value_or(0),
                                    wordindex::parseDay(to_->text().trimmed().toStdString()).value_or(0)};
   }
-  if (const BrowseWindow* b = frame_.browse())
-    if (const std::optional<std::uint32_t> id = b->currentId()) c.start.message = *id;
-  switch (c.code) {
-    case SelectionCode::Word: {
-      const std::string word = toStored(word_->text().trimmed());
-      if (word.empty()) return missing("No word given!");
-      wordindex::IndexTable words(ctx, WordList::FileNo);
-      ctx.wor = WordList{};
-      ctx.wor.THEWORD = word;
-      if (words.status() != engine::Err::Ok || words.file().get(WordList::by_theWord) != engine::Err::Ok)
-        return missing("The word is not in this database's word index.");
-      c.start.wordId = static_cast<std::uint32_t>(ctx.wor.WORDID);
-      return c;
-    }
-    case SelectionCode::Topic:
-      if (topic_->currentIndex() < 0) return missing("No topic selected!");
-      c.start.topicId = topic_->currentData().value<std::uint32_t>();
-      return c;
-    case SelectionCode::ResultSet: {
-      const wordindex::StoredResultSet set = wordindex::readResultSet(ctx);
-      if (set.state != wordindex::ResultSetState::Read) return missing("No search result set is stored for this database.");
-      c.start.resultSet = set.ids;
-      return c;
-    }
-    case SelectionCode::All: return c;
-    default:
-      if (c.start.message == 0) return missing(kNoCurrentMessage);
-      return c;
+  app::SelectionNames names;
+  if (const BrowseWindow* b = frame_.browse()) names.message = b->currentId().value_or(0);
+  const std::string word = toStored(word_->text().trimmed());
+  names.word = word;
+  if (c.code == SelectionCode::Topic && topic_->currentIndex() >= 0)
+    names.topicId = topic_->currentData().value<std::uint32_t>();
+  switch (app::selectionStartOf(frame_.application().ctx(), c.code, names, c.start)) {
+    case app::SelectionStartProblem::None: return c;
+    case app::SelectionStartProblem::NoMessage: return missing(kNoCurrentMessage);
+    case app::SelectionStartProblem::NoWord: return missing("No word given!");
+    case app::SelectionStartProblem::UnknownWord: return missing("The word is not in this database's word index.");
+    case app::SelectionStartProblem::NoTopic: return missing("No topic selected!");
+    case app::SelectionStartProblem::NoResultSet: return missing("No search result set is stored for this database.");
   }
+  return std::nullopt;
 }
 
 }  // namespace qv::gui
