@@ -1,6 +1,8 @@
 #include "app/gui/topics_window.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -10,6 +12,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -40,6 +43,38 @@ QTableWidget* makeTable(const QStringList& headers, QWidget* parent) {
 }
 
 void setCell(QTableWidget* t, int row, int col, const QString& text) { t->setItem(row, col, new QTableWidgetItem(text)); }
+
+// The tree's list: the navigation keys move the browse's current line (the
+// tree follows it); typing a topic's first letters finds its line, Enter
+// or a double click links or unlinks it.
+class TopicList : public QListWidget {
+ public:
+  explicit TopicList(QWidget* parent) : QListWidget(parent) {}
+  void setBrowse(BrowseWindow* browse) { browse_ = browse; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    switch (event->key()) {
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+        if (browse_ != nullptr) {
+          QKeyEvent forwarded(event->type(), event->key(), event->modifiers(), event->text());
+          QCoreApplication::sendEvent(browse_->list(), &forwarded);
+          return;
+        }
+        break;
+      default: break;
+    }
+    QListWidget::keyPressEvent(event);
+  }
+
+ private:
+  QPointer<BrowseWindow> browse_;
+};
 
 }  // namespace
 
@@ -207,7 +242,9 @@ void TopicsWindow::accepted(TopicForm& form) {
 TopicTreeDock::TopicTreeDock(MainWindow& frame, BrowseWindow& browse, QWidget* parent)
     : QDockWidget("Topics", parent), frame_(frame), browse_(&browse), tree_(frame.application().ctx()) {
   setObjectName("TopicTree");
-  list_ = new QListWidget(this);
+  auto* list = new TopicList(this);
+  list->setBrowse(&browse);
+  list_ = list;
   setWidget(list_);
   connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { toggle(list_->row(item)); });
   connect(&browse, &BrowseWindow::currentChanged, this, [this] { follow(); });

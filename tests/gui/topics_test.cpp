@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTest>
 
 #include "app/gui/batch_window.h"
 #include "app/gui/browse_model.h"
@@ -149,6 +150,13 @@ TEST_F(TopicsTest, TheTopicTreeFollowsTheBrowseAndTogglesLinks) {
   tree->toggle(0);
   EXPECT_EQ(tree->list()->item(0)->checkState(), Qt::Unchecked);
   EXPECT_EQ(column(topics->topics(), 1), QStringList({"0", "0"}));
+
+  // The navigation keys typed in the tree move the browse; the tree follows.
+  ASSERT_TRUE(browse->goTo(440000));
+  const std::uint32_t before = *browse->currentId();
+  QTest::keyClick(tree->list(), Qt::Key_Down);
+  EXPECT_NE(browse->currentId(), before);
+  EXPECT_EQ(tree->message(), browse->currentId());
 
   // A topic deleted in the list leaves the tree.
   topics->topics()->selectRow(0);
