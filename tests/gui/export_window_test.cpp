@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "app/gui/browse_window.h"
 #include "app/gui/export_window.h"
@@ -80,6 +81,40 @@ TEST_F(ExportWindowTest, ANameWithAPathIsRefusedAndAnMboxGoesWhereItsPathSays) {
   EXPECT_EQ(window->start(), ExportWindow::Outcome::Done);
   EXPECT_EQ(window->writtenFiles()->toPlainText(), mbox);
   EXPECT_EQ(contentOf(mbox).count("\nFrom ") + (contentOf(mbox).startsWith("From ") ? 1 : 0), 5);
+}
+
+TEST_F(ExportWindowTest, AMailDatabaseOffersItsFormatsAndWritesEudoraToTwoFiles) {
+  ASSERT_TRUE(frame->activateDatabase(kMail));
+  QApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(frame->windowNamed(app::windows::kFindGroup, app::windows::kExportProc), nullptr);  // closed with the browse
+  window = frame->openExport();
+  ASSERT_NE(window, nullptr);
+  QStringList formats;
+  for (int i = 0; i < window->formatBox()->count(); ++i) formats << window->formatBox()->itemText(i);
+  EXPECT_EQ(formats, QStringList({"Eudora", "OzWin II", "TAPCIS", "Generic Mail Type 1", "Generic Mail Type 2",
+                                  "dBase III", "mbox", "Maildir", "EML"}));
+  ASSERT_TRUE(window->chooseFormat("Eudora"));
+  EXPECT_EQ(window->inFile()->text(), "InBox.MBX");
+  EXPECT_EQ(window->outFile()->text(), "OutBox.MBX");
+  EXPECT_TRUE(window->outFile()->isEnabled());
+
+  // Equal names are refused; nothing is written.
+  window->outFile()->setText("inbox.mbx");
+  ASSERT_TRUE(window->selection()->setCode(exporting::SelectionCode::All));
+  EXPECT_EQ(window->start(), ExportWindow::Outcome::Refused);
+  EXPECT_EQ(ui.last().text, "The in-file and the out-file must have different names!");
+
+  window->outFile()->setText("OutBox.MBX");
+  EXPECT_EQ(window->start(), ExportWindow::Outcome::Done);
+  const QString temp = QString::fromStdString(app->ctx().mem.TempDir.string());
+  const QStringList written = window->writtenFiles()->toPlainText().split("\n");
+  EXPECT_TRUE(written.contains(temp + "/InBox.MBX")) << written.join("|").toStdString();
+  // One "From " line (weekday, month) per mail; a body line that happens to start alike does not count.
+  const QRegularExpression separator(R"(^From \?\?\?@\?\?\? [A-Z][a-z]{2} [A-Z][a-z]{2} )",
+                                     QRegularExpression::MultilineOption);
+  const QString both = QString::fromLatin1(contentOf(temp + "/InBox.MBX") + contentOf(temp + "/OutBox.MBX"));
+  EXPECT_EQ(both.count(separator), 3) << both.toStdString();
 }
 
 }  // namespace
