@@ -27,6 +27,10 @@ namespace qv::gui {
 
 namespace wn = app::windows;
 
+namespace {
+constexpr int kTopicView = 8;  // the browses' topic view, message and mail alike
+}  // namespace
+
 MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
     : QMainWindow(parent), app_(app), ui_(ui) {
   area_ = new QMdiArea(this);
@@ -43,6 +47,8 @@ MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+  // The topic tree follows the browse: it goes before the browse does.
+  delete topicTree_;
   // The sub-windows go with the frame's widgets, after this object's members:
   // unregister them now, while the map of them still exists.
   for (const auto& [id, sub] : windows_) {
@@ -276,6 +282,8 @@ void MainWindow::topicsChanged() {
   for (std::string_view name : {wn::kClassifyProc, wn::kStatusProc})
     if (auto* w = static_cast<BatchWindow*>(windowNamed(wn::kFindGroup, name))) w->reloadTopics();
   if (auto* w = static_cast<ExportWindow*>(windowNamed(wn::kFindGroup, wn::kExportProc))) w->selection()->reloadTopics();
+  // A browse listing a topic's messages shows the links as they are now.
+  if (BrowseWindow* b = browse(); b != nullptr && b->viewNumber() == kTopicView) b->refresh();
 }
 
 void MainWindow::about() {

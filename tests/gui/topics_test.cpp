@@ -126,6 +126,15 @@ TEST_F(TopicsTest, AThreadTaggedThroughTheClassifyWindowIsListedByTheTopicView) 
   std::vector<std::uint32_t> listed = ids(*browse);
   std::sort(listed.begin(), listed.end());
   EXPECT_EQ(listed, (std::vector<std::uint32_t>{412345, 412350, 412360}));
+
+  // Untagged in the tree, a message leaves the topic view.
+  gui::TopicTreeDock* tree = frame->openTopicTree();
+  ASSERT_NE(tree, nullptr);
+  ASSERT_TRUE(browse->goTo(412360));
+  ASSERT_EQ(tree->list()->item(0)->checkState(), Qt::Checked);
+  tree->toggle(0);
+  EXPECT_EQ(browse->model()->rowCount(), 2);
+  EXPECT_FALSE(browse->model()->rowOf(412360).has_value());
 }
 
 TEST_F(TopicsTest, TheTopicTreeFollowsTheBrowseAndTogglesLinks) {
