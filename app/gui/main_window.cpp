@@ -28,7 +28,16 @@ namespace qv::gui {
 namespace wn = app::windows;
 
 namespace {
+
 constexpr int kTopicView = 8;  // the browses' topic view, message and mail alike
+
+// Opens window `name` of `group` made by `make`, or the open one brought forward.
+template <class Window, class Make>
+Window* openOrForward(MainWindow& frame, std::string_view group, std::string_view name, Make make) {
+  if (QWidget* made = frame.openWindow(group, name, make)) return static_cast<Window*>(made);
+  return static_cast<Window*>(frame.windowNamed(group, name));
+}
+
 }  // namespace
 
 MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
@@ -217,46 +226,40 @@ void MainWindow::runIndex() {
 
 PurgeWindow* MainWindow::openPurge(maintenance::PurgeMode mode) {
   if (app_.ctx().mem.ForumNumber == 0) return nullptr;
-  if (QWidget* made = openWindow(wn::kNotToolsGroup, wn::kPurgeMess, [this, mode] { return new PurgeWindow(*this, mode); }))
-    return static_cast<PurgeWindow*>(made);
-  return static_cast<PurgeWindow*>(windowNamed(wn::kNotToolsGroup, wn::kPurgeMess));
+  return openOrForward<PurgeWindow>(*this, wn::kNotToolsGroup, wn::kPurgeMess,
+                                    [this, mode] { return new PurgeWindow(*this, mode); });
 }
 
 DuplicatesWindow* MainWindow::openDuplicates() {
   if (app_.ctx().mem.ForumNumber == 0) return nullptr;
-  if (QWidget* made = openWindow(wn::kNotToolsGroup, wn::kDuplicates, [this] { return new DuplicatesWindow(*this); }))
-    return static_cast<DuplicatesWindow*>(made);
-  return static_cast<DuplicatesWindow*>(windowNamed(wn::kNotToolsGroup, wn::kDuplicates));
+  return openOrForward<DuplicatesWindow>(*this, wn::kNotToolsGroup, wn::kDuplicates,
+                                         [this] { return new DuplicatesWindow(*this); });
 }
 
 ExportWindow* MainWindow::openExport() {
   // A companion of the browse: its selection starts at the browse's current message.
   if (openBrowse() == nullptr) return nullptr;
-  if (QWidget* made = openWindow(wn::kFindGroup, wn::kExportProc, [this] { return new ExportWindow(*this); }))
-    return static_cast<ExportWindow*>(made);
-  return static_cast<ExportWindow*>(windowNamed(wn::kFindGroup, wn::kExportProc));
+  return openOrForward<ExportWindow>(*this, wn::kFindGroup, wn::kExportProc,
+                                     [this] { return new ExportWindow(*this); });
 }
 
 BatchWindow* MainWindow::openBatch(BatchWindow::Purpose purpose) {
   if (openBrowse() == nullptr) return nullptr;
   const std::string_view name = purpose == BatchWindow::Purpose::Classify ? wn::kClassifyProc : wn::kStatusProc;
-  if (QWidget* made = openWindow(wn::kFindGroup, name, [this, purpose] { return new BatchWindow(*this, purpose); }))
-    return static_cast<BatchWindow*>(made);
-  return static_cast<BatchWindow*>(windowNamed(wn::kFindGroup, name));
+  return openOrForward<BatchWindow>(*this, wn::kFindGroup, name,
+                                    [this, purpose] { return new BatchWindow(*this, purpose); });
 }
 
 PersonsWindow* MainWindow::openPersons() {
   if (app_.ctx().mem.ForumNumber == 0) return nullptr;
-  if (QWidget* made = openWindow(wn::kNotToolsGroup, wn::kBrowsePerson, [this] { return new PersonsWindow(*this); }))
-    return static_cast<PersonsWindow*>(made);
-  return static_cast<PersonsWindow*>(windowNamed(wn::kNotToolsGroup, wn::kBrowsePerson));
+  return openOrForward<PersonsWindow>(*this, wn::kNotToolsGroup, wn::kBrowsePerson,
+                                      [this] { return new PersonsWindow(*this); });
 }
 
 TopicsWindow* MainWindow::openTopics() {
   if (app_.ctx().mem.ForumNumber == 0) return nullptr;
-  if (QWidget* made = openWindow(wn::kNotToolsGroup, wn::kBrowseTopics, [this] { return new TopicsWindow(*this); }))
-    return static_cast<TopicsWindow*>(made);
-  return static_cast<TopicsWindow*>(windowNamed(wn::kNotToolsGroup, wn::kBrowseTopics));
+  return openOrForward<TopicsWindow>(*this, wn::kNotToolsGroup, wn::kBrowseTopics,
+                                     [this] { return new TopicsWindow(*this); });
 }
 
 TopicTreeDock* MainWindow::openTopicTree() {

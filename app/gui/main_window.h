@@ -65,10 +65,10 @@ class MainWindow : public QMainWindow {
   ExportWindow* openExport();
   // The classify or status window beside the browse (opened first when it is not).
   BatchWindow* openBatch(BatchWindow::Purpose purpose);
-  // The topic list, and the topic tree docked beside the browse.
-  TopicsWindow* openTopics();
   // The person browse of the active database.
   PersonsWindow* openPersons();
+  // The topic list, and the topic tree docked beside the browse.
+  TopicsWindow* openTopics();
   TopicTreeDock* openTopicTree();
   TopicTreeDock* topicTree() const;
   // Topics or links changed: the topic windows read them again.
