@@ -122,5 +122,31 @@ TEST_F(PersonsWindowTest, MergesByHandAndSwapsTheMergedAddressIn) {
   EXPECT_EQ(persons->model()->index(*persons->model()->rowOf(kSmith), 1).data().toString(), "72000,3001");
 }
 
+TEST_F(PersonsWindowTest, TheMailPartnersLeadToTheirMailInTheMailBrowse) {
+  ASSERT_TRUE(frame->activateDatabase(kMail));
+  QApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  persons = frame->openPersons();
+  ASSERT_NE(persons, nullptr);
+  EXPECT_TRUE(persons->windowTitle().startsWith(" Mail Partners [Tom Owner")) << persons->windowTitle().toStdString();
+  // A partner that sent mail: the mail browse shows it in the sender view, limited to the partner.
+  int sender = -1;
+  for (int r = 0; r < persons->model()->rowCount() && sender < 0; ++r)
+    if (persons->model()->personAt(r)->FROMCOUNT > 0 && persons->model()->personAt(r)->PERSONID != app->ctx().mem.PersonID)
+      sender = r;
+  ASSERT_GE(sender, 0);
+  const std::uint32_t id = persons->model()->personAt(sender)->PERSONID;
+  ASSERT_TRUE(persons->goTo(id));
+  ASSERT_TRUE(persons->showMessages());
+  gui::BrowseWindow* browse = frame->browse();
+  ASSERT_NE(browse, nullptr);
+  EXPECT_TRUE(browse->isMail());
+  EXPECT_EQ(browse->viewNumber(), 4);
+  EXPECT_TRUE(browse->filterButton()->isChecked());
+  ASSERT_GE(browse->model()->rowCount(), 1);
+  for (int r = 0; r < browse->model()->rowCount(); ++r)
+    EXPECT_EQ(+std::get<Mail>(browse->model()->rowAt(r)->record).FROMID, id);
+}
+
 }  // namespace
 }  // namespace qv::test
