@@ -392,7 +392,7 @@ bool MergeWindow::merge() {
   if (kept_ == 0 || persons_.size() < 2) return false;
   std::vector<std::uint32_t> ids;
   for (const Person& p : persons_)
-    if (p.PERSONID != kept_) ids.push_back(p.PERSONID);
+    if (p.PERSONID != kept_) ids.push_back(std::uint32_t{p.PERSONID});
   const browse::MergeSummary s = browse::mergePersons(frame_.application().ctx(), kept_, ids);
   // The merged persons are gone; the refused ones (a mail database's own person) stay listed.
   std::erase_if(persons_, [&s](const Person& p) {
