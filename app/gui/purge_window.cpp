@@ -189,7 +189,7 @@ DuplicatesWindow::DuplicatesWindow(MainWindow& frame, QWidget* parent) : QWidget
   layout->addWidget(finished_);
   layout->addStretch(1);
   auto* buttons = new QHBoxLayout();
-  start_ = new QPushButton("Start the duplicate elimination process", this);
+  start_ = new QPushButton(fromStored(texts::kStartButton), this);
   end_ = new QPushButton(fromStored(maintenance::kEndButton), this);
   end_->hide();
   buttons->addStretch(1);

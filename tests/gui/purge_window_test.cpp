@@ -114,6 +114,7 @@ TEST_F(GuiTest, TheDuplicatesWindowShowsItsCaptionsAndCounts) {
   ASSERT_NE(dup, nullptr);
   EXPECT_EQ(dup->windowTitle(), " Duplicate Merging [Capture Club]");
   EXPECT_EQ(dup->heading()->text(), "Merge Duplicate Forum Members");
+  EXPECT_EQ(dup->startButton()->text(), "Start the duplicate elimination process");
   EXPECT_EQ(entries(frame->menuNamed("&Tools")).filter("&Merge Duplicate Forum Members").size(), 1);
   EXPECT_EQ(dup->start(), maintenance::DuplicatesResult::Done);
   EXPECT_EQ(dup->finishedText()->text(), "The Duplicate Removal Process has finished!");
