@@ -18,6 +18,7 @@ inline constexpr std::string_view kStepRecode = "Recoding Message Receiver ID";
 inline constexpr std::string_view kStepDelete = "Deleting duplicate persons";
 inline constexpr std::string_view kStepRecount = "Updating message counts per person";
 
+inline constexpr std::string_view kStartButton = "Start the duplicate elimination process";
 inline constexpr std::string_view kFinished = "The Duplicate Removal Process has finished!";
 inline constexpr std::string_view kCompletionTitle = " Duplicate Elimination ";
 inline constexpr std::string_view kCompletionText = "The time for completion was: ";

@@ -9,16 +9,21 @@
 #include <QStatusBar>
 
 #include "app/application.h"
+#include "app/gui/batch_window.h"
 #include "app/gui/browse_window.h"
 #include "app/gui/config_window.h"
 #include "app/gui/databases_window.h"
 #include "app/gui/import_menu.h"
+#include "app/gui/export_window.h"
 #include "app/gui/job_window.h"
+#include "app/gui/persons_window.h"
+#include "app/gui/purge_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/saved_layout.h"
+#include "app/gui/selection_panel.h"
+#include "app/gui/topics_window.h"
 #include "app/version.h"
 #include "app/windows/databases.h"
-#include "maintenance/purge_mess.h"
 #include "wordindex/indexer.h"
 
 namespace qv::gui {
@@ -38,6 +43,15 @@ class WorkSubWindow : public QMdiSubWindow {
     if (event->isAccepted() && closed) std::exchange(closed, nullptr)();
   }
 };
+
+constexpr int kTopicView = 8;  // the browses' topic view, message and mail alike
+
+// Opens window `name` of `group` made by `make`, or the open one brought forward.
+template <class Window, class Make>
+Window* openOrForward(MainWindow& frame, std::string_view group, std::string_view name, Make make) {
+  if (QWidget* made = frame.openWindow(group, name, make)) return static_cast<Window*>(made);
+  return static_cast<Window*>(frame.windowNamed(group, name));
+}
 
 }  // namespace
 
@@ -61,6 +75,8 @@ MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+  // The topic tree follows the browse: it goes before the browse does.
+  delete topicTree_;
   // The sub-windows go with the frame's widgets, after this object's members:
   // unregister them now, while the map of them still exists.
   for (const auto& [id, sub] : windows_) {
@@ -89,13 +105,19 @@ void MainWindow::buildMenus() {
 
   browseMenu_ = menuBar()->addMenu("&Browse");
   browseMenu_->addAction("&Messages", this, [this] { openBrowse(); });
-  personsAction_ = browseMenu_->addAction(QString());
+  personsAction_ = browseMenu_->addAction(QString(), this, [this] { openPersons(); });
+  browseMenu_->addAction("&Topics", this, [this] { openTopics(); });
+  browseMenu_->addAction("Topic T&ree", this, [this] { openTopicTree(); });
 
   toolsMenu_ = menuBar()->addMenu("&Tools");
   toolsMenu_->addAction("&Word Index", this, &MainWindow::runIndex);
-  toolsMenu_->addAction("&Purge Messages", this, [this] { runPurge(false); });
-  toolsMenu_->addAction("&Count Messages", this, [this] { runPurge(true); });
-  mergeAction_ = toolsMenu_->addAction(QString());
+  toolsMenu_->addAction("&Purge Messages", this, [this] { openPurge(maintenance::PurgeMode::Purge); });
+  toolsMenu_->addAction("&Count Messages", this, [this] { openPurge(maintenance::PurgeMode::Count); });
+  mergeAction_ = toolsMenu_->addAction(QString(), this, [this] { openDuplicates(); });
+  toolsMenu_->addSeparator();
+  toolsMenu_->addAction("&Export Messages...", this, [this] { openExport(); });
+  toolsMenu_->addAction("C&lassify Messages...", this, [this] { openBatch(BatchWindow::Purpose::Classify); });
+  toolsMenu_->addAction("Set Message &Status...", this, [this] { openBatch(BatchWindow::Purpose::Status); });
 
   importMenu_ = new ImportMenu(*this, menuBar()->addMenu("&Import"));
 
@@ -133,12 +155,17 @@ void MainWindow::closeGroup(std::string_view group) {
   }
 }
 
-bool MainWindow::activateDatabase(std::uint32_t id) {
-  // The companions first, then the work windows showing the old database.
+void MainWindow::closeDatabaseWindows() {
+  // The companions first, then the work windows showing the database.
   closeGroup(wn::kFindGroup);
-  for (std::string_view name : {wn::kBrowseMsgNmbr, wn::kBrowseMail, wn::kBrowsePerson, wn::kBrowseTopics}) {
+  for (std::string_view name : {wn::kBrowseMsgNmbr, wn::kBrowseMail, wn::kBrowsePerson, wn::kBrowseTopics,
+                                wn::kPurgeMess, wn::kDuplicates, wn::kShowAlias, wn::kMergePersons}) {
     if (QWidget* w = windowNamed(wn::kNotToolsGroup, name)) w->parentWidget()->close();
   }
+}
+
+bool MainWindow::activateDatabase(std::uint32_t id) {
+  closeDatabaseWindows();
   const bool done = app_.activate(id);
   if (done) app::setStartDatabase(app_.ctx(), id);
   updateFrame();
@@ -197,6 +224,7 @@ BrowseWindow* MainWindow::browse() const {
 
 void MainWindow::databaseChanged() {
   if (BrowseWindow* b = browse()) b->refresh();
+  if (auto* persons = static_cast<PersonsWindow*>(windowNamed(wn::kNotToolsGroup, wn::kBrowsePerson))) persons->reload();
   if (auto* list = static_cast<DatabasesWindow*>(windowNamed(wn::kNotToolsGroup, wn::kChangeForum))) list->reload();
 }
 
@@ -237,21 +265,69 @@ void MainWindow::runIndex() {
   statusBar()->showMessage(QString("Word index: %1 messages indexed, %2 words").arg(summary.messages).arg(summary.words));
 }
 
-void MainWindow::runPurge(bool countOnly) {
-  maintenance::PurgeOptions options;
-  options.mode = countOnly ? maintenance::PurgeMode::Count : maintenance::PurgeMode::Purge;
-  auto job = std::make_unique<maintenance::PurgeMess>(app_.ctx(), options);
-  const QString title = fromStored(job->title());
-  JobWindow window(title, std::move(job), {}, this);
-  runJobWindow(window);
-  auto& purge = static_cast<maintenance::PurgeMess&>(window.job());
-  QStringList lines;
-  for (const maintenance::PanelLine& l :
-       maintenance::statisticsLines(options.mode, purge.statistics()))
-    lines << QString("%1: %2").arg(fromStored(l.label)).arg(l.value);
-  statusBar()->showMessage(lines.join("   "));
-  if (purge.result() == maintenance::PurgeResult::DatabaseRemoved) updateFrame();
-  databaseChanged();
+PurgeWindow* MainWindow::openPurge(maintenance::PurgeMode mode) {
+  if (app_.ctx().mem.ForumNumber == 0) return nullptr;
+  return openOrForward<PurgeWindow>(*this, wn::kNotToolsGroup, wn::kPurgeMess,
+                                    [this, mode] { return new PurgeWindow(*this, mode); });
+}
+
+DuplicatesWindow* MainWindow::openDuplicates() {
+  if (app_.ctx().mem.ForumNumber == 0) return nullptr;
+  return openOrForward<DuplicatesWindow>(*this, wn::kNotToolsGroup, wn::kDuplicates,
+                                         [this] { return new DuplicatesWindow(*this); });
+}
+
+ExportWindow* MainWindow::openExport() {
+  // A companion of the browse: its selection starts at the browse's current message.
+  if (openBrowse() == nullptr) return nullptr;
+  return openOrForward<ExportWindow>(*this, wn::kFindGroup, wn::kExportProc,
+                                     [this] { return new ExportWindow(*this); });
+}
+
+BatchWindow* MainWindow::openBatch(BatchWindow::Purpose purpose) {
+  if (openBrowse() == nullptr) return nullptr;
+  const std::string_view name = purpose == BatchWindow::Purpose::Classify ? wn::kClassifyProc : wn::kStatusProc;
+  return openOrForward<BatchWindow>(*this, wn::kFindGroup, name,
+                                    [this, purpose] { return new BatchWindow(*this, purpose); });
+}
+
+PersonsWindow* MainWindow::openPersons() {
+  if (app_.ctx().mem.ForumNumber == 0) return nullptr;
+  return openOrForward<PersonsWindow>(*this, wn::kNotToolsGroup, wn::kBrowsePerson,
+                                      [this] { return new PersonsWindow(*this); });
+}
+
+TopicsWindow* MainWindow::openTopics() {
+  if (app_.ctx().mem.ForumNumber == 0) return nullptr;
+  return openOrForward<TopicsWindow>(*this, wn::kNotToolsGroup, wn::kBrowseTopics,
+                                     [this] { return new TopicsWindow(*this); });
+}
+
+TopicTreeDock* MainWindow::openTopicTree() {
+  BrowseWindow* b = openBrowse();
+  if (b == nullptr) return nullptr;
+  if (topicTree_ == nullptr) {
+    topicTree_ = new TopicTreeDock(*this, *b, this);
+    topicTree_->setAttribute(Qt::WA_DeleteOnClose);
+    addDockWidget(Qt::RightDockWidgetArea, topicTree_);
+    // A companion of the browse: it goes when the browse goes.
+    connect(b, &QObject::destroyed, topicTree_, &QObject::deleteLater);
+  }
+  topicTree_->show();
+  topicTree_->raise();
+  return topicTree_;
+}
+
+TopicTreeDock* MainWindow::topicTree() const { return topicTree_; }
+
+void MainWindow::topicsChanged() {
+  if (auto* list = static_cast<TopicsWindow*>(windowNamed(wn::kNotToolsGroup, wn::kBrowseTopics))) list->reload();
+  if (topicTree_ != nullptr) topicTree_->reload();
+  for (std::string_view name : {wn::kClassifyProc, wn::kStatusProc})
+    if (auto* w = static_cast<BatchWindow*>(windowNamed(wn::kFindGroup, name))) w->reloadTopics();
+  if (auto* w = static_cast<ExportWindow*>(windowNamed(wn::kFindGroup, wn::kExportProc))) w->selection()->reloadTopics();
+  // A browse listing a topic's messages shows the links as they are now.
+  if (BrowseWindow* b = browse(); b != nullptr && b->viewNumber() == kTopicView) b->refresh();
 }
 
 void MainWindow::about() {

@@ -6,10 +6,12 @@
 // companions; changing database closes the windows of the old one first.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 #include <string>
 #include <string_view>
 
+#include "app/gui/batch_window.h"
 #include "app/window_register.h"
 #include "store/ui_port.h"
 
@@ -20,11 +22,20 @@ class QMenu;
 namespace qv::app {
 class Application;
 }
+namespace qv::maintenance {
+enum class PurgeMode;
+}
 
 namespace qv::gui {
 
 class BrowseWindow;
 class ImportMenu;
+class DuplicatesWindow;
+class ExportWindow;
+class PersonsWindow;
+class TopicTreeDock;
+class TopicsWindow;
+class PurgeWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -38,6 +49,8 @@ class MainWindow : public QMainWindow {
 
   // Makes database `id` active after closing the windows of the old one.
   bool activateDatabase(std::uint32_t id);
+  // Closes the browses, their companions and the work windows of the active database.
+  void closeDatabaseWindows();
   // Opens the browse of the active database, or brings the open one forward.
   BrowseWindow* openBrowse();
   BrowseWindow* browse() const;
@@ -47,6 +60,21 @@ class MainWindow : public QMainWindow {
   QWidget* windowNamed(std::string_view group, std::string_view name) const;
   // Rebuilds the title and the menus that follow the active database.
   void updateFrame();
+  // The purge or count window, and the duplicate-person window, of the active database.
+  PurgeWindow* openPurge(maintenance::PurgeMode mode);
+  DuplicatesWindow* openDuplicates();
+  // The export window beside the browse (opened first when it is not).
+  ExportWindow* openExport();
+  // The classify or status window beside the browse (opened first when it is not).
+  BatchWindow* openBatch(BatchWindow::Purpose purpose);
+  // The person browse of the active database.
+  PersonsWindow* openPersons();
+  // The topic list, and the topic tree docked beside the browse.
+  TopicsWindow* openTopics();
+  TopicTreeDock* openTopicTree();
+  TopicTreeDock* topicTree() const;
+  // Topics or links changed: the topic windows read them again.
+  void topicsChanged();
   // An import or a purge changed the database: open browses read their lines again.
   void databaseChanged();
 
@@ -64,7 +92,6 @@ class MainWindow : public QMainWindow {
   void closeGroup(std::string_view group);
   void forgetWindow(app::WindowId id, const std::string& group);
   void runIndex();
-  void runPurge(bool countOnly);
   void showDatabases();
   void showConfiguration();
   void about();
@@ -80,6 +107,7 @@ class MainWindow : public QMainWindow {
   ImportMenu* importMenu_ = nullptr;
   app::WindowId frameId_ = 0;
   std::map<app::WindowId, QMdiSubWindow*> windows_;
+  QPointer<TopicTreeDock> topicTree_;
 };
 
 }  // namespace qv::gui

@@ -5,9 +5,8 @@
 #include <map>
 
 #include "app/cli/env.h"
+#include "app/windows/selection_start.h"
 #include "topics/codes.h"
-#include "wordindex/index_tables.h"
-#include "wordindex/result_set.h"
 #include "wordindex/search_query.h"
 
 namespace qv::app::cli {
@@ -50,38 +49,25 @@ bool selectionStart(Env& env, const SelectionArgs& a, exporting::SelectionStart&
     env.ui().message("Selection error", text, MessageKind::Error);
     return false;
   };
-  start.message = a.message;
-  switch (selectionCode(a)) {
-    case SelectionCode::Word: {
-      if (a.word.empty()) return missing("The word selection needs --word.");
-      wordindex::IndexTable words(ctx, WordList::FileNo);
-      ctx.wor = WordList{};
-      ctx.wor.THEWORD = a.word;
-      if (words.status() != engine::Err::Ok || words.file().get(WordList::by_theWord) != engine::Err::Ok)
-        return missing("The word \"" + a.word + "\" is not in this database's word index.");
-      start.wordId = static_cast<std::uint32_t>(ctx.wor.WORDID);
-      return true;
-    }
-    case SelectionCode::Topic: {
-      const std::optional<Codes> t = topics::findCodeNamed(ctx, CodeType::Topic, a.inTopic);
-      if (!t) return missing("The topic selection needs --in-topic naming a topic of this database.");
-      start.topicId = t->ID;
-      return true;
-    }
-    case SelectionCode::ResultSet: {
-      const wordindex::StoredResultSet set = wordindex::readResultSet(ctx);
-      if (set.state != wordindex::ResultSetState::Read)
-        return missing("No search result set is stored for this database; run quorvel search first.");
-      start.resultSet = set.ids;
-      return true;
-    }
-    case SelectionCode::All:
-      // The whole database needs no message to start from.
-      return true;
-    default:
-      if (a.message == 0) return missing("This selection needs --message, the message it starts from.");
-      return true;
+  SelectionNames names;
+  names.message = a.message;
+  names.word = a.word;
+  if (selectionCode(a) == SelectionCode::Topic) {
+    const std::optional<Codes> t = topics::findCodeNamed(ctx, CodeType::Topic, a.inTopic);
+    if (t) names.topicId = t->ID;
   }
+  switch (selectionStartOf(ctx, selectionCode(a), names, start)) {
+    case SelectionStartProblem::None: return true;
+    case SelectionStartProblem::NoWord: return missing("The word selection needs --word.");
+    case SelectionStartProblem::UnknownWord:
+      return missing("The word \"" + a.word + "\" is not in this database's word index.");
+    case SelectionStartProblem::NoTopic:
+      return missing("The topic selection needs --in-topic naming a topic of this database.");
+    case SelectionStartProblem::NoResultSet:
+      return missing("No search result set is stored for this database; run quorvel search first.");
+    case SelectionStartProblem::NoMessage: return missing("This selection needs --message, the message it starts from.");
+  }
+  return false;
 }
 
 }  // namespace qv::app::cli
