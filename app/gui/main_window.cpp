@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -14,10 +15,13 @@
 #include "app/gui/databases_window.h"
 #include "app/gui/import_menu.h"
 #include "app/gui/job_window.h"
+#include "app/gui/search_window.h"
+#include "app/gui/thread_tree_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/saved_layout.h"
 #include "app/version.h"
 #include "app/windows/databases.h"
+#include "app/windows/word_search.h"
 #include "maintenance/purge_mess.h"
 #include "wordindex/indexer.h"
 
@@ -68,6 +72,11 @@ MainWindow::~MainWindow() {
     app_.windows().TmDestroy(id);
   }
   windows_.clear();
+  for (const auto& [id, dock] : docks_) {
+    disconnect(dock, nullptr, this, nullptr);
+    app_.windows().TmDestroy(id);
+  }
+  docks_.clear();
   app_.windows().setPostListener({});
   app_.windows().TmDestroy(frameId_);
 }
@@ -90,6 +99,8 @@ void MainWindow::buildMenus() {
   browseMenu_ = menuBar()->addMenu("&Browse");
   browseMenu_->addAction("&Messages", this, [this] { openBrowse(); });
   personsAction_ = browseMenu_->addAction(QString());
+  browseMenu_->addAction("&Word Search", this, [this] { openSearch(); });
+  treeAction_ = browseMenu_->addAction("&Thread Tree", this, [this] { openThreadTree(); });
 
   toolsMenu_ = menuBar()->addMenu("&Tools");
   toolsMenu_->addAction("&Word Index", this, &MainWindow::runIndex);
@@ -111,6 +122,8 @@ void MainWindow::updateFrame() {
   mergeAction_->setText(fromStored(persons[1]));
   for (QMenu* m : {browseMenu_, toolsMenu_})
     for (QAction* a : m->actions()) a->setEnabled(active);
+  // Mail databases have no threads.
+  treeAction_->setEnabled(active && databaseType(app_.ctx().mem.ForumType) != DatabaseType::Mail);
 }
 
 void MainWindow::fillDatabaseMenu() {
@@ -130,6 +143,8 @@ void MainWindow::closeGroup(std::string_view group) {
   for (const app::WindowEntry& w : open) {
     const auto found = windows_.find(w.id);
     if (found != windows_.end()) found->second->close();
+    const auto dock = docks_.find(w.id);
+    if (dock != docks_.end()) dock->second->close();
   }
 }
 
@@ -148,7 +163,48 @@ bool MainWindow::activateDatabase(std::uint32_t id) {
 QWidget* MainWindow::windowNamed(std::string_view group, std::string_view name) const {
   const app::WindowId id = app_.windows().TmGetId(group, name);
   const auto found = windows_.find(id);
-  return found != windows_.end() ? found->second->widget() : nullptr;
+  if (found != windows_.end()) return found->second->widget();
+  const auto dock = docks_.find(id);
+  return dock != docks_.end() ? dock->second : nullptr;
+}
+
+QDockWidget* MainWindow::openDock(std::string_view group, std::string_view name,
+                                  const std::function<QDockWidget*()>& make) {
+  const app::WindowRegister::OpenResult opened = app_.windows().openOrBringForward(group, name);
+  if (!opened.created) return nullptr;
+  QDockWidget* dock = make();
+  dock->setAttribute(Qt::WA_DeleteOnClose);
+  addDockWidget(Qt::RightDockWidgetArea, dock);
+  docks_[opened.id] = dock;
+  const app::WindowId id = opened.id;
+  connect(dock, &QObject::destroyed, this, [this, id] {
+    docks_.erase(id);
+    app_.windows().TmDestroy(id);
+  });
+  dock->show();
+  return dock;
+}
+
+SearchWindow* MainWindow::openSearch() {
+  if (openBrowse() == nullptr) return nullptr;
+  if (QWidget* made = openWindow(wn::kFindGroup, app::kWordSearch, [this] { return new SearchWindow(*this); })) {
+    // A form, not a work area: it keeps its own size.
+    made->parentWidget()->showNormal();
+    return static_cast<SearchWindow*>(made);
+  }
+  return static_cast<SearchWindow*>(windowNamed(wn::kFindGroup, app::kWordSearch));
+}
+
+ThreadTreeWindow* MainWindow::openThreadTree() {
+  if (databaseType(app_.ctx().mem.ForumType) == DatabaseType::Mail) return nullptr;
+  BrowseWindow* b = openBrowse();
+  if (b == nullptr) return nullptr;
+  if (QDockWidget* made = openDock(wn::kFindGroup, wn::kThreadTree, [this, b] { return new ThreadTreeWindow(app_, ui_, *b); })) {
+    auto* tree = static_cast<ThreadTreeWindow*>(made);
+    tree->placeAsSet();
+    return tree;
+  }
+  return static_cast<ThreadTreeWindow*>(windowNamed(wn::kFindGroup, wn::kThreadTree));
 }
 
 QWidget* MainWindow::openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make) {
@@ -204,6 +260,11 @@ void MainWindow::drainEvents(app::WindowId id) {
   for (const app::WindowEvent& e : app_.windows().takeEvents(id)) {
     if (id == frameId_) {
       if (e.kind == app::WindowEventKind::User && e.code == app::events::kImportMeny) importMenu_->importEnded();
+      continue;
+    }
+    if (const auto dock = docks_.find(id); dock != docks_.end()) {
+      if (e.kind == app::WindowEventKind::BringToFront) dock->second->raise();
+      if (e.kind == app::WindowEventKind::Close) dock->second->close();
       continue;
     }
     const auto found = windows_.find(id);
