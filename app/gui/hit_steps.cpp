@@ -26,11 +26,9 @@ int panePosition(std::string_view pageText, std::int64_t stored) {
 }
 
 std::int64_t storedPosition(std::string_view pageText, int pane) {
+  // A line end of the pane stands for the whole CR LF: it begins at the CR.
   std::size_t i = 0;
-  for (int seen = 0; i < pageText.size(); ++i) {
-    if (droppedCr(pageText, i)) continue;
-    if (seen++ == pane) break;
-  }
+  for (int seen = 0; i < pageText.size() && seen < pane; ++seen) i += droppedCr(pageText, i) ? 2 : 1;
   return static_cast<std::int64_t>(i);
 }
 
