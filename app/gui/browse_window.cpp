@@ -251,7 +251,9 @@ void BrowseWindow::showView(int viewNumber) {
   if (viewNumber == static_cast<int>(MessageView::SearchResult)) {
     // The stored set, which a search or re-sort here or elsewhere left.
     const wordindex::StoredResultSet set = wordindex::readResultSet(app_.ctx());
-    if (set.state == wordindex::ResultSetState::Read && set.ids != result_.ids) {
+    // A set of another database (or none, or one that could not be read)
+    // shows nothing here.
+    if (set.state != wordindex::ResultSetState::Read || set.ids != result_.ids) {
       result_ = wordindex::ResultSet{set.ids, wordindex::ResultOrder::Result};
       resultQuery_.reset();
     }

@@ -6,6 +6,7 @@
 
 #include "app/gui/browse_window.h"
 #include "app/gui/thread_tree_window.h"
+#include "store/config.h"
 #include "tests/gui/gui_fixture.h"
 
 namespace qv::test {
@@ -60,6 +61,16 @@ TEST_F(GuiTest, TheThreadTreeFollowsAndDrivesTheBrowse) {
   ASSERT_TRUE(browse->goTo(412400));
   EXPECT_EQ(tree->rebuilds(), 2);
   EXPECT_EQ(lines(*tree), QStringList({"Pierre Lefèvre 412400"}));
+  // The form of the lines is read at each rebuild: "SenderName MsgDate MsgNumber".
+  std::int32_t form = 5;
+  std::string unused;
+  ASSERT_EQ(Konfig(app->ctx(), kKonfigSetGeneral, kItemTreeItemFormat, form, 0, unused), kSettingsDone);
+  std::int32_t yyyyMmDd = 10;
+  ASSERT_EQ(Konfig(app->ctx(), kKonfigSetGeneral, kItemDateFormat, yyyyMmDd, 0, unused), kSettingsDone);
+  ASSERT_TRUE(browse->goTo(440000));
+  EXPECT_EQ(lines(*tree), QStringList({"Ana Núñez 1997-01-01 440000"}));
+  form = 2;
+  ASSERT_EQ(Konfig(app->ctx(), kKonfigSetGeneral, kItemTreeItemFormat, form, 0, unused), kSettingsDone);
 
   // A chosen line puts the browse on its message; choosing by Enter as well.
   ASSERT_TRUE(browse->goTo(412345));
