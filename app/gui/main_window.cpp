@@ -43,6 +43,25 @@ class WorkSubWindow : public QMdiSubWindow {
   }
 };
 
+// Says when a companion dock has closed (its deletion comes later).
+class DockCloseWatch : public QObject {
+ public:
+  DockCloseWatch(QDockWidget& dock, std::function<void()> closed) : QObject(&dock), closed_(std::move(closed)) {
+    dock.installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const auto* dock = static_cast<QDockWidget*>(watched);
+    if (event->type() == QEvent::Close && dock->features().testFlag(QDockWidget::DockWidgetClosable) && closed_)
+      std::exchange(closed_, nullptr)();
+    return false;
+  }
+
+ private:
+  std::function<void()> closed_;
+};
+
 }  // namespace
 
 MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
@@ -177,10 +196,15 @@ QDockWidget* MainWindow::openDock(std::string_view group, std::string_view name,
   addDockWidget(Qt::RightDockWidgetArea, dock);
   docks_[opened.id] = dock;
   const app::WindowId id = opened.id;
-  connect(dock, &QObject::destroyed, this, [this, id] {
-    docks_.erase(id);
-    app_.windows().TmDestroy(id);
+  // Unregistered as soon as it has closed, like the work windows.
+  const auto forget = [this, id] {
+    if (docks_.erase(id) != 0) app_.windows().TmDestroy(id);
+  };
+  new DockCloseWatch(*dock, [this, dock, forget] {
+    disconnect(dock, &QObject::destroyed, this, nullptr);
+    forget();
   });
+  connect(dock, &QObject::destroyed, this, forget);
   dock->show();
   return dock;
 }
