@@ -309,7 +309,8 @@ void BrowseWindow::updateLimitButtons() {
   locator_->setPlaceholderText(word ? "Key word" : topic ? "Topic" : "Find date, number or name");
   locator_->setVisible(view_ != static_cast<int>(MessageView::SearchResult));
   limitLabel_->setText(view_ == static_cast<int>(MessageView::SearchResult)
-                           ? QString("%1 messages found").arg(result_.ids.size())
+                           ? (result_.ids.size() == 1 ? QString("1 message found")
+                                                              : QString("%1 messages found").arg(result_.ids.size()))
                            : QString());
 }
 

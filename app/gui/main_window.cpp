@@ -187,13 +187,13 @@ QWidget* MainWindow::windowNamed(std::string_view group, std::string_view name) 
   return dock != docks_.end() ? dock->second : nullptr;
 }
 
-QDockWidget* MainWindow::openDock(std::string_view group, std::string_view name,
+QDockWidget* MainWindow::openDock(std::string_view group, std::string_view name, Qt::DockWidgetArea area,
                                   const std::function<QDockWidget*()>& make) {
   const app::WindowRegister::OpenResult opened = app_.windows().openOrBringForward(group, name);
   if (!opened.created) return nullptr;
   QDockWidget* dock = make();
   dock->setAttribute(Qt::WA_DeleteOnClose);
-  addDockWidget(Qt::RightDockWidgetArea, dock);
+  addDockWidget(area, dock);
   docks_[opened.id] = dock;
   const app::WindowId id = opened.id;
   // Unregistered as soon as it has closed, like the work windows.
@@ -211,19 +211,22 @@ QDockWidget* MainWindow::openDock(std::string_view group, std::string_view name,
 
 SearchWindow* MainWindow::openSearch() {
   if (openBrowse() == nullptr) return nullptr;
-  if (QWidget* made = openWindow(wn::kFindGroup, app::kWordSearch, [this] { return new SearchWindow(*this); })) {
-    // A form, not a work area: it keeps its own size.
-    made->parentWidget()->showNormal();
-    return static_cast<SearchWindow*>(made);
-  }
-  return static_cast<SearchWindow*>(windowNamed(wn::kFindGroup, app::kWordSearch));
+  // Docked beside the browse, so the found set shows while the form stays at hand.
+  QDockWidget* dock = openDock(wn::kFindGroup, app::kWordSearch, Qt::LeftDockWidgetArea, [this] {
+    auto* made = new QDockWidget(app::kWordSearchTitle);
+    made->setObjectName(QString::fromUtf8(app::kWordSearch.data(), static_cast<qsizetype>(app::kWordSearch.size())));
+    made->setWidget(new SearchWindow(*this, made));
+    return made;
+  });
+  if (dock == nullptr) dock = static_cast<QDockWidget*>(windowNamed(wn::kFindGroup, app::kWordSearch));
+  return dock != nullptr ? static_cast<SearchWindow*>(dock->widget()) : nullptr;
 }
 
 ThreadTreeWindow* MainWindow::openThreadTree() {
   if (databaseType(app_.ctx().mem.ForumType) == DatabaseType::Mail) return nullptr;
   BrowseWindow* b = openBrowse();
   if (b == nullptr) return nullptr;
-  if (QDockWidget* made = openDock(wn::kFindGroup, wn::kThreadTree, [this, b] { return new ThreadTreeWindow(app_, ui_, *b); })) {
+  if (QDockWidget* made = openDock(wn::kFindGroup, wn::kThreadTree, Qt::RightDockWidgetArea, [this, b] { return new ThreadTreeWindow(app_, ui_, *b); })) {
     auto* tree = static_cast<ThreadTreeWindow*>(made);
     tree->placeAsSet();
     return tree;

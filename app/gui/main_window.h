@@ -50,7 +50,8 @@ class MainWindow : public QMainWindow {
   QWidget* windowNamed(std::string_view group, std::string_view name) const;
   // Opens a companion as a dock widget registered under group and name, or
   // brings the open one forward (nullptr then).
-  QDockWidget* openDock(std::string_view group, std::string_view name, const std::function<QDockWidget*()>& make);
+  QDockWidget* openDock(std::string_view group, std::string_view name, Qt::DockWidgetArea area,
+                        const std::function<QDockWidget*()>& make);
   // The search window and the thread tree, companions of the browse (opened with it).
   SearchWindow* openSearch();
   ThreadTreeWindow* openThreadTree();

@@ -47,7 +47,7 @@ SearchWindow::SearchWindow(MainWindow& frame, QWidget* parent) : QWidget(parent)
   dates->addWidget(dateFrom_);
   dates->addWidget(new QLabel("to", this));
   dates->addWidget(dateTo_);
-  form->addRow("&Dates:", dates);
+  form->addRow("Dates:", dates);
   layout->addLayout(form);
 
   auto* bar = new QHBoxLayout();
@@ -82,7 +82,8 @@ bool SearchWindow::search() {
   outcome_->clear();
   app::WordSearchOutcome found = app::runWordSearch(frame_.application().ctx(), frame_.ui(), form);
   if (found.result != app::WordSearchResult::Found) return false;
-  outcome_->setText(QString("%1 messages found").arg(found.ids.size()));
+  outcome_->setText(found.ids.size() == 1 ? QString("1 message found")
+                                          : QString("%1 messages found").arg(found.ids.size()));
   BrowseWindow* browse = frame_.openBrowse();
   if (browse == nullptr) return false;
   browse->setSearchResult(std::move(found.ids), std::move(found.query));
