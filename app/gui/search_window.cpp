@@ -11,9 +11,11 @@
 
 #include "app/application.h"
 #include "app/gui/browse_window.h"
+#include "app/gui/display_fonts.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
 #include "app/windows/word_search.h"
+#include "store/config.h"
 
 namespace qv::gui {
 
@@ -59,6 +61,8 @@ SearchWindow::SearchWindow(MainWindow& frame, QWidget* parent) : QWidget(parent)
   layout->addLayout(bar);
   layout->addStretch(1);
 
+  for (QLineEdit* field : {words_, from_, to_, subject_, dateFrom_, dateTo_})
+    field->setFont(displayFont(frame_.application().ctx(), kItemEntryFont));
   connect(search_, &QPushButton::clicked, this, [this] { search(); });
   for (QLineEdit* field : {words_, from_, to_, subject_, dateFrom_, dateTo_})
     connect(field, &QLineEdit::returnPressed, this, [this] { search(); });

@@ -10,6 +10,7 @@
 
 #include "app/application.h"
 #include "app/gui/browse_window.h"
+#include "app/gui/display_fonts.h"
 #include "app/gui/qt_text.h"
 #include "store/config.h"
 
@@ -35,6 +36,7 @@ ThreadTreeWindow::ThreadTreeWindow(app::Application& app, UiPort& ui, BrowseWind
   tree_->setRootIsDecorated(true);
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   tree_->setExpandsOnDoubleClick(false);
+  tree_->setFont(displayFont(app_.ctx(), kItemTreeFont));
   tree_->installEventFilter(this);
   setWidget(tree_);
 
