@@ -280,6 +280,7 @@ BrowseWindow* MainWindow::browse() const {
 
 void MainWindow::databaseChanged() {
   if (BrowseWindow* b = browse()) b->refresh();
+  if (auto* tree = qobject_cast<ThreadTreeWindow*>(windowNamed(wn::kFindGroup, wn::kThreadTree))) tree->reload();
   if (auto* list = static_cast<DatabasesWindow*>(windowNamed(wn::kNotToolsGroup, wn::kChangeForum))) list->reload();
 }
 

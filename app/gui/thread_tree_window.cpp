@@ -29,7 +29,8 @@ QColor colourOf(std::int32_t stored) {
 }  // namespace
 
 ThreadTreeWindow::ThreadTreeWindow(app::Application& app, UiPort& ui, BrowseWindow& browse, QWidget* parent)
-    : QDockWidget("Thread Tree", parent), app_(app), ui_(ui), browse_(&browse), model_(app.ctx()) {
+    : QDockWidget("Thread Tree", parent), app_(app), ui_(ui), browse_(&browse) {
+  model_.emplace(app.ctx());
   setObjectName("ThreadTree");
   tree_ = new QTreeWidget(this);
   tree_->setHeaderHidden(true);
@@ -64,13 +65,19 @@ std::uint32_t ThreadTreeWindow::messageOf(const QTreeWidgetItem* item) {
 
 void ThreadTreeWindow::follow(std::uint32_t id) {
   if (id == 0) return;
-  switch (model_.showThreadOf(id)) {
+  switch (model_->showThreadOf(id)) {
     case browse::TreeUpdate::Rebuilt: fill(); break;
     case browse::TreeUpdate::SameThread: break;
     case browse::TreeUpdate::NoSuchMessage:
     case browse::TreeUpdate::ReadFailed: return;
   }
   selectMessage(id);
+}
+
+void ThreadTreeWindow::reload() {
+  model_.emplace(app_.ctx());  // forgets the thread shown, so the next follow rebuilds
+  tree_->clear();
+  if (browse_) follow(browse_->currentId().value_or(0));
 }
 
 void ThreadTreeWindow::fill() {
@@ -82,7 +89,7 @@ void ThreadTreeWindow::fill() {
   // nearest line above it one level up. The blank first line is the list's
   // own spacer; a tree needs none.
   std::vector<QTreeWidgetItem*> path;
-  for (const browse::TreeLine& line : model_.lines()) {
+  for (const browse::TreeLine& line : model_->lines()) {
     if (line.message == 0) continue;
     const auto level = static_cast<std::size_t>(std::max(line.level, 0));
     if (path.size() > level) path.resize(level);

@@ -10,6 +10,7 @@
 #include <QDockWidget>
 #include <QPointer>
 #include <cstdint>
+#include <optional>
 
 #include "browse/thread_tree.h"
 #include "store/ui_port.h"
@@ -37,6 +38,8 @@ class ThreadTreeWindow : public QDockWidget {
   void placeAsSet();
   // The browse's current message is `id` (0: none).
   void follow(std::uint32_t id);
+  // The database changed (an import, a purge): the lines are read again.
+  void reload();
   // The user chose a line: the browse goes to its message.
   void choose(QTreeWidgetItem* item);
 
@@ -56,7 +59,7 @@ class ThreadTreeWindow : public QDockWidget {
   app::Application& app_;
   UiPort& ui_;
   QPointer<BrowseWindow> browse_;
-  browse::ThreadTree model_;
+  std::optional<browse::ThreadTree> model_;
   QTreeWidget* tree_ = nullptr;
   int rebuilds_ = 0;
 };

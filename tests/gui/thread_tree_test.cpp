@@ -3,6 +3,8 @@
 // moves the browse to a chosen message and forwards the scrolling keys.
 #include <QKeyEvent>
 #include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
 
 #include "app/gui/browse_window.h"
 #include "app/gui/thread_tree_window.h"
@@ -90,6 +92,22 @@ TEST_F(GuiTest, TheThreadTreeFollowsAndDrivesTheBrowse) {
   EXPECT_EQ(lines(*tree), QStringList({"Ana Núñez 440000"}));
   press(tree->tree(), Qt::Key_PageDown, Qt::ControlModifier);
   EXPECT_EQ(browse->currentId(), 412350u);
+
+  // A reply imported into the thread shows once the frame hears of the change.
+  ASSERT_TRUE(browse->goTo(412360));
+  {
+    std::filesystem::create_directories(home.path() / "reply");
+    // Code page 850, as TAPCIS writes.
+    std::ofstream out(home.path() / "reply" / "REPLY.MSG", std::ios::binary);
+    out << "#: 412370 S3/Printers@b\r\n 4-M\x84r-96 09:00\r\nSb: #412350-Laser printer fonts@b\r\n"
+           "Fm: Pierre Lef\x8avre 70711,1234@b\r\nTo: John Smith 71234,567@b\r\n\r\nMoi aussi.\r\n\r\n";
+  }
+  ASSERT_TRUE(cli({"import", "--format", "TAPCIS 5.x", "--method", "files", "--path", (home.path() / "reply").string(),
+                   "--file", "REPLY.MSG", "--forum", "--forum-db", std::to_string(kForum), "--no-index"}));
+  frame->databaseChanged();
+  EXPECT_EQ(lines(*tree), QStringList({"Jane Doe 412345", "  John Smith 412350", "    Jane Doe 412360",
+                                       "    Pierre Lefèvre 412370"}));
+  EXPECT_EQ(ThreadTreeWindow::messageOf(tree->tree()->currentItem()), 412360u);
 
   // The tree closes with its browse.
   bool closed = false;
