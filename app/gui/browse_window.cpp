@@ -310,7 +310,7 @@ void BrowseWindow::updateLimitButtons() {
   locator_->setVisible(view_ != static_cast<int>(MessageView::SearchResult));
   limitLabel_->setText(view_ == static_cast<int>(MessageView::SearchResult)
                            ? (result_.ids.size() == 1 ? QString("1 message found")
-                                                              : QString("%1 messages found").arg(result_.ids.size()))
+                                                      : QString("%1 messages found").arg(result_.ids.size()))
                            : QString());
 }
 
@@ -487,8 +487,7 @@ void BrowseWindow::setSearchResult(std::vector<std::uint32_t> ids, std::optional
 void BrowseWindow::resortResult(wordindex::ResultOrder order) {
   if (view_ != static_cast<int>(MessageView::SearchResult)) return;
   const wordindex::ResortOutcome sorted = wordindex::resort(app_.ctx(), result_, order, currentId());
-  if (sorted.result != wordindex::ResortResult::Sorted && sorted.result != wordindex::ResortResult::StoreFailed)
-    return;
+  if (sorted.result != wordindex::ResortResult::Sorted && sorted.result != wordindex::ResortResult::StoreFailed) return;
   limit_ = browse::ViewLimit{{}, 0, result_.ids};
   rebuildSource();
   if (sorted.row && *sorted.row < result_.ids.size()) goTo(result_.ids[*sorted.row]);
@@ -586,7 +585,8 @@ void BrowseWindow::showContextMenu(const QPoint& at) {
 
 void BrowseWindow::fillContextMenu(QMenu& menu) {
   if (view_ == static_cast<int>(MessageView::SearchResult)) {
-    for (const wordindex::ResortMenuEntry& entry : wordindex::resortMenu(databaseType(app_.ctx().mem.ForumType), result_.order)) {
+    for (const wordindex::ResortMenuEntry& entry :
+         wordindex::resortMenu(databaseType(app_.ctx().mem.ForumType), result_.order)) {
       const wordindex::ResultOrder order = entry.order;
       menu.addAction(fromStored(entry.text), this, [this, order] { resortResult(order); });
     }

@@ -32,8 +32,8 @@ std::int64_t storedPosition(std::string_view pageText, int pane) {
   return static_cast<std::int64_t>(i);
 }
 
-HitSteps::HitSteps(QPlainTextEdit& pane, std::function<void(std::size_t)> showPage,
-                   std::function<std::size_t()> page, QWidget* buttonParent)
+HitSteps::HitSteps(QPlainTextEdit& pane, std::function<void(std::size_t)> showPage, std::function<std::size_t()> page,
+                   QWidget* buttonParent)
     : QObject(buttonParent), pane_(pane), showPage_(std::move(showPage)), page_(std::move(page)) {
   previous_ = new QPushButton(buttonParent);
   previous_->setIcon(buttonParent->style()->standardIcon(QStyle::SP_ArrowUp));
@@ -65,7 +65,8 @@ void HitSteps::step(bool forward) {
   const std::size_t shown = std::min(page_(), pages_.size() - 1);
   const QTextCursor cursor = pane_.textCursor();
   const std::string& text = pages_[shown].text;
-  navigator_->select(shown, {storedPosition(text, cursor.selectionStart()), storedPosition(text, cursor.selectionEnd())});
+  navigator_->select(shown,
+                     {storedPosition(text, cursor.selectionStart()), storedPosition(text, cursor.selectionEnd())});
   if ((forward ? navigator_->next() : navigator_->previous()) == browse::HitNavigator::Move::Moved) {
     if (navigator_->page() != shown) showPage_(navigator_->page());
     const browse::TextRange range = navigator_->paneSelection();

@@ -15,10 +15,10 @@
 #include "app/gui/databases_window.h"
 #include "app/gui/import_menu.h"
 #include "app/gui/job_window.h"
-#include "app/gui/search_window.h"
-#include "app/gui/thread_tree_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/saved_layout.h"
+#include "app/gui/search_window.h"
+#include "app/gui/thread_tree_window.h"
 #include "app/version.h"
 #include "app/windows/databases.h"
 #include "app/windows/word_search.h"
@@ -218,20 +218,21 @@ SearchWindow* MainWindow::openSearch() {
     made->setWidget(new SearchWindow(*this, made));
     return made;
   });
-  if (dock == nullptr) dock = static_cast<QDockWidget*>(windowNamed(wn::kFindGroup, app::kWordSearch));
-  return dock != nullptr ? static_cast<SearchWindow*>(dock->widget()) : nullptr;
+  if (dock == nullptr) dock = qobject_cast<QDockWidget*>(windowNamed(wn::kFindGroup, app::kWordSearch));
+  return dock != nullptr ? qobject_cast<SearchWindow*>(dock->widget()) : nullptr;
 }
 
 ThreadTreeWindow* MainWindow::openThreadTree() {
   if (databaseType(app_.ctx().mem.ForumType) == DatabaseType::Mail) return nullptr;
   BrowseWindow* b = openBrowse();
   if (b == nullptr) return nullptr;
-  if (QDockWidget* made = openDock(wn::kFindGroup, wn::kThreadTree, Qt::RightDockWidgetArea, [this, b] { return new ThreadTreeWindow(app_, ui_, *b); })) {
+  if (QDockWidget* made = openDock(wn::kFindGroup, wn::kThreadTree, Qt::RightDockWidgetArea,
+                                   [this, b] { return new ThreadTreeWindow(app_, ui_, *b); })) {
     auto* tree = static_cast<ThreadTreeWindow*>(made);
     tree->placeAsSet();
     return tree;
   }
-  return static_cast<ThreadTreeWindow*>(windowNamed(wn::kFindGroup, wn::kThreadTree));
+  return qobject_cast<ThreadTreeWindow*>(windowNamed(wn::kFindGroup, wn::kThreadTree));
 }
 
 QWidget* MainWindow::openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make) {

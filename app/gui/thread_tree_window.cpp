@@ -124,7 +124,8 @@ void ThreadTreeWindow::choose(QTreeWidgetItem* item) {
 }
 
 bool ThreadTreeWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != tree_ || event->type() != QEvent::KeyPress || !browse_) return QDockWidget::eventFilter(watched, event);
+  if (watched != tree_ || event->type() != QEvent::KeyPress || !browse_)
+    return QDockWidget::eventFilter(watched, event);
   auto* key = static_cast<QKeyEvent*>(event);
   const bool ctrl = (key->modifiers() & Qt::ControlModifier) != 0;
   switch (key->key()) {
@@ -133,8 +134,10 @@ bool ThreadTreeWindow::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
       if (ctrl) {
-        if (key->key() == Qt::Key_PageUp) browse_->toTop();
-        else browse_->toEnd();
+        if (key->key() == Qt::Key_PageUp)
+          browse_->toTop();
+        else
+          browse_->toEnd();
         return true;
       }
       [[fallthrough]];

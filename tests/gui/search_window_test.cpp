@@ -2,6 +2,8 @@
 // is nothing to search, the found set in the browse's result view with its
 // re-sort menu, and the hit buttons stepping through a message's words,
 // across the pages of a long one.
+#include "app/gui/search_window.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +17,6 @@
 #include "app/gui/browse_model.h"
 #include "app/gui/browse_window.h"
 #include "app/gui/hit_steps.h"
-#include "app/gui/search_window.h"
 #include "app/windows/word_search.h"
 #include "tests/gui/gui_fixture.h"
 
@@ -127,8 +128,8 @@ TEST_F(SearchWindowTest, ShowsTheFoundSetAndStepsThroughTheHits) {
   EXPECT_EQ(browse->textPane()->textCursor().selectionStart(), QString("Subject: Laser printer ").size());
   EXPECT_FALSE(hits.previousButton()->isEnabled());
   EXPECT_TRUE(hits.nextButton()->isEnabled());
-  const qsizetype inText =
-      browse->textPane()->toPlainText().count(QRegularExpression("\\bfonts\\b", QRegularExpression::CaseInsensitiveOption));
+  const qsizetype inText = browse->textPane()->toPlainText().count(
+      QRegularExpression("\\bfonts\\b", QRegularExpression::CaseInsensitiveOption));
   ASSERT_GT(inText, 2);
   int steps = 0;
   int lastStart = browse->textPane()->textCursor().selectionStart();
@@ -214,8 +215,8 @@ TEST_F(SearchWindowTest, TheResultViewReSortsFromItsMenu) {
   browse->showView(9);
   QMenu mail;
   browse->fillContextMenu(mail);
-  EXPECT_EQ(entries(&mail).mid(0, 5), QStringList({"Sort by date", "Sort by partner", "Sort by sender",
-                                                   "Sort by receiver", "Sort by subject"}));
+  EXPECT_EQ(entries(&mail).mid(0, 5),
+            QStringList({"Sort by date", "Sort by partner", "Sort by sender", "Sort by receiver", "Sort by subject"}));
 }
 
 TEST_F(SearchWindowTest, TheWordViewSelectsItsWordAndOtherViewsNone) {
