@@ -142,6 +142,9 @@ BrowseWindow::BrowseWindow(app::Application& app, UiPort& ui, QWidget* parent)
   // The result set's tab has no caption; an icon marks it.
   tabs_->setTabIcon(tabs_->count() - 1, style()->standardIcon(QStyle::SP_FileDialogContentsView));
   tabs_->setTabToolTip(tabs_->count() - 1, "Search result");
+  // It opens once this database has a stored set (the search enables it).
+  tabs_->setTabEnabled(tabs_->count() - 1,
+                       wordindex::readResultSet(app.ctx()).state == wordindex::ResultSetState::Read);
   layout->addWidget(tabs_);
 
   auto* bar = new QHBoxLayout();
@@ -480,6 +483,7 @@ void BrowseWindow::setSearchResult(std::vector<std::uint32_t> ids, std::optional
   limit_ = browse::ViewLimit{{}, 0, result_.ids};
   person_.reset();
   const QSignalBlocker block(tabs_);
+  tabs_->setTabEnabled(tabs_->count() - 1, true);
   tabs_->setCurrentIndex(tabs_->count() - 1);
   rebuildSource();
 }

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <fstream>
 
 #include "app/gui/browse_model.h"
@@ -113,7 +114,11 @@ TEST_F(SearchWindowTest, SaysWhyNothingWasSearched) {
 }
 
 TEST_F(SearchWindowTest, ShowsTheFoundSetAndStepsThroughTheHits) {
+  // No set stored yet: the result view's tab is off until the first search.
+  EXPECT_FALSE(browse->tabs()->isTabEnabled(8));
   ASSERT_TRUE(searchFor("fonts"));
+  EXPECT_TRUE(browse->tabs()->isTabEnabled(8));
+  EXPECT_EQ(browse->tabs()->currentIndex(), 8);
   EXPECT_TRUE(ui.shown.empty());
   // The thread "Laser printer fonts", newest first.
   EXPECT_EQ(ids(*browse), (std::vector<std::uint32_t>{412360, 412345, 412350}));
