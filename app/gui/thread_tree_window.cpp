@@ -1,6 +1,7 @@
 #include "app/gui/thread_tree_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyle>
@@ -12,6 +13,7 @@
 #include "app/gui/browse_window.h"
 #include "app/gui/display_fonts.h"
 #include "app/gui/qt_text.h"
+#include "app/gui/saved_layout.h"
 #include "store/config.h"
 
 namespace qv::gui {
@@ -57,6 +59,12 @@ void ThreadTreeWindow::placeAsSet() {
   std::string unused;
   Konfig(app_.ctx(), kKonfigGetGeneral, kItemTreeFloating, floating, 0, unused);
   setFloating(floating == 1);
+  if (isFloating()) restorePlace(app_.ctx(), SavedCompanion::ThreadTree, *this);
+}
+
+void ThreadTreeWindow::closeEvent(QCloseEvent* event) {
+  if (isFloating()) storePlace(app_.ctx(), SavedCompanion::ThreadTree, *this);
+  QDockWidget::closeEvent(event);
 }
 
 std::uint32_t ThreadTreeWindow::messageOf(const QTreeWidgetItem* item) {

@@ -34,7 +34,8 @@ class ThreadTreeWindow : public QDockWidget {
   ~ThreadTreeWindow() override;
 
   // Once the frame holds the dock: it floats or docks as the setting "Tree
-  // Window floating or not" says.
+  // Window floating or not" says; floating, it takes the place it had when
+  // it last closed floating.
   void placeAsSet();
   // The browse's current message is `id` (0: none).
   void follow(std::uint32_t id);
@@ -51,6 +52,7 @@ class ThreadTreeWindow : public QDockWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void fill();

@@ -120,6 +120,21 @@ TEST_F(GuiTest, TheThreadTreeFollowsAndDrivesTheBrowse) {
   EXPECT_TRUE(closed);
 }
 
+TEST_F(GuiTest, TheFloatingThreadTreeOpensWhereItClosed) {
+  withSampleDatabases();
+  startFrame();
+  ThreadTreeWindow* tree = frame->openThreadTree();
+  ASSERT_NE(tree, nullptr);
+  ASSERT_TRUE(tree->isFloating());  // the setting's default
+  const QRect place(140, 120, 320, 450);
+  tree->setGeometry(place);
+  tree->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  tree = frame->openThreadTree();
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(tree->geometry(), place);
+}
+
 TEST_F(GuiTest, MailDatabasesHaveNoThreadTree) {
   withSampleDatabases();
   startFrame();
