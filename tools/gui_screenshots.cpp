@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QTableView>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -33,7 +34,10 @@
 #include "app/gui/import_menu.h"
 #include "app/gui/import_wizard_window.h"
 #include "app/gui/tasks_window.h"
+#include "app/gui/hit_steps.h"
 #include "app/gui/main_window.h"
+#include "app/gui/search_window.h"
+#include "app/gui/thread_tree_window.h"
 #include "app/windows/databases.h"
 #include "import/formats.h"
 #include "store/context.h"
@@ -120,6 +124,28 @@ std::vector<Scene> scenes() {
          form->purge()->setChecked(true);
          form->accept();
          return tasks->table()->rowCount() > 0;
+       }},
+      {"20-search-hits.png",
+       [](MainWindow& frame) {
+         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         qv::gui::SearchWindow* search = frame.openSearch();
+         if (search == nullptr) return false;
+         search->wordsField()->setText("resident");
+         if (!search->search()) return false;
+         qv::gui::BrowseWindow* b = frame.browse();
+         if (b == nullptr || b->model()->rowCount() == 0) return false;
+         b->hitSteps()->next();  // the second hit selected
+         return true;
+       }},
+      {"21-thread-tree.png",
+       [](MainWindow& frame) {
+         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         qv::gui::BrowseWindow* b = frame.openBrowse();
+         if (b == nullptr || !b->goTo(412360)) return false;
+         qv::gui::ThreadTreeWindow* tree = frame.openThreadTree();
+         if (tree == nullptr) return false;
+         tree->setFloating(false);  // docked, so the frame's picture holds it
+         return tree->tree()->topLevelItemCount() > 0;
        }},
   };
 }

@@ -20,6 +20,7 @@
 #include "app/application.h"
 #include "app/gui/browse_model.h"
 #include "app/gui/display_fonts.h"
+#include "app/gui/hit_steps.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/saved_layout.h"
 #include "app/windows/locator.h"
@@ -33,6 +34,7 @@
 #include "wordindex/index_tables.h"
 #include "wordindex/message_texts.h"
 #include "wordindex/result_set.h"
+#include "wordindex/search.h"
 
 namespace qv::gui {
 
@@ -140,6 +142,9 @@ BrowseWindow::BrowseWindow(app::Application& app, UiPort& ui, QWidget* parent)
   // The result set's tab has no caption; an icon marks it.
   tabs_->setTabIcon(tabs_->count() - 1, style()->standardIcon(QStyle::SP_FileDialogContentsView));
   tabs_->setTabToolTip(tabs_->count() - 1, "Search result");
+  // It opens once this database has a stored set (the search enables it).
+  tabs_->setTabEnabled(tabs_->count() - 1,
+                       wordindex::readResultSet(app.ctx()).state == wordindex::ResultSetState::Read);
   layout->addWidget(tabs_);
 
   auto* bar = new QHBoxLayout();
@@ -187,6 +192,10 @@ BrowseWindow::BrowseWindow(app::Application& app, UiPort& ui, QWidget* parent)
   pageBar->addWidget(pagePrevious_);
   pageBar->addWidget(pageNext_);
   pageBar->addWidget(pageLabel_, 1);
+  hits_ = new HitSteps(
+      *text_, [this](std::size_t p) { showPage(p); }, [this] { return page_; }, pane);
+  pageBar->addWidget(hits_->previousButton());
+  pageBar->addWidget(hits_->nextButton());
   paneLayout->addLayout(pageBar);
   split->addWidget(pane);
   split->setStretchFactor(0, 3);
@@ -243,9 +252,15 @@ void BrowseWindow::showView(int viewNumber) {
   limit_.reset();
   person_.reset();
   if (viewNumber == static_cast<int>(MessageView::SearchResult)) {
+    // The stored set, which a search or re-sort here or elsewhere left.
     const wordindex::StoredResultSet set = wordindex::readResultSet(app_.ctx());
-    if (set.state == wordindex::ResultSetState::Read) resultIds_ = set.ids;
-    limit_ = browse::ViewLimit{{}, 0, resultIds_};
+    // A set of another database (or none, or one that could not be read)
+    // shows nothing here.
+    if (set.state != wordindex::ResultSetState::Read || set.ids != result_.ids) {
+      result_ = wordindex::ResultSet{set.ids, wordindex::ResultOrder::Result};
+      resultQuery_.reset();
+    }
+    limit_ = browse::ViewLimit{{}, 0, result_.ids};
   }
   const QSignalBlocker block(tabs_);
   for (std::size_t i = 0; i < (mail_ ? kMailViews.size() : kMessageViews.size()); ++i) {
@@ -257,6 +272,7 @@ void BrowseWindow::showView(int viewNumber) {
 
 void BrowseWindow::rebuildSource() {
   Context& ctx = app_.ctx();
+  shown_ = 0;  // another view shows its first message afresh, with its own hits
   if (mail_) {
     const auto view = static_cast<MailView>(view_);
     model_->setSource(isListedView(view_) ? app::mailSource(ctx, view, std::nullopt,
@@ -296,7 +312,8 @@ void BrowseWindow::updateLimitButtons() {
   locator_->setPlaceholderText(word ? "Key word" : topic ? "Topic" : "Find date, number or name");
   locator_->setVisible(view_ != static_cast<int>(MessageView::SearchResult));
   limitLabel_->setText(view_ == static_cast<int>(MessageView::SearchResult)
-                           ? QString("%1 messages found").arg(resultIds_.size())
+                           ? (result_.ids.size() == 1 ? QString("1 message found")
+                                                      : QString("%1 messages found").arg(result_.ids.size()))
                            : QString());
 }
 
@@ -459,14 +476,39 @@ bool BrowseWindow::typeAhead(int key) {
   return true;
 }
 
-void BrowseWindow::setSearchResult(std::vector<std::uint32_t> ids) {
-  resultIds_ = std::move(ids);
+void BrowseWindow::setSearchResult(std::vector<std::uint32_t> ids, std::optional<wordindex::SearchQuery> query) {
+  result_ = wordindex::ResultSet{std::move(ids), wordindex::ResultOrder::Result};
+  resultQuery_ = std::move(query);
   view_ = static_cast<int>(MessageView::SearchResult);
-  limit_ = browse::ViewLimit{{}, 0, resultIds_};
+  limit_ = browse::ViewLimit{{}, 0, result_.ids};
   person_.reset();
   const QSignalBlocker block(tabs_);
+  tabs_->setTabEnabled(tabs_->count() - 1, true);
   tabs_->setCurrentIndex(tabs_->count() - 1);
   rebuildSource();
+}
+
+void BrowseWindow::resortResult(wordindex::ResultOrder order) {
+  if (view_ != static_cast<int>(MessageView::SearchResult)) return;
+  const wordindex::ResortOutcome sorted = wordindex::resort(app_.ctx(), result_, order, currentId());
+  if (sorted.result != wordindex::ResortResult::Sorted && sorted.result != wordindex::ResortResult::StoreFailed) return;
+  limit_ = browse::ViewLimit{{}, 0, result_.ids};
+  rebuildSource();
+  if (sorted.row && *sorted.row < result_.ids.size()) goTo(result_.ids[*sorted.row]);
+}
+
+std::optional<wordindex::SearchQuery> BrowseWindow::hitQuery() {
+  if (view_ == static_cast<int>(MessageView::SearchResult)) return resultQuery_;
+  if (view_ != static_cast<int>(MessageView::KeyWord) || !limit_) return std::nullopt;
+  Context& ctx = app_.ctx();
+  wordindex::IndexTable words(ctx, WordList::FileNo);
+  ctx.wor = WordList{};
+  ctx.wor.WORDID = static_cast<std::int32_t>(limit_->id);
+  if (words.status() != engine::Err::Ok || words.file().get(WordList::by_WordId) != engine::Err::Ok)
+    return std::nullopt;
+  wordindex::SearchQuery query;
+  query.andWords.push_back(ctx.wor.THEWORD.str());
+  return query;
 }
 
 void BrowseWindow::refresh() {
@@ -497,8 +539,15 @@ void BrowseWindow::onCurrentChanged() {
     wordindex::MessageTexts texts(app_.ctx());
     wordindex::MessageText m;
     if (texts.read(id, m) == wordindex::TextRead::Found) pages_ = browse::cutIntoPages(wordindex::shownText(m));
+    showPage(0);
+    if (const std::optional<wordindex::SearchQuery> query = hitQuery(); query && !pages_.empty())
+      hits_->showHits(wordindex::Searcher(app_.ctx()).hits(*query, m), pages_);
+    else
+      hits_->clear();
+  } else {
+    showPage(0);
+    hits_->clear();
   }
-  showPage(0);
   emit currentChanged(id);
 }
 
@@ -534,6 +583,20 @@ void BrowseWindow::changeStatus(browse::StatusTarget what, Status status) {
 void BrowseWindow::showContextMenu(const QPoint& at) {
   if (currentRow() == nullptr) return;
   QMenu menu(this);
+  fillContextMenu(menu);
+  menu.exec(list_->viewport()->mapToGlobal(at));
+}
+
+void BrowseWindow::fillContextMenu(QMenu& menu) {
+  if (view_ == static_cast<int>(MessageView::SearchResult)) {
+    for (const wordindex::ResortMenuEntry& entry :
+         wordindex::resortMenu(databaseType(app_.ctx().mem.ForumType), result_.order)) {
+      const wordindex::ResultOrder order = entry.order;
+      menu.addAction(fromStored(entry.text), this, [this, order] { resortResult(order); });
+    }
+    menu.addSeparator();
+  }
+  if (currentRow() == nullptr) return;
   const auto addEntries = [&](const auto& entries) {
     int group = 0;
     int inGroup = 0;
@@ -558,7 +621,6 @@ void BrowseWindow::showContextMenu(const QPoint& at) {
   } else {
     addEntries(kMessageStatusMenu);
   }
-  menu.exec(list_->viewport()->mapToGlobal(at));
 }
 
 void BrowseWindow::pressBookmark() {

@@ -16,9 +16,12 @@
 #include "browse/status_change.h"
 #include "browse/text_pages.h"
 #include "store/ui_port.h"
+#include "wordindex/result_set.h"
+#include "wordindex/search_query.h"
 
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTabBar;
@@ -31,6 +34,7 @@ class Application;
 namespace qv::gui {
 
 class BrowseModel;
+class HitSteps;
 
 class BrowseWindow : public QWidget {
   Q_OBJECT
@@ -64,7 +68,15 @@ class BrowseWindow : public QWidget {
   // quick succession find the first line at or after them. False when the
   // view has no name locator or the key is not one it takes.
   bool typeAhead(int key);
-  void setSearchResult(std::vector<std::uint32_t> ids);
+  // Shows a search's result set (stored already) in the result view; with
+  // the query, the shown messages' hits can be stepped through.
+  void setSearchResult(std::vector<std::uint32_t> ids, std::optional<wordindex::SearchQuery> query = std::nullopt);
+  // The result view's re-sort: the order of the list now, and a new one.
+  wordindex::ResultOrder resultOrder() const { return result_.order; }
+  void resortResult(wordindex::ResultOrder order);
+  // The pop-up menu of the list's current line: the result view's orders
+  // (then a separator) and the status changes.
+  void fillContextMenu(QMenu& menu);
 
   // The text pane: page (0-based) of the current message.
   std::size_t pageCount() const { return pages_.size(); }
@@ -81,6 +93,7 @@ class BrowseWindow : public QWidget {
   QPushButton* nextButton() const { return next_; }
   QPushButton* bookmarkButton() const { return bookmark_; }
   QLabel* pageLabel() const { return pageLabel_; }
+  HitSteps* hitSteps() const { return hits_; }
 
  signals:
   // The current line moved to another message (0: none).
@@ -92,6 +105,9 @@ class BrowseWindow : public QWidget {
   void updateLimitButtons();
   void showContextMenu(const QPoint& at);
   void pressBookmark();
+  // The words whose hits the shown message marks: the search's in the
+  // result view, the view's word in the key-word view; none elsewhere.
+  std::optional<wordindex::SearchQuery> hitQuery();
 
   app::Application& app_;
   UiPort& ui_;
@@ -99,7 +115,8 @@ class BrowseWindow : public QWidget {
   int view_ = 1;
   std::optional<browse::ViewLimit> limit_;        // message views and the mail rows views
   std::optional<browse::PersonLimit> person_;     // the mail person views
-  std::vector<std::uint32_t> resultIds_;
+  wordindex::ResultSet result_;
+  std::optional<wordindex::SearchQuery> resultQuery_;
   browse::Bookmark bookmarkState_;
 
   QTabBar* tabs_ = nullptr;
@@ -115,6 +132,7 @@ class BrowseWindow : public QWidget {
   QPushButton* pagePrevious_ = nullptr;
   QPushButton* pageNext_ = nullptr;
   QLabel* pageLabel_ = nullptr;
+  HitSteps* hits_ = nullptr;
   std::vector<browse::TextPage> pages_;
   std::size_t page_ = 0;
   std::uint32_t shown_ = 0;

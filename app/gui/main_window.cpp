@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -13,17 +14,21 @@
 #include "app/gui/browse_window.h"
 #include "app/gui/config_window.h"
 #include "app/gui/databases_window.h"
-#include "app/gui/import_menu.h"
 #include "app/gui/export_window.h"
+#include "app/gui/import_menu.h"
 #include "app/gui/job_window.h"
 #include "app/gui/persons_window.h"
 #include "app/gui/purge_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/saved_layout.h"
+#include "app/gui/search_window.h"
 #include "app/gui/selection_panel.h"
+#include "app/gui/thread_tree_window.h"
 #include "app/gui/topics_window.h"
 #include "app/version.h"
 #include "app/windows/databases.h"
+#include "app/windows/word_search.h"
+#include "maintenance/purge_mess.h"
 #include "wordindex/indexer.h"
 
 namespace qv::gui {
@@ -52,6 +57,25 @@ Window* openOrForward(MainWindow& frame, std::string_view group, std::string_vie
   if (QWidget* made = frame.openWindow(group, name, make)) return static_cast<Window*>(made);
   return static_cast<Window*>(frame.windowNamed(group, name));
 }
+
+// Says when a companion dock has closed (its deletion comes later).
+class DockCloseWatch : public QObject {
+ public:
+  DockCloseWatch(QDockWidget& dock, std::function<void()> closed) : QObject(&dock), closed_(std::move(closed)) {
+    dock.installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const auto* dock = static_cast<QDockWidget*>(watched);
+    if (event->type() == QEvent::Close && dock->features().testFlag(QDockWidget::DockWidgetClosable) && closed_)
+      std::exchange(closed_, nullptr)();
+    return false;
+  }
+
+ private:
+  std::function<void()> closed_;
+};
 
 }  // namespace
 
@@ -84,6 +108,11 @@ MainWindow::~MainWindow() {
     app_.windows().TmDestroy(id);
   }
   windows_.clear();
+  for (const auto& [id, dock] : docks_) {
+    disconnect(dock, nullptr, this, nullptr);
+    app_.windows().TmDestroy(id);
+  }
+  docks_.clear();
   app_.windows().setPostListener({});
   app_.windows().TmDestroy(frameId_);
 }
@@ -108,6 +137,8 @@ void MainWindow::buildMenus() {
   personsAction_ = browseMenu_->addAction(QString(), this, [this] { openPersons(); });
   browseMenu_->addAction("&Topics", this, [this] { openTopics(); });
   browseMenu_->addAction("Topic T&ree", this, [this] { openTopicTree(); });
+  browseMenu_->addAction("&Word Search", this, [this] { openSearch(); });
+  treeAction_ = browseMenu_->addAction("&Thread Tree", this, [this] { openThreadTree(); });
 
   toolsMenu_ = menuBar()->addMenu("&Tools");
   toolsMenu_->addAction("&Word Index", this, &MainWindow::runIndex);
@@ -133,6 +164,8 @@ void MainWindow::updateFrame() {
   mergeAction_->setText(fromStored(persons[1]));
   for (QMenu* m : {browseMenu_, toolsMenu_})
     for (QAction* a : m->actions()) a->setEnabled(active);
+  // Mail databases have no threads.
+  treeAction_->setEnabled(active && databaseType(app_.ctx().mem.ForumType) != DatabaseType::Mail);
 }
 
 void MainWindow::fillDatabaseMenu() {
@@ -152,6 +185,8 @@ void MainWindow::closeGroup(std::string_view group) {
   for (const app::WindowEntry& w : open) {
     const auto found = windows_.find(w.id);
     if (found != windows_.end()) found->second->close();
+    const auto dock = docks_.find(w.id);
+    if (dock != docks_.end()) dock->second->close();
   }
 }
 
@@ -175,7 +210,57 @@ bool MainWindow::activateDatabase(std::uint32_t id) {
 QWidget* MainWindow::windowNamed(std::string_view group, std::string_view name) const {
   const app::WindowId id = app_.windows().TmGetId(group, name);
   const auto found = windows_.find(id);
-  return found != windows_.end() ? found->second->widget() : nullptr;
+  if (found != windows_.end()) return found->second->widget();
+  const auto dock = docks_.find(id);
+  return dock != docks_.end() ? dock->second : nullptr;
+}
+
+QDockWidget* MainWindow::openDock(std::string_view group, std::string_view name, Qt::DockWidgetArea area,
+                                  const std::function<QDockWidget*()>& make) {
+  const app::WindowRegister::OpenResult opened = app_.windows().openOrBringForward(group, name);
+  if (!opened.created) return nullptr;
+  QDockWidget* dock = make();
+  dock->setAttribute(Qt::WA_DeleteOnClose);
+  addDockWidget(area, dock);
+  docks_[opened.id] = dock;
+  const app::WindowId id = opened.id;
+  // Unregistered as soon as it has closed, like the work windows.
+  const auto forget = [this, id] {
+    if (docks_.erase(id) != 0) app_.windows().TmDestroy(id);
+  };
+  new DockCloseWatch(*dock, [this, dock, forget] {
+    disconnect(dock, &QObject::destroyed, this, nullptr);
+    forget();
+  });
+  connect(dock, &QObject::destroyed, this, forget);
+  dock->show();
+  return dock;
+}
+
+SearchWindow* MainWindow::openSearch() {
+  if (openBrowse() == nullptr) return nullptr;
+  // Docked beside the browse, so the found set shows while the form stays at hand.
+  QDockWidget* dock = openDock(wn::kFindGroup, app::kWordSearch, Qt::LeftDockWidgetArea, [this] {
+    auto* made = new QDockWidget(app::kWordSearchTitle);
+    made->setObjectName(QString::fromUtf8(app::kWordSearch.data(), static_cast<qsizetype>(app::kWordSearch.size())));
+    made->setWidget(new SearchWindow(*this, made));
+    return made;
+  });
+  if (dock == nullptr) dock = qobject_cast<QDockWidget*>(windowNamed(wn::kFindGroup, app::kWordSearch));
+  return dock != nullptr ? qobject_cast<SearchWindow*>(dock->widget()) : nullptr;
+}
+
+ThreadTreeWindow* MainWindow::openThreadTree() {
+  if (databaseType(app_.ctx().mem.ForumType) == DatabaseType::Mail) return nullptr;
+  BrowseWindow* b = openBrowse();
+  if (b == nullptr) return nullptr;
+  if (QDockWidget* made = openDock(wn::kFindGroup, wn::kThreadTree, Qt::RightDockWidgetArea,
+                                   [this, b] { return new ThreadTreeWindow(app_, ui_, *b); })) {
+    auto* tree = static_cast<ThreadTreeWindow*>(made);
+    tree->placeAsSet();
+    return tree;
+  }
+  return qobject_cast<ThreadTreeWindow*>(windowNamed(wn::kFindGroup, wn::kThreadTree));
 }
 
 QWidget* MainWindow::openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make) {
@@ -225,6 +310,7 @@ BrowseWindow* MainWindow::browse() const {
 void MainWindow::databaseChanged() {
   if (BrowseWindow* b = browse()) b->refresh();
   if (auto* persons = static_cast<PersonsWindow*>(windowNamed(wn::kNotToolsGroup, wn::kBrowsePerson))) persons->reload();
+  if (auto* tree = qobject_cast<ThreadTreeWindow*>(windowNamed(wn::kFindGroup, wn::kThreadTree))) tree->reload();
   if (auto* list = static_cast<DatabasesWindow*>(windowNamed(wn::kNotToolsGroup, wn::kChangeForum))) list->reload();
 }
 
@@ -232,6 +318,11 @@ void MainWindow::drainEvents(app::WindowId id) {
   for (const app::WindowEvent& e : app_.windows().takeEvents(id)) {
     if (id == frameId_) {
       if (e.kind == app::WindowEventKind::User && e.code == app::events::kImportMeny) importMenu_->importEnded();
+      continue;
+    }
+    if (const auto dock = docks_.find(id); dock != docks_.end()) {
+      if (e.kind == app::WindowEventKind::BringToFront) dock->second->raise();
+      if (e.kind == app::WindowEventKind::Close) dock->second->close();
       continue;
     }
     const auto found = windows_.find(id);

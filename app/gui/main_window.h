@@ -15,6 +15,7 @@
 #include "app/window_register.h"
 #include "store/ui_port.h"
 
+class QDockWidget;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -36,6 +37,8 @@ class PersonsWindow;
 class TopicTreeDock;
 class TopicsWindow;
 class PurgeWindow;
+class SearchWindow;
+class ThreadTreeWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -58,6 +61,13 @@ class MainWindow : public QMainWindow {
   // or brings the open one forward (nullptr then). `make` builds the widget.
   QWidget* openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make);
   QWidget* windowNamed(std::string_view group, std::string_view name) const;
+  // Opens a companion as a dock widget registered under group and name, or
+  // brings the open one forward (nullptr then).
+  QDockWidget* openDock(std::string_view group, std::string_view name, Qt::DockWidgetArea area,
+                        const std::function<QDockWidget*()>& make);
+  // The search window and the thread tree, companions of the browse (opened with it).
+  SearchWindow* openSearch();
+  ThreadTreeWindow* openThreadTree();
   // Rebuilds the title and the menus that follow the active database.
   void updateFrame();
   // The purge or count window, and the duplicate-person window, of the active database.
@@ -105,9 +115,11 @@ class MainWindow : public QMainWindow {
   QAction* personsAction_ = nullptr;
   QAction* mergeAction_ = nullptr;
   ImportMenu* importMenu_ = nullptr;
+  QAction* treeAction_ = nullptr;
   app::WindowId frameId_ = 0;
   std::map<app::WindowId, QMdiSubWindow*> windows_;
   QPointer<TopicTreeDock> topicTree_;
+  std::map<app::WindowId, QDockWidget*> docks_;
 };
 
 }  // namespace qv::gui

@@ -35,17 +35,39 @@ void storeColumns(Context& ctx, SavedList list, const QHeaderView& header) {
   ListCol(ctx, kLayoutStore, static_cast<int>(list), widths);
 }
 
-void restorePlace(Context& ctx, SavedWindow window, QWidget& widget) {
+namespace {
+
+using PlaceRecord = SettingsResult (*)(Context&, int, int, WindowPlace&);
+
+void restoreFrom(PlaceRecord record, Context& ctx, int window, QWidget& widget) {
   WindowPlace place;
-  if (WindowPos(ctx, kLayoutRead, static_cast<int>(window), place) != kSettingsDone || place.empty()) return;
+  if (record(ctx, kLayoutRead, window, place) != kSettingsDone || place.empty()) return;
   widget.setGeometry(place.x, place.y, place.width, place.height);
 }
 
-void storePlace(Context& ctx, SavedWindow window, const QWidget& widget) {
+void storeIn(PlaceRecord record, Context& ctx, int window, const QWidget& widget) {
   const QRect r = widget.geometry();
   WindowPlace place{clampTo<std::int16_t>(r.x()), clampTo<std::int16_t>(r.y()), clampTo<std::int16_t>(r.width()),
                     clampTo<std::int16_t>(r.height())};
-  WindowPos(ctx, kLayoutStore, static_cast<int>(window), place);
+  record(ctx, kLayoutStore, window, place);
+}
+
+}  // namespace
+
+void restorePlace(Context& ctx, SavedWindow window, QWidget& widget) {
+  restoreFrom(&WindowPos, ctx, static_cast<int>(window), widget);
+}
+
+void storePlace(Context& ctx, SavedWindow window, const QWidget& widget) {
+  storeIn(&WindowPos, ctx, static_cast<int>(window), widget);
+}
+
+void restorePlace(Context& ctx, SavedCompanion window, QWidget& widget) {
+  restoreFrom(&WindowPos2, ctx, static_cast<int>(window), widget);
+}
+
+void storePlace(Context& ctx, SavedCompanion window, const QWidget& widget) {
+  storeIn(&WindowPos2, ctx, static_cast<int>(window), widget);
 }
 
 }  // namespace qv::gui

@@ -2,7 +2,8 @@
 // Window places and list column widths kept among the settings: a window
 // restores them when it opens and stores them when it closes. The numbers
 // of windows and lists are the program's own (layouts of the main windows
-// through WindowPos, of lists through ListCol).
+// through WindowPos, of the other windows through WindowPos2, of lists
+// through ListCol).
 
 #include <array>
 
@@ -15,6 +16,8 @@ namespace qv::gui {
 
 // The main windows' numbers in WindowPos.
 enum class SavedWindow : int { Frame = 0 };
+// The other windows' numbers in WindowPos2.
+enum class SavedCompanion : int { ThreadTree = 0 };
 // The lists' numbers in ListCol.
 enum class SavedList : int { MessageBrowse = 0, MailBrowse = 1 };
 
@@ -25,5 +28,7 @@ void storeColumns(Context& ctx, SavedList list, const QHeaderView& header);
 // Places the window where it was, when a place was saved.
 void restorePlace(Context& ctx, SavedWindow window, QWidget& widget);
 void storePlace(Context& ctx, SavedWindow window, const QWidget& widget);
+void restorePlace(Context& ctx, SavedCompanion window, QWidget& widget);
+void storePlace(Context& ctx, SavedCompanion window, const QWidget& widget);
 
 }  // namespace qv::gui
