@@ -67,9 +67,11 @@ class DockCloseWatch : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    const auto* dock = static_cast<QDockWidget*>(watched);
-    if (event->type() == QEvent::Close && dock->features().testFlag(QDockWidget::DockWidgetClosable) && closed_)
-      std::exchange(closed_, nullptr)();
+    // Events also arrive while the dock is being destroyed: look at the
+    // type first, and at the dock only through a checked cast.
+    if (event->type() != QEvent::Close || !closed_) return false;
+    const auto* dock = qobject_cast<QDockWidget*>(watched);
+    if (dock != nullptr && dock->features().testFlag(QDockWidget::DockWidgetClosable)) std::exchange(closed_, nullptr)();
     return false;
   }
 
