@@ -90,6 +90,21 @@ TEST_F(BrowseWindowTest, FilterAndStepThreadsWithABeepAtTheEnd) {
   EXPECT_EQ(browse->currentRow()->cells[1], "Laser printer fonts");
 }
 
+TEST_F(BrowseWindowTest, FilterAndStepSenders) {
+  browse->showView(4);
+  EXPECT_EQ(browse->filterButton()->text(), "Filter Sender");
+  ASSERT_TRUE(browse->goTo(412345));  // Jane Doe's
+  browse->toggleFilter();
+  EXPECT_EQ(column(*browse, 2), QStringList({"Doe,Jane <76543,210>", "Doe,Jane <76543,210>"}));
+  // Senders by name: Doe, Lefèvre, Núñez, Smith; only persons who sent something.
+  browse->stepLimit(true);
+  EXPECT_EQ(column(*browse, 2), QStringList({"Lefèvre,Pierre <70711,1234>"}));
+  browse->stepLimit(false);
+  browse->stepLimit(false);
+  EXPECT_EQ(ui.beeps, 1);  // Doe is the first sender
+  EXPECT_EQ(column(*browse, 2).size(), 2);
+}
+
 TEST_F(BrowseWindowTest, TheTextPaneShowsTheCurrentMessage) {
   ASSERT_TRUE(browse->goTo(412400));
   const QString shown = browse->textPane()->toPlainText();
