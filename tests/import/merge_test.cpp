@@ -460,6 +460,29 @@ TEST_F(MailMergeTest, TheDuplicateIsFoundAmongOtherMailsOfTheSameMinute) {
   EXPECT_EQ(run(), (std::vector{MergeResult::Skipped, MergeResult::Skipped, MergeResult::Imported}));
 }
 
+// Into an empty database the duplicates among the mails of one run are
+// found from what the merge stored, by the same rule: letter case, trailing
+// blanks and characters past the 50th of the subject ignored, the minute
+// without its seconds, the same sender and receiver, the same text.
+TEST_F(MailMergeTest, DuplicatesAmongTheMailsOfTheFirstRunAreFoundByTheSameRule) {
+  const std::string longSubject(50, 'S');
+  mail(1, {.subject = "lunch", .text = "See you at noon.", .time = kNoon + 30 * kSecond});
+  mail(2, {.subject = "Lunch", .fromName = "Bob Other", .fromAddress = "bob@x.example", .text = "See you."});
+  mail(3, {.subject = "Lunch break", .text = "See you at noon."});
+  mail(4, {.subject = "LUNCH", .text = "Not today."});
+  mail(5, {.subject = longSubject + "1", .text = "A long one."});
+  mail(6, {.subject = "Lunch ", .text = "See you at noon.", .time = kNoon + 59 * kSecond + 99});
+  mail(7, {.subject = longSubject + "2", .text = "A long one."});
+  mail(8, {.subject = "Lunch", .fromName = "Bob Other", .fromAddress = "bob@x.example", .text = "Not today."});
+  mail(9, {.subject = "Lunch", .text = "See you at noon.", .time = kNoon + 60 * kSecond});
+  mail(10, {.subject = "Lunch", .text = "See you at noon.", .date = 79001});
+  EXPECT_EQ(run(), (std::vector{MergeResult::Imported, MergeResult::Imported, MergeResult::Imported,
+                                MergeResult::Imported, MergeResult::Imported, MergeResult::Skipped,
+                                MergeResult::Skipped, MergeResult::Imported, MergeResult::Imported,
+                                MergeResult::Imported}));
+  EXPECT_EQ(records<Mail>(), 8);
+}
+
 TEST_F(MailMergeTest, TextsDifferingByTwentyCharactersOrWithoutStoredTextAreNotDuplicates) {
   const std::string text = "Minutes of the meeting.";
   mail(1, {.text = text});
