@@ -102,6 +102,7 @@ void DatabaseMerge::Impl::forget() {
   stored.clear();
   messageIds.clear();
   storedMails.clear();
+  copyWalk = CopyWalk{};
   mailBeganEmpty = false;
   ownerKnown = false;
   owner = PersonRef{};

@@ -120,6 +120,15 @@ struct DatabaseMerge::Impl {
   static std::string mailKey(std::int32_t date, std::int32_t time, std::string_view subject);
 
   // --- carbon_copies.cpp, merge_counts.cpp
+  // Where the walk through the run's carbon copies stands: the last run
+  // number asked for, and the record read ahead (of a later mail).
+  struct CopyWalk {
+    bool started = false;
+    bool ended = false;
+    std::uint32_t lastRun = 0;
+    std::optional<CCT> pending;
+  };
+  CopyWalk copyWalk;
   // The carbon-copy recipients of the mail with run number `runNumber` that
   // are not the owner, from the run's CCT.
   Lookup carbonCopies(std::uint32_t runNumber, std::vector<CCR>& out);

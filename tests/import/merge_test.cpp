@@ -570,6 +570,35 @@ TEST_F(CarbonCopyTest, CopiesToOwnAddressesAreDroppedAndOthersStored) {
   EXPECT_EQ(names, (std::vector<std::string>{"Carol", "Dave"}));
 }
 
+// One walk through the run's copies serves the mails in the order of their
+// numbers: the copies of a mail skipped as a duplicate, and those of other
+// databases' mails before and after, are passed over.
+TEST_F(CarbonCopyTest, EachStoredMailGetsExactlyItsOwnCopies) {
+  mail(20, {.subject = "Plans"});
+  mail(21, {.subject = "Plans"});  // the same mail again
+  mail(22, {.subject = "No copies"});
+  mail(23, {.subject = "Minutes"});
+  carbonCopy(5, "Old", "old@x.example");
+  carbonCopy(20, "Carl", "carl@x.example");
+  carbonCopy(21, "Dora", "dora@x.example");
+  carbonCopy(23, "Eric", "eric@x.example");
+  carbonCopy(23, "Fay", "fay@x.example");
+  carbonCopy(30, "Gus", "gus@x.example");
+  ASSERT_EQ(run(), (std::vector{MergeResult::Imported, MergeResult::Skipped, MergeResult::Imported,
+                                MergeResult::Imported}));
+
+  EXPECT_EQ(+stored(20).CCR, 1);
+  EXPECT_EQ(+stored(22).CCR, 0);
+  EXPECT_EQ(+stored(23).CCR, 1);
+  OP_CLOSE(*ctx, kOpOpen, {CCR::FileNo});
+  engine::File& copies = ctx->fileOf<CCR>();
+  std::vector<std::string> stored;
+  for (Err e = copies.set(CCR::IdKey); e == Err::Ok && copies.next() == Err::Ok;)
+    stored.push_back(std::to_string(+ctx->ccr.MAILID) + " " + ctx->ccr.R_NAME.str());
+  OP_CLOSE(*ctx, kOpRelease, {CCR::FileNo});
+  EXPECT_EQ(stored, (std::vector<std::string>{"20 Carl", "23 Eric", "23 Fay"}));
+}
+
 // ---------------------------------------------------------------------------
 // Own-address check of the mail readers
 
