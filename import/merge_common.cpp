@@ -70,6 +70,7 @@ bool DatabaseMerge::Impl::prepare() {
   }
   own = ownAddressesOf(ctx.for_);
   listOwnerId = ctx.for_.PERSONID;
+  mailBeganEmpty = ctx.fileOf<Mail>().records() == 0;
   // A topic that no longer exists links nothing.
   if (settings.mailTopic != kNoIdentifier) mailTopic = findCode(ctx, settings.mailTopic);
   return true;
@@ -100,6 +101,9 @@ void DatabaseMerge::Impl::forget() {
   personsById.clear();
   stored.clear();
   messageIds.clear();
+  storedMails.clear();
+  copyWalk = CopyWalk{};
+  mailBeganEmpty = false;
   ownerKnown = false;
   owner = PersonRef{};
 }

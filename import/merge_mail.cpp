@@ -1,4 +1,5 @@
 // One converted mail into a mail database.
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -64,6 +65,8 @@ MergeResult DatabaseMerge::Impl::mergeMail() {
   ctx.mai.RECIPTYPE = n.RECIPTYPE;
   ctx.mai.CCR = copies.empty() ? 0 : 1;
   if (!write(ctx.fileOf<Mail>(), kUppAdd)) return MergeResult::Failed;
+  if (mailBeganEmpty)
+    storedMails[mailKey(n.DATE, n.TIME, ctx.mai.SUBJECT.view())].push_back({from.id, to.id, mailId});
   for (CCR& r : copies) {
     r.MAILID = mailId;
     ctx.ccr = r;
@@ -102,6 +105,15 @@ Lookup DatabaseMerge::Impl::duplicateMail(std::uint32_t fromId, std::uint32_t to
   const std::int32_t date = ctx.nhr.DATE;
   const std::int32_t time = ctx.nhr.TIME;
   const FixedString<50> subject(ctx.nhr.HEADING.view());
+  if (mailBeganEmpty) {
+    const auto candidates = storedMails.find(mailKey(date, time, subject.view()));
+    if (candidates == storedMails.end()) return Lookup::Missing;
+    // Latest first, as the walk by subject (identifiers from high to low) meets them.
+    for (auto c = candidates->second.rbegin(); c != candidates->second.rend(); ++c)
+      if (c->fromId == fromId && c->toId == toId && DupString(ctx, kDupImported, c->mailId, 0, ctx.nhrMemo) == kTextsSame)
+        return Lookup::Found;
+    return Lookup::Missing;
+  }
   ctx.mai = Mail{};
   ctx.mai.SUBJECT = subject;
   ctx.mai.DATE = date;
@@ -118,6 +130,15 @@ Lookup DatabaseMerge::Impl::duplicateMail(std::uint32_t fromId, std::uint32_t to
     return Lookup::Failed;
   }
   return Lookup::Missing;
+}
+
+std::string DatabaseMerge::Impl::mailKey(std::int32_t date, std::int32_t time, std::string_view subject) {
+  while (!subject.empty() && subject.back() == ' ') subject.remove_suffix(1);
+  std::string key(sizeof date + sizeof time, '\0');
+  std::memcpy(key.data(), &date, sizeof date);
+  std::memcpy(key.data() + sizeof date, &time, sizeof time);
+  key += upper1252(subject);
+  return key;
 }
 
 }  // namespace qv

@@ -115,8 +115,20 @@ struct DatabaseMerge::Impl {
   bool registerIdentifier(const std::string& identifier, std::uint32_t number, int mode);
   MergeResult mergeMail();
   Lookup duplicateMail(std::uint32_t fromId, std::uint32_t toId);
+  // The date, minute and subject (its first 50 characters, letter case and
+  // trailing blanks ignored) that duplicate mail share.
+  static std::string mailKey(std::int32_t date, std::int32_t time, std::string_view subject);
 
   // --- carbon_copies.cpp, merge_counts.cpp
+  // Where the walk through the run's carbon copies stands: the last run
+  // number asked for, and the record read ahead (of a later mail).
+  struct CopyWalk {
+    bool started = false;
+    bool ended = false;
+    std::uint32_t lastRun = 0;
+    std::optional<CCT> pending;
+  };
+  CopyWalk copyWalk;
   // The carbon-copy recipients of the mail with run number `runNumber` that
   // are not the owner, from the run's CCT.
   Lookup carbonCopies(std::uint32_t runNumber, std::vector<CCR>& out);
@@ -142,6 +154,19 @@ struct DatabaseMerge::Impl {
   // Mail databases: the own addresses, the owner as the list names it, and
   // the owner once known.
   OwnAddresses own;
+  // Mail databases: whether the mail table was empty when this merge began,
+  // and the mails this merge stored by date, minute and subject (mailKey).
+  // Mail enters a database only through an import, and imports exclude each
+  // other, so in a database that began empty these are all the candidates a
+  // duplicate test has: it reads them from here instead of walking the mail
+  // table by subject.
+  struct StoredMail {
+    std::uint32_t fromId = 0;
+    std::uint32_t toId = 0;
+    std::uint32_t mailId = 0;
+  };
+  bool mailBeganEmpty = false;
+  std::unordered_map<std::string, std::vector<StoredMail>> storedMails;
   std::uint32_t listOwnerId = 0;
   bool ownerKnown = false;
   PersonRef owner;

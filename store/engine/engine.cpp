@@ -20,6 +20,10 @@ class MissingDriver final : public DriverFile {
 }  // namespace
 
 Engine::Engine() {
+  // Each table keeps its rollback journal, emptied, between transactions: a
+  // transaction over several tables then makes no new journal files and no
+  // directory syncs for them (a long import commits every 400 records).
+  tuning_.journalMode = "TRUNCATE";
   auto sqlite = [](FileBinding& b) -> std::unique_ptr<DriverFile> { return std::make_unique<sql::SqliteFile>(b); };
   factories_[Driver::TopSpeed] = sqlite;
   factories_[Driver::Dat] = sqlite;

@@ -204,6 +204,44 @@ TEST_F(ImportTest, CancellingBeforeTheMergeChangesNoDatabase) {
   EXPECT_LT(kept, 120);
 }
 
+// The merge commits as soon as more than 400 records were written since
+// the last commit. After the first commit (which also added the section,
+// thread and persons) each message adds three records, itself, its text and
+// its entry in the register of imported messages, so another session sees
+// the messages arrive in steps of 134 (402 records; 133 would be 399).
+TEST_F(ImportTest, TheMergeCommitsAsSoonAsMoreThan400RecordsAreWritten) {
+  const std::uint32_t forum = addForum("Computer Club");
+  constexpr int kMessages = 1000;
+  std::string lines;
+  for (int i = 1; i <= kMessages; ++i)
+    lines += "F||1|General|" + std::to_string(i) + "|0|Subject|Ann Lee|70001,1|All||1995-03-01|10:00|Text\n";
+  writeSource("many.txt", lines);
+  ImportSettings s = settings("TAPCIS 5.x", {"many.txt"});
+  s.forum = true;
+  s.forumDatabase = forum;
+  std::vector<std::int64_t> committed;
+  {
+    Context importCtx(lib);
+    ImportJob job(importCtx, s);
+    bool merging = false;
+    for (bool done = false; !done;) {
+      done = job.step();
+      if (!merging && job.progress().text != "Importing messages") continue;
+      if (!merging) openDatabase(forum);
+      merging = true;
+      const std::int64_t n = ctx->fileOf<MsgNmbr>().records();
+      if (n > 0 && (committed.empty() || n != committed.back())) committed.push_back(n);
+    }
+    EXPECT_TRUE(job.summary().completed);
+  }
+  ASSERT_GE(committed.size(), 5u);
+  EXPECT_EQ(committed.back(), kMessages);
+  EXPECT_LE(committed.front(), 134);
+  for (std::size_t i = 1; i + 1 < committed.size(); ++i)
+    EXPECT_EQ((committed[i] - committed.front()) % 134, 0) << "commit " << i << " at " << committed[i];
+  EXPECT_LE(committed.back() - committed[committed.size() - 2], 134);
+}
+
 // The summary of a run that ended early says what ended it, not where it was.
 TEST_F(ImportTest, ARunEndedEarlyNamesWhatEndedIt) {
   const std::uint32_t forum = addForum("Computer Club");

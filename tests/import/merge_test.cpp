@@ -460,6 +460,29 @@ TEST_F(MailMergeTest, TheDuplicateIsFoundAmongOtherMailsOfTheSameMinute) {
   EXPECT_EQ(run(), (std::vector{MergeResult::Skipped, MergeResult::Skipped, MergeResult::Imported}));
 }
 
+// Into an empty database the duplicates among the mails of one run are
+// found from what the merge stored, by the same rule: letter case, trailing
+// blanks and characters past the 50th of the subject ignored, the minute
+// without its seconds, the same sender and receiver, the same text.
+TEST_F(MailMergeTest, DuplicatesAmongTheMailsOfTheFirstRunAreFoundByTheSameRule) {
+  const std::string longSubject(50, 'S');
+  mail(1, {.subject = "lunch", .text = "See you at noon.", .time = kNoon + 30 * kSecond});
+  mail(2, {.subject = "Lunch", .fromName = "Bob Other", .fromAddress = "bob@x.example", .text = "See you."});
+  mail(3, {.subject = "Lunch break", .text = "See you at noon."});
+  mail(4, {.subject = "LUNCH", .text = "Not today."});
+  mail(5, {.subject = longSubject + "1", .text = "A long one."});
+  mail(6, {.subject = "Lunch ", .text = "See you at noon.", .time = kNoon + 59 * kSecond + 99});
+  mail(7, {.subject = longSubject + "2", .text = "A long one."});
+  mail(8, {.subject = "Lunch", .fromName = "Bob Other", .fromAddress = "bob@x.example", .text = "Not today."});
+  mail(9, {.subject = "Lunch", .text = "See you at noon.", .time = kNoon + 60 * kSecond});
+  mail(10, {.subject = "Lunch", .text = "See you at noon.", .date = 79001});
+  EXPECT_EQ(run(), (std::vector{MergeResult::Imported, MergeResult::Imported, MergeResult::Imported,
+                                MergeResult::Imported, MergeResult::Imported, MergeResult::Skipped,
+                                MergeResult::Skipped, MergeResult::Imported, MergeResult::Imported,
+                                MergeResult::Imported}));
+  EXPECT_EQ(records<Mail>(), 8);
+}
+
 TEST_F(MailMergeTest, TextsDifferingByTwentyCharactersOrWithoutStoredTextAreNotDuplicates) {
   const std::string text = "Minutes of the meeting.";
   mail(1, {.text = text});
@@ -545,6 +568,35 @@ TEST_F(CarbonCopyTest, CopiesToOwnAddressesAreDroppedAndOthersStored) {
   }
   OP_CLOSE(*ctx, kOpRelease, {CCR::FileNo});
   EXPECT_EQ(names, (std::vector<std::string>{"Carol", "Dave"}));
+}
+
+// One walk through the run's copies serves the mails in the order of their
+// numbers: the copies of a mail skipped as a duplicate, and those of other
+// databases' mails before and after, are passed over.
+TEST_F(CarbonCopyTest, EachStoredMailGetsExactlyItsOwnCopies) {
+  mail(20, {.subject = "Plans"});
+  mail(21, {.subject = "Plans"});  // the same mail again
+  mail(22, {.subject = "No copies"});
+  mail(23, {.subject = "Minutes"});
+  carbonCopy(5, "Old", "old@x.example");
+  carbonCopy(20, "Carl", "carl@x.example");
+  carbonCopy(21, "Dora", "dora@x.example");
+  carbonCopy(23, "Eric", "eric@x.example");
+  carbonCopy(23, "Fay", "fay@x.example");
+  carbonCopy(30, "Gus", "gus@x.example");
+  ASSERT_EQ(run(), (std::vector{MergeResult::Imported, MergeResult::Skipped, MergeResult::Imported,
+                                MergeResult::Imported}));
+
+  EXPECT_EQ(+stored(20).CCR, 1);
+  EXPECT_EQ(+stored(22).CCR, 0);
+  EXPECT_EQ(+stored(23).CCR, 1);
+  OP_CLOSE(*ctx, kOpOpen, {CCR::FileNo});
+  engine::File& copies = ctx->fileOf<CCR>();
+  std::vector<std::string> stored;
+  for (Err e = copies.set(CCR::IdKey); e == Err::Ok && copies.next() == Err::Ok;)
+    stored.push_back(std::to_string(+ctx->ccr.MAILID) + " " + ctx->ccr.R_NAME.str());
+  OP_CLOSE(*ctx, kOpRelease, {CCR::FileNo});
+  EXPECT_EQ(stored, (std::vector<std::string>{"20 Carl", "23 Eric", "23 Fay"}));
 }
 
 // ---------------------------------------------------------------------------

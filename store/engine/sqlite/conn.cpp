@@ -19,6 +19,38 @@ void Conn::close() {
 }
 
 namespace {
+
+// The engine's file system: SQLite's own, except that a rollback journal
+// that already exists is opened as it is rather than created. Kept journals
+// (journal mode TRUNCATE) stay beside their tables between transactions;
+// opening one "for creation" would make SQLite sync the directory again at
+// the journal's first sync, once per file per transaction, although the
+// directory entry was made durable when the journal was first created.
+sqlite3_vfs* systemVfs = nullptr;
+sqlite3_vfs engineVfs;
+
+int openKeepingJournals(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
+  if (name != nullptr && (flags & SQLITE_OPEN_MAIN_JOURNAL) != 0 && (flags & SQLITE_OPEN_CREATE) != 0) {
+    const int existing = flags & ~(SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE);
+    if (systemVfs->xOpen(systemVfs, name, file, existing, outFlags) == SQLITE_OK) return SQLITE_OK;
+  }
+  return systemVfs->xOpen(systemVfs, name, file, flags, outFlags);
+}
+
+const char* engineVfsName() {
+  static const char* const name = [] {
+    systemVfs = sqlite3_vfs_find(nullptr);
+    if (systemVfs == nullptr) return static_cast<const char*>(nullptr);
+    // Every other method is the system's own, with the same app data.
+    engineVfs = *systemVfs;
+    engineVfs.zName = "qv-engine";
+    engineVfs.pNext = nullptr;
+    engineVfs.xOpen = openKeepingJournals;
+    return sqlite3_vfs_register(&engineVfs, 0) == SQLITE_OK ? engineVfs.zName : nullptr;
+  }();
+  return name;
+}
+
 int collate(void*, int n1, const void* p1, int n2, const void* p2) {
   return compareKeyText(std::string_view(static_cast<const char*>(p1), static_cast<std::size_t>(n1)),
                         std::string_view(static_cast<const char*>(p2), static_cast<std::size_t>(n2)));
@@ -90,7 +122,7 @@ Status Conn::open(const std::filesystem::path& path, bool readOnly, bool create,
   close();
   int flags = SQLITE_OPEN_NOMUTEX | (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
   if (create) flags |= SQLITE_OPEN_CREATE;
-  const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+  const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, engineVfsName());
   if (rc != SQLITE_OK) {
     Status s = fromSqlite(rc, db_, Err::AccessDenied);
     close();
