@@ -61,14 +61,17 @@ DatabasesWindow::DatabasesWindow(MainWindow& frame, QWidget* parent) : QWidget(p
   auto* mail = new QPushButton("Add &Mail Database...", this);
   auto* forum = new QPushButton("Add &Forum Database...", this);
   auto* activate = new QPushButton("&Activate", this);
+  auto* remove = new QPushButton("&Remove...", this);
   buttons->addWidget(mail);
   buttons->addWidget(forum);
   buttons->addStretch(1);
+  buttons->addWidget(remove);
   buttons->addWidget(activate);
   layout->addLayout(buttons);
   connect(mail, &QPushButton::clicked, this, [this] { addMail(); });
   connect(forum, &QPushButton::clicked, this, [this] { addForum(); });
   connect(activate, &QPushButton::clicked, this, &DatabasesWindow::activateSelected);
+  connect(remove, &QPushButton::clicked, this, &DatabasesWindow::removeSelected);
   connect(table_, &QTableWidget::cellDoubleClicked, this, &DatabasesWindow::activateSelected);
   reload();
 }
@@ -128,6 +131,13 @@ void DatabasesWindow::acceptForum(ForumDatabaseDialog& form) {
   const std::uint32_t id = ctx.for_.ID;
   reload();
   if (added && ctx.mem.ForumNumber == 0) frame_.activateDatabase(id);
+}
+
+void DatabasesWindow::removeSelected() {
+  const std::optional<std::uint32_t> id = selectedId();
+  if (!id) return;
+  frame_.removeDatabase(*id);
+  reload();
 }
 
 void DatabasesWindow::activateSelected() {

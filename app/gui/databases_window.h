@@ -58,6 +58,8 @@ class DatabasesWindow : public QWidget {
   ForumDatabaseDialog* addForum();
   // Activates the selected database.
   void activateSelected();
+  // Removes the selected database after the user confirmed.
+  void removeSelected();
   std::optional<std::uint32_t> selectedId() const;
 
  private:

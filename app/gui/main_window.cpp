@@ -209,6 +209,17 @@ bool MainWindow::activateDatabase(std::uint32_t id) {
   return done;
 }
 
+bool MainWindow::removeDatabase(std::uint32_t id) {
+  Context& ctx = app_.ctx();
+  const std::optional<Forums> database = app::findDatabase(ctx, id);
+  if (!database) return false;
+  if (id == ctx.mem.ForumNumber) closeDatabaseWindows();
+  const bool removed = app::removeDatabaseConfirmed(ctx, *database);
+  updateFrame();
+  databaseChanged();
+  return removed;
+}
+
 QWidget* MainWindow::windowNamed(std::string_view group, std::string_view name) const {
   const app::WindowId id = app_.windows().TmGetId(group, name);
   const auto found = windows_.find(id);

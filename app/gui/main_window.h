@@ -52,6 +52,9 @@ class MainWindow : public QMainWindow {
 
   // Makes database `id` active after closing the windows of the old one.
   bool activateDatabase(std::uint32_t id);
+  // Removes database `id` after the user confirmed, closing its windows
+  // first when it is the active one.
+  bool removeDatabase(std::uint32_t id);
   // Closes the browses, their companions and the work windows of the active database.
   void closeDatabaseWindows();
   // Opens the browse of the active database, or brings the open one forward.

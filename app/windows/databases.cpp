@@ -2,6 +2,7 @@
 
 #include "store/config.h"
 #include "store/dispatcher.h"
+#include "store/report.h"
 
 namespace qv::app {
 
@@ -58,6 +59,18 @@ std::optional<Forums> addMailDatabase(Context& ctx, const MailDatabaseForm& form
     Konfig(ctx, kKonfigSaveGeneral, 0, id, 0, unused);
   }
   return added;
+}
+
+bool removeDatabaseConfirmed(Context& ctx, const Forums& database) {
+  const Button answer =
+      ask(ctx, " Database marked for deletion!",
+          "Database \"" + database.DESCRIPTION.str() +
+              "\": Do you really want to delete all messages in this database? If you do, the entire database "
+              "directory will be removed.",
+          kOk | kCancel, kCancel);
+  if (answer != kOk || !RemoveDatabase(ctx, database.ID)) return false;
+  if (generalSetting(ctx, kItemStartDatabase) == static_cast<std::int32_t>(database.ID)) setStartDatabase(ctx, 0);
+  return true;
 }
 
 void setStartDatabase(Context& ctx, std::uint32_t id) {

@@ -26,6 +26,12 @@ const char* statusName(Status status);
 // after the failing step's message.
 std::optional<Forums> addMailDatabase(Context& ctx, const MailDatabaseForm& form);
 
+// Removes database `id` — its directory with every file, and its record in
+// the list — once the user has confirmed " Database marked for deletion!";
+// later runs no longer start with it. False when not confirmed or when it
+// could not be removed (said). The caller closes the windows that show it.
+bool removeDatabaseConfirmed(Context& ctx, const Forums& database);
+
 // Makes database `id` the one later runs start with (0: none).
 void setStartDatabase(Context& ctx, std::uint32_t id);
 

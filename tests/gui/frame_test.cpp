@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 
 #include "app/gui/browse_window.h"
+#include "app/windows/databases.h"
 #include "tests/gui/gui_fixture.h"
 
 namespace qv::test {
@@ -66,6 +67,31 @@ TEST_F(GuiTest, TheProgramMayNotEndWhileIndexing) {
   EXPECT_TRUE(frame->isVisible());
   app->lib().IndexingInProgress = 0;
   EXPECT_TRUE(frame->close());
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// Removing the active database asks first, closes its windows, and leaves
+// no database active; the list forgets it.
+TEST_F(GuiTest, RemovingTheActiveDatabaseClosesItsWindowsAfterTheQuestion) {
+  withSampleDatabases();
+  startFrame();
+  ASSERT_NE(frame->openBrowse(), nullptr);
+  ui.answers = {kCancel};
+  EXPECT_FALSE(frame->removeDatabase(kForum));
+  EXPECT_EQ(ui.last().title, " Database marked for deletion!");
+  EXPECT_EQ(frame->windowTitle(), "Quorvel - Capture Club");
+
+  ui.answers = {kOk};
+  EXPECT_TRUE(frame->removeDatabase(kForum));
+  EXPECT_EQ(frame->browse(), nullptr);
+  EXPECT_EQ(frame->windowTitle(), "Quorvel - [No Active Database]");
+  EXPECT_FALSE(app::findDatabase(app->ctx(), kForum).has_value());
+  EXPECT_TRUE(app::findDatabase(app->ctx(), kMail).has_value());
 }
 
 }  // namespace

@@ -68,20 +68,10 @@ int permit(Env& env, const Target& t, bool allowed) {
 }
 
 int remove(Env& env, const Target& t) {
-  Application& app = env.app();
-  Context& ctx = app.ctx();
+  Context& ctx = env.app().ctx();
   const std::optional<Forums> db = findDatabase(ctx, t.id);
   if (!db) return notFound(env, t.id);
-  const Button answer =
-      ask(ctx, " Database marked for deletion!",
-          "Database \"" + db->DESCRIPTION.str() +
-              "\": Do you really want to delete all messages in this database? If you do, the entire database "
-              "directory will be removed.",
-          kOk | kCancel, kCancel);
-  if (answer != kOk) return kFailure;
-  if (!RemoveDatabase(ctx, t.id)) return kFailure;
-  if (generalSetting(ctx, kItemStartDatabase) == static_cast<std::int32_t>(t.id)) setStartDatabase(ctx, 0);
-  return kSuccess;
+  return app::removeDatabaseConfirmed(ctx, *db) ? kSuccess : kFailure;
 }
 
 CLI::App* withId(CLI::App* c, const std::shared_ptr<Target>& t) {
