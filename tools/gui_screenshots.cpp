@@ -1,14 +1,22 @@
 // Saves PNG pictures of the desktop program's main windows, laid out at
 // 1280×800, on a copy of a data home (the demo's): each scene opens its
-// window as a user would and the whole frame is grabbed. scripts/screenshots.sh
-// runs it under Xvfb.
+// window as a user would and the whole frame is grabbed; a form that opens
+// as a window of its own is grabbed into a second picture ("-form").
+// Messages go to the frame's status bar instead of message boxes, so runs
+// need no one to click. scripts/screenshots.sh runs it under Xvfb.
 //
 //   qv_gui_screenshots --home DIR --out DIR
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTimeEdit>
 #include <QDir>
@@ -27,7 +35,15 @@
 #include "app/application.h"
 #include "app/cli/leak_suppressions.h"
 #include "app/gui/browse_model.h"
+#include "app/gui/address_export_window.h"
+#include "app/gui/batch_window.h"
 #include "app/gui/browse_window.h"
+#include "app/gui/export_window.h"
+#include "app/gui/persons_window.h"
+#include "app/gui/print_window.h"
+#include "app/gui/purge_window.h"
+#include "app/gui/selection_panel.h"
+#include "app/gui/topics_window.h"
 #include "app/gui/databases_window.h"
 #include "app/gui/gui_ui.h"
 #include "app/gui/import_form.h"
@@ -40,6 +56,8 @@
 #include "app/gui/thread_tree_window.h"
 #include "app/windows/databases.h"
 #include "import/formats.h"
+#include "maintenance/purge_mess.h"
+#include "topics/codes.h"
 #include "store/context.h"
 
 namespace {
@@ -52,6 +70,62 @@ std::uint32_t databaseNamed(MainWindow& frame, const std::string& name) {
   for (const qv::Forums& f : qv::app::readDatabaseList(frame.application().ctx()))
     if (f.DESCRIPTION.str() == name) return f.ID;
   return 0;
+}
+
+using qv::exporting::SelectionCode;
+
+// The form a scene left open as a window of its own; grabbed beside the frame.
+QPointer<QWidget> openForm;
+
+// Messages in the status bar: a run's end shows in the picture and waits for no click.
+class ShotUi : public qv::gui::GuiUi {
+ public:
+  void setFrame(MainWindow* frame) { frame_ = frame; }
+  void message(std::string_view title, std::string_view text, qv::MessageKind) override {
+    if (frame_ == nullptr) return;
+    const auto q = [](std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); };
+    frame_->statusBar()->showMessage(q(title).trimmed() + ": " + q(text).simplified());
+  }
+
+ private:
+  MainWindow* frame_ = nullptr;
+};
+
+// Triggers the menu entry `entry` of menu `menu`; false when there is none.
+bool trigger(MainWindow& frame, const QString& menu, const QString& entry) {
+  QMenu* m = frame.menuNamed(menu);
+  if (m == nullptr) return false;
+  for (QAction* a : m->actions())
+    if (a->text() == entry && a->isEnabled()) {
+      a->trigger();
+      return true;
+    }
+  return false;
+}
+
+bool forumAt(MainWindow& frame, std::uint32_t message) {
+  if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+  qv::gui::BrowseWindow* b = frame.openBrowse();
+  return b != nullptr && b->goTo(message);
+}
+
+// The topic "Printers", made when the database has none of that name.
+bool printersTopic(MainWindow& frame) {
+  qv::Context& ctx = frame.application().ctx();
+  if (!qv::topics::findCodeNamed(ctx, qv::CodeType::Topic, "Printers"))
+    qv::topics::addCode(ctx, qv::CodeType::Topic, "Printers");
+  frame.topicsChanged();
+  return qv::topics::findCodeNamed(ctx, qv::CodeType::Topic, "Printers").has_value();
+}
+
+// The thread of the current message tagged with the topic "Printers".
+bool tagThread(MainWindow& frame) {
+  if (!printersTopic(frame)) return false;
+  qv::gui::BatchWindow* classify = frame.openBatch(qv::gui::BatchWindow::Purpose::Classify);
+  if (classify == nullptr || !classify->chooseTopic("Printers") ||
+      !classify->selection()->setCode(SelectionCode::Thread))
+    return false;
+  return classify->start() == qv::exporting::BatchResult::Done;
 }
 
 void settle() {
@@ -75,6 +149,18 @@ std::vector<Scene> scenes() {
          return frame.openWindow(qv::app::windows::kNotToolsGroup, qv::app::windows::kChangeForum,
                                  [&frame] { return new qv::gui::DatabasesWindow(frame); }) != nullptr;
        }},
+      {"01-databases-add-mail-form.png",
+       [](MainWindow& frame) {
+         auto* list = static_cast<qv::gui::DatabasesWindow*>(
+             frame.openWindow(qv::app::windows::kNotToolsGroup, qv::app::windows::kChangeForum,
+                              [&frame] { return new qv::gui::DatabasesWindow(frame); }));
+         if (list == nullptr) return false;
+         qv::gui::MailDatabaseDialog* form = list->addMail();
+         form->name()->setText("Tom Owner");
+         form->address()->setText("70000,100");
+         openForm = form;
+         return true;
+       }},
       {"02-forum-browse-by-date.png",
        [](MainWindow& frame) {
          if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
@@ -89,6 +175,15 @@ std::vector<Scene> scenes() {
          qv::gui::BrowseWindow* b = frame.openBrowse();
          if (b == nullptr) return false;
          b->showView(2);
+         b->goTo(412350);
+         b->toggleFilter();
+         return true;
+       }},
+      {"03-forum-browse-sender-filtered.png",
+       [](MainWindow& frame) {
+         if (!forumAt(frame, 412350)) return false;
+         qv::gui::BrowseWindow* b = frame.browse();
+         b->showView(3);
          b->goTo(412350);
          b->toggleFilter();
          return true;
@@ -122,8 +217,8 @@ std::vector<Scene> scenes() {
          form->weekday(1)->setChecked(true);
          form->weekday(4)->setChecked(true);
          form->purge()->setChecked(true);
-         form->accept();
-         return tasks->table()->rowCount() > 0;
+         openForm = form;
+         return true;
        }},
       {"20-search-hits.png",
        [](MainWindow& frame) {
@@ -146,6 +241,64 @@ std::vector<Scene> scenes() {
          if (tree == nullptr) return false;
          tree->setFloating(false);  // docked, so the frame's picture holds it
          return tree->tree()->topLevelItemCount() > 0;
+       }},
+      {"22-topics-thread-tagged.png",
+       [](MainWindow& frame) {
+         if (!forumAt(frame, 412350) || !tagThread(frame)) return false;
+         closeAll(frame);
+         if (!forumAt(frame, 412360)) return false;
+         qv::gui::TopicsWindow* list = frame.openTopics();
+         qv::gui::TopicTreeDock* tree = frame.openTopicTree();
+         if (list == nullptr || tree == nullptr) return false;
+         // The browse beside the list, so the tagged message and its tree show together.
+         frame.area()->tileSubWindows();
+         return true;
+       }},
+      {"23-classify.png",
+       [](MainWindow& frame) {
+         if (!forumAt(frame, 412350) || !printersTopic(frame)) return false;
+         qv::gui::BatchWindow* w = frame.openBatch(qv::gui::BatchWindow::Purpose::Classify);
+         return w != nullptr && w->chooseTopic("Printers") && w->selection()->setCode(SelectionCode::Thread);
+       }},
+      {"24-purge-after-run.png",
+       [](MainWindow& frame) {
+         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         qv::gui::PurgeWindow* w = frame.openPurge(qv::maintenance::PurgeMode::Purge);
+         if (w == nullptr) return false;
+         w->start();
+         return true;
+       }},
+      {"25-export-tapcis-thread.png",
+       [](MainWindow& frame) {
+         if (!forumAt(frame, 412350)) return false;
+         qv::gui::ExportWindow* w = frame.openExport();
+         if (w == nullptr || !w->chooseFormat("TAPCIS") || !w->selection()->setCode(SelectionCode::Thread))
+           return false;
+         w->inFile()->setText("THREAD.TXT");
+         return w->start() == qv::gui::ExportWindow::Outcome::Done;
+       }},
+      {"26-configuration.png", [](MainWindow& frame) { return trigger(frame, "&File", "C&onfiguration..."); }},
+      {"27-persons.png",
+       [](MainWindow& frame) {
+         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         qv::gui::PersonsWindow* w = frame.openPersons();
+         if (w == nullptr || w->model()->rowCount() < 2) return false;
+         w->list()->selectRow(1);
+         return true;
+       }},
+      {"28-print.png",
+       [](MainWindow& frame) {
+         if (!forumAt(frame, 412350)) return false;
+         qv::gui::PrintWindow* w = frame.openPrint();
+         if (w == nullptr || !w->selection()->setCode(SelectionCode::Thread)) return false;
+         return w->start() == qv::gui::PrintWindow::Outcome::Done;
+       }},
+      {"29-address-export.png",
+       [](MainWindow& frame) {
+         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         qv::gui::AddressExportWindow* w = frame.openAddressExport();
+         if (w == nullptr || !w->chooseFormat("TAPCIS")) return false;
+         return w->start() == qv::gui::AddressExportWindow::Outcome::Done;
        }},
   };
 }
@@ -172,25 +325,34 @@ int main(int argc, char** argv) {
 
   int failed = 0;
   {
-    qv::gui::GuiUi ui;
+    ShotUi ui;
     qv::app::Application app(ui);
     app.start(copy);
     MainWindow frame(app, ui);
     ui.setParent(&frame);
+    ui.setFrame(&frame);
     frame.resize(1280, 800);
     frame.show();
     settle();
     for (const Scene& scene : scenes()) {
       closeAll(frame);
+      frame.statusBar()->clearMessage();
       const bool ready = scene.open(frame);
       settle();
       const QString file = out + "/" + scene.file;
       if (!ready || !frame.grab().save(file)) {
         std::fprintf(stderr, "%s: not saved\n", scene.file);
         ++failed;
-        continue;
+      } else {
+        std::printf("%s\n", file.toStdString().c_str());
       }
-      std::printf("%s\n", file.toStdString().c_str());
+      if (openForm != nullptr) {
+        const QString formFile = QString(file).replace(".png", "-form.png");
+        if (openForm->grab().save(formFile)) std::printf("%s\n", formFile.toStdString().c_str());
+        else ++failed;
+        openForm->close();
+        openForm = nullptr;
+      }
     }
   }
   fs::remove_all(copy);

@@ -10,6 +10,7 @@
 #include <QStatusBar>
 
 #include "app/application.h"
+#include "app/gui/address_export_window.h"
 #include "app/gui/batch_window.h"
 #include "app/gui/browse_window.h"
 #include "app/gui/config_window.h"
@@ -18,6 +19,7 @@
 #include "app/gui/import_menu.h"
 #include "app/gui/job_window.h"
 #include "app/gui/persons_window.h"
+#include "app/gui/print_window.h"
 #include "app/gui/purge_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/saved_layout.h"
@@ -147,6 +149,8 @@ void MainWindow::buildMenus() {
   mergeAction_ = toolsMenu_->addAction(QString(), this, [this] { openDuplicates(); });
   toolsMenu_->addSeparator();
   toolsMenu_->addAction("&Export Messages...", this, [this] { openExport(); });
+  toolsMenu_->addAction("P&rint Messages...", this, [this] { openPrint(); });
+  toolsMenu_->addAction("Export &Addresses...", this, [this] { openAddressExport(); });
   toolsMenu_->addAction("C&lassify Messages...", this, [this] { openBatch(BatchWindow::Purpose::Classify); });
   toolsMenu_->addAction("Set Message &Status...", this, [this] { openBatch(BatchWindow::Purpose::Status); });
 
@@ -375,6 +379,17 @@ ExportWindow* MainWindow::openExport() {
                                      [this] { return new ExportWindow(*this); });
 }
 
+PrintWindow* MainWindow::openPrint() {
+  if (openBrowse() == nullptr) return nullptr;
+  return openOrForward<PrintWindow>(*this, wn::kFindGroup, wn::kPrintProc, [this] { return new PrintWindow(*this); });
+}
+
+AddressExportWindow* MainWindow::openAddressExport() {
+  if (openBrowse() == nullptr) return nullptr;
+  return openOrForward<AddressExportWindow>(*this, wn::kFindGroup, wn::kAddressExport,
+                                            [this] { return new AddressExportWindow(*this); });
+}
+
 BatchWindow* MainWindow::openBatch(BatchWindow::Purpose purpose) {
   if (openBrowse() == nullptr) return nullptr;
   const std::string_view name = purpose == BatchWindow::Purpose::Classify ? wn::kClassifyProc : wn::kStatusProc;
@@ -417,6 +432,8 @@ void MainWindow::topicsChanged() {
   for (std::string_view name : {wn::kClassifyProc, wn::kStatusProc})
     if (auto* w = static_cast<BatchWindow*>(windowNamed(wn::kFindGroup, name))) w->reloadTopics();
   if (auto* w = static_cast<ExportWindow*>(windowNamed(wn::kFindGroup, wn::kExportProc))) w->selection()->reloadTopics();
+  if (auto* w = static_cast<PrintWindow*>(windowNamed(wn::kFindGroup, wn::kPrintProc))) w->selection()->reloadTopics();
+  if (auto* w = static_cast<AddressExportWindow*>(windowNamed(wn::kFindGroup, wn::kAddressExport))) w->reloadTopics();
   // A browse listing a topic's messages shows the links as they are now.
   if (BrowseWindow* b = browse(); b != nullptr && b->viewNumber() == kTopicView) b->refresh();
 }

@@ -32,7 +32,9 @@ namespace qv::gui {
 class BrowseWindow;
 class ImportMenu;
 class DuplicatesWindow;
+class AddressExportWindow;
 class ExportWindow;
+class PrintWindow;
 class PersonsWindow;
 class TopicTreeDock;
 class TopicsWindow;
@@ -75,6 +77,9 @@ class MainWindow : public QMainWindow {
   DuplicatesWindow* openDuplicates();
   // The export window beside the browse (opened first when it is not).
   ExportWindow* openExport();
+  // The print window and the address export window beside the browse.
+  PrintWindow* openPrint();
+  AddressExportWindow* openAddressExport();
   // The classify or status window beside the browse (opened first when it is not).
   BatchWindow* openBatch(BatchWindow::Purpose purpose);
   // The person browse of the active database.

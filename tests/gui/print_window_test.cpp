@@ -1,0 +1,53 @@
+// The print window over the sample forum: a thread laid out as a PDF file
+// where the path field says, and a file that cannot be made reported as a
+// failure with nothing shown as written.
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+
+#include "app/gui/browse_window.h"
+#include "app/gui/print_window.h"
+#include "app/gui/selection_panel.h"
+#include "tests/gui/gui_fixture.h"
+
+namespace qv::test {
+namespace {
+
+using gui::PrintWindow;
+
+TEST_F(GuiTest, PrintWindowWritesAThreadAsAPdfFile) {
+  withSampleDatabases();
+  startFrame();
+  EXPECT_TRUE(entries(frame->menuNamed("&Tools")).contains("P&rint Messages..."));
+  PrintWindow* window = frame->openPrint();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(frame->openPrint(), window);  // brought forward, not opened twice
+  ASSERT_TRUE(frame->browse()->goTo(412350));
+  // The default file is in the temporary directory.
+  const QString temp = QString::fromStdString(app->ctx().mem.TempDir.string());
+  EXPECT_EQ(window->pdfFile()->text(), temp + "/Messages.pdf");
+
+  const QString pdf = QString::fromStdString((home.path() / "thread.pdf").string());
+  window->pdfFile()->setText(pdf);
+  ASSERT_TRUE(window->selection()->setCode(exporting::SelectionCode::Thread));
+  EXPECT_EQ(window->start(), PrintWindow::Outcome::Done);
+  EXPECT_TRUE(window->resultText()->text().startsWith("3 messages on 1 pages written to " + pdf))
+      << window->resultText()->text().toStdString();
+  QFile file(pdf);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().startsWith("%PDF"));
+  EXPECT_EQ(ui.last().text, "Messages printed!");
+
+  // A directory that does not exist: the printout fails and says so.
+  window->pdfFile()->setText(QString::fromStdString((home.path() / "none" / "x.pdf").string()));
+  EXPECT_EQ(window->start(), PrintWindow::Outcome::Failed);
+  EXPECT_TRUE(window->resultText()->text().isEmpty());
+  window->pdfFile()->clear();
+  EXPECT_EQ(window->start(), PrintWindow::Outcome::Refused);
+  EXPECT_EQ(ui.last().text, "A file name must be given!");
+}
+
+}  // namespace
+}  // namespace qv::test
