@@ -1,7 +1,7 @@
 // Saves PNG pictures of the desktop program's main windows, laid out at
 // 1280×800, on a copy of a data home (the demo's): each scene opens its
 // window as a user would and the whole frame is grabbed; a form that opens
-// as a window of its own is grabbed into a second picture ("-form").
+// as a window of its own is drawn into the picture, centred, under its title.
 // Messages go to the frame's status bar instead of message boxes, so runs
 // need no one to click. scripts/screenshots.sh runs it under Xvfb.
 //
@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QPixmap>
 #include <QTableView>
 #include <QTimer>
@@ -104,7 +105,7 @@ bool trigger(MainWindow& frame, const QString& menu, const QString& entry) {
 }
 
 bool forumAt(MainWindow& frame, std::uint32_t message) {
-  if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+  if (!frame.activateDatabase(databaseNamed(frame, "IBMPRO"))) return false;
   qv::gui::BrowseWindow* b = frame.openBrowse();
   return b != nullptr && b->goTo(message);
 }
@@ -129,7 +130,28 @@ bool tagThread(MainWindow& frame) {
 }
 
 void settle() {
-  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  for (int i = 0; i < 5; ++i) {
+    QApplication::processEvents();
+    // No event loop runs here: closed windows are deleted now, as the loop would.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+// The frame's picture with `form` drawn over its middle under a title bar.
+QPixmap withForm(const QPixmap& frameShot, QWidget& form) {
+  QPixmap shot = frameShot;
+  const QPixmap inner = form.grab();
+  QPainter p(&shot);
+  const int bar = form.fontMetrics().height() + 10;
+  const QRect all((shot.width() - inner.width()) / 2, (shot.height() - inner.height() - bar) / 2, inner.width(),
+                  inner.height() + bar);
+  p.fillRect(all.adjusted(-1, -1, 1, 1), form.palette().color(QPalette::Dark));
+  p.fillRect(QRect(all.topLeft(), QSize(all.width(), bar)), form.palette().color(QPalette::Highlight));
+  p.setPen(form.palette().color(QPalette::HighlightedText));
+  p.drawText(QRect(all.topLeft(), QSize(all.width(), bar)).adjusted(8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+             form.windowTitle());
+  p.drawPixmap(all.left(), all.top() + bar, inner);
+  return shot;
 }
 
 void closeAll(MainWindow& frame) {
@@ -156,14 +178,14 @@ std::vector<Scene> scenes() {
                               [&frame] { return new qv::gui::DatabasesWindow(frame); }));
          if (list == nullptr) return false;
          qv::gui::MailDatabaseDialog* form = list->addMail();
-         form->name()->setText("Tom Owner");
-         form->address()->setText("70000,100");
+         form->name()->setText("Work Mail");
+         form->address()->setText("tom@example.org");
          openForm = form;
          return true;
        }},
       {"02-forum-browse-by-date.png",
        [](MainWindow& frame) {
-         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         if (!frame.activateDatabase(databaseNamed(frame, "IBMPRO"))) return false;
          qv::gui::BrowseWindow* b = frame.openBrowse();
          if (b == nullptr || b->model()->rowCount() < 3) return false;
          b->list()->selectRow(2);
@@ -171,7 +193,7 @@ std::vector<Scene> scenes() {
        }},
       {"03-forum-browse-thread-filtered.png",
        [](MainWindow& frame) {
-         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         if (!frame.activateDatabase(databaseNamed(frame, "IBMPRO"))) return false;
          qv::gui::BrowseWindow* b = frame.openBrowse();
          if (b == nullptr) return false;
          b->showView(2);
@@ -183,7 +205,7 @@ std::vector<Scene> scenes() {
        [](MainWindow& frame) {
          if (!forumAt(frame, 412350)) return false;
          qv::gui::BrowseWindow* b = frame.browse();
-         b->showView(3);
+         b->showView(4);
          b->goTo(412350);
          b->toggleFilter();
          return true;
@@ -222,10 +244,10 @@ std::vector<Scene> scenes() {
        }},
       {"20-search-hits.png",
        [](MainWindow& frame) {
-         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         if (!frame.activateDatabase(databaseNamed(frame, "IBMPRO"))) return false;
          qv::gui::SearchWindow* search = frame.openSearch();
          if (search == nullptr) return false;
-         search->wordsField()->setText("resident");
+         search->wordsField()->setText("printer");
          if (!search->search()) return false;
          qv::gui::BrowseWindow* b = frame.browse();
          if (b == nullptr || b->model()->rowCount() == 0) return false;
@@ -234,7 +256,7 @@ std::vector<Scene> scenes() {
        }},
       {"21-thread-tree.png",
        [](MainWindow& frame) {
-         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         if (!frame.activateDatabase(databaseNamed(frame, "IBMPRO"))) return false;
          qv::gui::BrowseWindow* b = frame.openBrowse();
          if (b == nullptr || !b->goTo(412360)) return false;
          qv::gui::ThreadTreeWindow* tree = frame.openThreadTree();
@@ -250,8 +272,14 @@ std::vector<Scene> scenes() {
          qv::gui::TopicsWindow* list = frame.openTopics();
          qv::gui::TopicTreeDock* tree = frame.openTopicTree();
          if (list == nullptr || tree == nullptr) return false;
-         // The browse beside the list, so the tagged message and its tree show together.
-         frame.area()->tileSubWindows();
+         // The list at the left, the browse beside it, so the tagged message and its tree show together.
+         const QList<QMdiSubWindow*> subs = frame.area()->subWindowList();
+         const QSize room = frame.area()->viewport()->size();
+         for (QMdiSubWindow* sub : subs) {
+           sub->showNormal();
+           if (sub->widget() == list) sub->setGeometry(0, 0, 420, room.height());
+           else sub->setGeometry(420, 0, room.width() - 420, room.height());
+         }
          return true;
        }},
       {"23-classify.png",
@@ -262,7 +290,7 @@ std::vector<Scene> scenes() {
        }},
       {"24-purge-after-run.png",
        [](MainWindow& frame) {
-         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         if (!frame.activateDatabase(databaseNamed(frame, "IBMPRO"))) return false;
          qv::gui::PurgeWindow* w = frame.openPurge(qv::maintenance::PurgeMode::Purge);
          if (w == nullptr) return false;
          w->start();
@@ -280,7 +308,7 @@ std::vector<Scene> scenes() {
       {"26-configuration.png", [](MainWindow& frame) { return trigger(frame, "&File", "C&onfiguration..."); }},
       {"27-persons.png",
        [](MainWindow& frame) {
-         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         if (!frame.activateDatabase(databaseNamed(frame, "IBMPRO"))) return false;
          qv::gui::PersonsWindow* w = frame.openPersons();
          if (w == nullptr || w->model()->rowCount() < 2) return false;
          w->list()->selectRow(1);
@@ -295,7 +323,7 @@ std::vector<Scene> scenes() {
        }},
       {"29-address-export.png",
        [](MainWindow& frame) {
-         if (!frame.activateDatabase(databaseNamed(frame, "Capture Club"))) return false;
+         if (!frame.activateDatabase(databaseNamed(frame, "IBMPRO"))) return false;
          qv::gui::AddressExportWindow* w = frame.openAddressExport();
          if (w == nullptr || !w->chooseFormat("TAPCIS")) return false;
          return w->start() == qv::gui::AddressExportWindow::Outcome::Done;
@@ -340,19 +368,15 @@ int main(int argc, char** argv) {
       const bool ready = scene.open(frame);
       settle();
       const QString file = out + "/" + scene.file;
-      if (!ready || !frame.grab().save(file)) {
+      const QPixmap shot = openForm != nullptr ? withForm(frame.grab(), *openForm) : frame.grab();
+      if (openForm != nullptr) openForm->close();
+      openForm = nullptr;
+      if (!ready || !shot.save(file)) {
         std::fprintf(stderr, "%s: not saved\n", scene.file);
         ++failed;
-      } else {
-        std::printf("%s\n", file.toStdString().c_str());
+        continue;
       }
-      if (openForm != nullptr) {
-        const QString formFile = QString(file).replace(".png", "-form.png");
-        if (openForm->grab().save(formFile)) std::printf("%s\n", formFile.toStdString().c_str());
-        else ++failed;
-        openForm->close();
-        openForm = nullptr;
-      }
+      std::printf("%s\n", file.toStdString().c_str());
     }
   }
   fs::remove_all(copy);

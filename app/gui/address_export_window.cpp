@@ -15,8 +15,6 @@
 #include "app/gui/qt_text.h"
 #include "app/gui/window_parts.h"
 #include "export/batch_operation.h"
-#include "topics/codes.h"
-#include "wordindex/search_query.h"
 
 namespace qv::gui {
 
@@ -53,18 +51,8 @@ AddressExportWindow::AddressExportWindow(MainWindow& frame, QWidget* parent) : Q
   topicRow->addWidget(byTopic_);
   topicRow->addWidget(topic_, 1);
   form->addRow(topicRow);
-  auto* dates = new QHBoxLayout();
-  range_ = new QCheckBox("&Date range", this);
-  from_ = new QLineEdit(this);
-  from_->setPlaceholderText("YYYY-MM-DD");
-  to_ = new QLineEdit(this);
-  to_->setPlaceholderText("YYYY-MM-DD");
-  dates->addWidget(range_);
-  dates->addWidget(new QLabel("from", this));
-  dates->addWidget(from_);
-  dates->addWidget(new QLabel("to", this));
-  dates->addWidget(to_);
-  form->addRow(dates);
+  range_ = makeDateRange(*this);
+  form->addRow(range_.row);
   layout->addLayout(form);
   layout->addLayout(dialogButtons(*this, start_ = new QPushButton("&Export", this)));
   result_ = new QLabel(this);
@@ -74,38 +62,19 @@ AddressExportWindow::AddressExportWindow(MainWindow& frame, QWidget* parent) : Q
 
   reloadTopics();
   connect(format_, &QComboBox::currentIndexChanged, this, &AddressExportWindow::formatChosen);
-  connect(byTopic_, &QCheckBox::toggled, this, &AddressExportWindow::updateFields);
-  connect(range_, &QCheckBox::toggled, this, &AddressExportWindow::updateFields);
+  connect(byTopic_, &QCheckBox::toggled, topic_, &QWidget::setEnabled);
+  topic_->setEnabled(false);
   connect(start_, &QPushButton::clicked, this, [this] { start(); });
   formatChosen();
-  updateFields();
 }
 
-void AddressExportWindow::reloadTopics() {
-  const QString was = topic_->currentText();
-  topic_->clear();
-  for (const Codes& c : topics::listCodes(frame_.application().ctx(), CodeType::Topic))
-    topic_->addItem(fromStored(c.INDEX.str()), QVariant::fromValue(std::uint32_t{c.ID}));
-  const int at = topic_->findText(was);
-  if (at >= 0) topic_->setCurrentIndex(at);
-}
+void AddressExportWindow::reloadTopics() { fillTopics(*topic_, frame_.application().ctx()); }
 
-bool AddressExportWindow::chooseFormat(const QString& label) {
-  const int at = format_->findText(label);
-  if (at < 0) return false;
-  format_->setCurrentIndex(at);
-  return true;
-}
+bool AddressExportWindow::chooseFormat(const QString& label) { return chooseItem(*format_, label); }
 
 void AddressExportWindow::formatChosen() {
   if (format_->currentIndex() < 0) return;
   file_->setText(fromStored(exporting::defaultAddressFile(static_cast<AddressFormat>(format_->currentData().toInt()))));
-}
-
-void AddressExportWindow::updateFields() {
-  topic_->setEnabled(byTopic_->isChecked());
-  from_->setEnabled(range_->isChecked());
-  to_->setEnabled(range_->isChecked());
 }
 
 AddressExportWindow::Outcome AddressExportWindow::start() {
@@ -121,16 +90,13 @@ AddressExportWindow::Outcome AddressExportWindow::start() {
     }
     r.topicId = topic_->currentData().value<std::uint32_t>();
   }
-  // A date the parser does not take counts as none, so the range check names the field.
-  if (range_->isChecked())
-    r.range = exporting::DateRange{wordindex::parseDay(from_->text().trimmed().toStdString()).value_or(0),
-                                   wordindex::parseDay(to_->text().trimmed().toStdString()).value_or(0)};
+  r.range = dateRangeOf(range_);
   exporting::AddressExportJob job(ctx, std::move(r));
   {
     JobWindow window(fromStored(exporting::kAddressExportTitle).trimmed(), job, this);
-    window.setWindowModality(Qt::ApplicationModal);
-    runJobWindow(window);
+    runModalJobWindow(window);
   }
+  fitWorkWindow(*this);
   switch (job.result()) {
     case AddressResult::Done:
       result_->setText(fromStored(exporting::addressCountText(job.written())) + "\n" +

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include "app/gui/window_parts.h"
 #include "export/address_export.h"
 
 class QCheckBox;
@@ -38,25 +39,22 @@ class AddressExportWindow : public QWidget {
   QLineEdit* fileName() const { return file_; }
   QCheckBox* topicFilter() const { return byTopic_; }
   QComboBox* topicBox() const { return topic_; }
-  QCheckBox* rangeBox() const { return range_; }
-  QLineEdit* fromField() const { return from_; }
-  QLineEdit* toField() const { return to_; }
+  QCheckBox* rangeBox() const { return range_.on; }
+  QLineEdit* fromField() const { return range_.from; }
+  QLineEdit* toField() const { return range_.to; }
   QPushButton* startButton() const { return start_; }
   // The count and the file written by the last run.
   QLabel* resultText() const { return result_; }
 
  private:
   void formatChosen();
-  void updateFields();
 
   MainWindow& frame_;
   QComboBox* format_ = nullptr;
   QLineEdit* file_ = nullptr;
   QCheckBox* byTopic_ = nullptr;
   QComboBox* topic_ = nullptr;
-  QCheckBox* range_ = nullptr;
-  QLineEdit* from_ = nullptr;
-  QLineEdit* to_ = nullptr;
+  DateRangeFields range_;
   QPushButton* start_ = nullptr;
   QLabel* result_ = nullptr;
 };

@@ -59,9 +59,13 @@ class MainWindow : public QMainWindow {
   // Opens the browse of the active database, or brings the open one forward.
   BrowseWindow* openBrowse();
   BrowseWindow* browse() const;
+  // How a work window shows: lists fill the area; forms keep the size
+  // their fields need, so the browse they work on stays in sight.
+  enum class Shape { Maximized, Form };
   // Opens a work window as a sub-window registered under group and name,
   // or brings the open one forward (nullptr then). `make` builds the widget.
-  QWidget* openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make);
+  QWidget* openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make,
+                      Shape shape = Shape::Maximized);
   QWidget* windowNamed(std::string_view group, std::string_view name) const;
   // Opens a companion as a dock widget registered under group and name, or
   // brings the open one forward (nullptr then).
@@ -102,6 +106,9 @@ class MainWindow : public QMainWindow {
 
  private:
   void buildMenus();
+  // The browse a companion works on: the open one as it is (not brought
+  // forward over the companion), else a new one.
+  BrowseWindow* companionBrowse();
   void fillDatabaseMenu();
   void drainEvents(app::WindowId id);
   void closeGroup(std::string_view group);

@@ -41,7 +41,9 @@ PrintWindow::PrintWindow(MainWindow& frame, QWidget* parent) : QWidget(parent), 
   auto* browse = new QPushButton("Browse...", this);
   fileRow->addWidget(pdf_, 1);
   fileRow->addWidget(browse);
-  form->addRow("PDF &file:", fileRow);
+  auto* fileLabel = new QLabel("PDF &file:", this);
+  fileLabel->setBuddy(pdf_);
+  form->addRow(fileLabel, fileRow);
   queue_ = new QCheckBox("Send to the print &queue", this);
   const bool queue = app::printQueueProgram().has_value();
   queue_->setEnabled(queue);
@@ -85,9 +87,9 @@ PrintWindow::Outcome PrintWindow::start() {
   exporting::PrintJob job(ctx, std::move(r), pages);
   {
     JobWindow window(kPrintTitle, job, this);
-    window.setWindowModality(Qt::ApplicationModal);
-    runJobWindow(window);
+    runModalJobWindow(window);
   }
+  fitWorkWindow(*this);
   const PrintResult result = job.result();
   const bool written = pages.finish();
   switch (result) {
