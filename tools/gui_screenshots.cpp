@@ -227,12 +227,12 @@ std::vector<Scene> scenes() {
          w->form()->chooseFiles("/home/tom/Eudora", {"In.mbx", "Out.mbx"});
          return true;
        }},
-      {"11-scheduled-tasks.png",
+      {"11-tasks-with-form.png",
        [](MainWindow& frame) {
          qv::gui::TasksWindow* tasks = frame.importMenu()->openTasks();
          if (tasks == nullptr) return false;
          qv::gui::TaskDialog* form = tasks->addTask();
-         form->description()->setText("Nightly mail");
+         form->description()->setText("Weekly newsgroups");
          form->scheduled()->setChecked(true);
          form->time()->setTime(QTime(2, 0));
          form->repeat()->button(qv::gui::TaskDialog::kWeekly)->click();
@@ -290,7 +290,8 @@ std::vector<Scene> scenes() {
        }},
       {"24-purge-after-run.png",
        [](MainWindow& frame) {
-         if (!frame.activateDatabase(databaseNamed(frame, "IBMPRO"))) return false;
+         // The browse behind, as the purge leaves it.
+         if (!frame.activateDatabase(databaseNamed(frame, "IBMPRO")) || frame.openBrowse() == nullptr) return false;
          qv::gui::PurgeWindow* w = frame.openPurge(qv::maintenance::PurgeMode::Purge);
          if (w == nullptr) return false;
          w->start();

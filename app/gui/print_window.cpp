@@ -96,7 +96,11 @@ PrintWindow::Outcome PrintWindow::start() {
     case PrintResult::Refused: return Outcome::Refused;
     case PrintResult::Stopped: result_->setText(fromStored(exporting::kProcessAborted)); break;
     case PrintResult::Done:
-      result_->setText(QString("%1 messages on %2 pages").arg(job.printed()).arg(job.pages()));
+      result_->setText(QString("%1 %2 on %3 %4")
+                           .arg(job.printed())
+                           .arg(job.printed() == 1 ? "message" : "messages")
+                           .arg(job.pages())
+                           .arg(job.pages() == 1 ? "page" : "pages"));
       break;
     default: result_->setText("The printout failed."); break;
   }

@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,8 +52,14 @@ void beginSession(QPushButton& start, QPushButton& end) {
 void fitWorkWindow(QWidget& window) {
   auto* sub = qobject_cast<QMdiSubWindow*>(window.parentWidget());
   if (sub == nullptr || sub->isMaximized()) return;
+  // Lay out what was just filled in or shown first, so the size wanted counts it
+  // (widgets added to a layout show through a queued call).
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  if (QLayout* layout = window.layout()) layout->activate();
   const QSize room = sub->mdiArea() != nullptr ? sub->mdiArea()->viewport()->size() : sub->size();
-  sub->resize(sub->size().expandedTo(sub->sizeHint()).boundedTo(room));
+  const QSize short_ = (window.sizeHint() - window.size()).expandedTo(QSize(0, 0));
+  sub->resize((sub->size() + short_).boundedTo(room));
 }
 
 void fillTopics(QComboBox& box, Context& ctx) {

@@ -33,7 +33,7 @@ TEST_F(GuiTest, PrintWindowWritesAThreadAsAPdfFile) {
   window->pdfFile()->setText(pdf);
   ASSERT_TRUE(window->selection()->setCode(exporting::SelectionCode::Thread));
   EXPECT_EQ(window->start(), PrintWindow::Outcome::Done);
-  EXPECT_TRUE(window->resultText()->text().startsWith("3 messages on 1 pages written to " + pdf))
+  EXPECT_TRUE(window->resultText()->text().startsWith("3 messages on 1 page written to " + pdf))
       << window->resultText()->text().toStdString();
   QFile file(pdf);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
