@@ -58,15 +58,9 @@ ExportWindow::ExportWindow(MainWindow& frame, QWidget* parent) : QWidget(parent)
   where_ = new QLabel(this);
   where_->setWordWrap(true);
   form->addRow(where_);
-  auto* inRow = new QHBoxLayout();
-  in_ = new QLineEdit(this);
-  browse_ = new QPushButton("Browse...", this);
-  inRow->addWidget(in_, 1);
-  inRow->addWidget(browse_);
-  // A row of several widgets: the label names its field, so its shortcut shows and works.
-  auto* inLabel = new QLabel("&File:", this);
-  inLabel->setBuddy(in_);
-  form->addRow(inLabel, inRow);
+  const PathRow inRow = addPathRow(*form, *this, "&File:", "Browse...");
+  in_ = inRow.field;
+  browse_ = inRow.button;
   out_ = new QLineEdit(this);
   form->addRow("&Outgoing mail file:", out_);
   auto* lineRow = new QHBoxLayout();

@@ -36,14 +36,10 @@ PrintWindow::PrintWindow(MainWindow& frame, QWidget* parent) : QWidget(parent), 
   layout->addWidget(selection_);
 
   auto* form = new QFormLayout();
-  auto* fileRow = new QHBoxLayout();
-  pdf_ = new QLineEdit(fromStored((frame_.application().ctx().mem.TempDir / app::kDefaultPrintFile).string()), this);
-  auto* browse = new QPushButton("Browse...", this);
-  fileRow->addWidget(pdf_, 1);
-  fileRow->addWidget(browse);
-  auto* fileLabel = new QLabel("PDF &file:", this);
-  fileLabel->setBuddy(pdf_);
-  form->addRow(fileLabel, fileRow);
+  const PathRow fileRow = addPathRow(*form, *this, "PDF &file:", "Browse...");
+  pdf_ = fileRow.field;
+  pdf_->setText(fromStored((frame_.application().ctx().mem.TempDir / app::kDefaultPrintFile).string()));
+  QPushButton* browse = fileRow.button;
   queue_ = new QCheckBox("Send to the print &queue", this);
   const bool queue = app::printQueueProgram().has_value();
   queue_->setEnabled(queue);

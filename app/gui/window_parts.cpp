@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFormLayout>
 #include <QLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,6 +17,19 @@
 #include "wordindex/search_query.h"
 
 namespace qv::gui {
+
+PathRow addPathRow(QFormLayout& form, QWidget& parent, const QString& label, const QString& button) {
+  PathRow r;
+  auto* row = new QHBoxLayout();
+  r.field = new QLineEdit(&parent);
+  r.button = new QPushButton(button, &parent);
+  row->addWidget(r.field, 1);
+  row->addWidget(r.button);
+  auto* named = new QLabel(label, &parent);
+  named->setBuddy(r.field);
+  form.addRow(named, row);
+  return r;
+}
 
 void closeWorkWindow(QWidget& window) {
   if (QWidget* frame = window.parentWidget()) frame->close();

@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
@@ -27,6 +28,14 @@ QHBoxLayout* dialogButtons(QWidget& window, QPushButton* run);
 QHBoxLayout* sessionButtons(QWidget& window, QPushButton* start, QPushButton* end);
 // The run begins: the start button goes, the end button shows, disabled until the run has ended.
 void beginSession(QPushButton& start, QPushButton& end);
+
+// A form row of a path field with a button beside it ("Browse..."); the
+// label names the field, so its shortcut shows and works.
+struct PathRow {
+  QLineEdit* field = nullptr;
+  QPushButton* button = nullptr;
+};
+PathRow addPathRow(QFormLayout& form, QWidget& parent, const QString& label, const QString& button);
 
 // Closes a work window: its sub-window frame, or the window itself.
 void closeWorkWindow(QWidget& window);
