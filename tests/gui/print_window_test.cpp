@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "app/gui/browse_window.h"
 #include "app/gui/print_window.h"
@@ -47,6 +50,40 @@ TEST_F(GuiTest, PrintWindowWritesAThreadAsAPdfFile) {
   window->pdfFile()->clear();
   EXPECT_EQ(window->start(), PrintWindow::Outcome::Refused);
   EXPECT_EQ(ui.last().text, "A file name must be given!");
+}
+
+// A print queue stand-in: an "lp" on PATH that notes the file it was given.
+TEST_F(GuiTest, PrintWindowHandsThePdfToThePrintQueue) {
+  withSampleDatabases();
+  const std::filesystem::path bin = home.path() / "bin";
+  std::filesystem::create_directories(bin);
+  const std::filesystem::path noted = home.path() / "queued.txt";
+  {
+    std::ofstream lp(bin / "lp");
+    lp << "#!/bin/sh\nprintf '%s' \"$1\" > '" << noted.string() << "'\n";
+  }
+  std::filesystem::permissions(bin / "lp", std::filesystem::perms::owner_all);
+  const char* was = std::getenv("PATH");
+  const std::string oldPath = was != nullptr ? was : "";
+  setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
+  startFrame();
+  PrintWindow* window = frame->openPrint();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->queueBox()->isEnabled());
+  ASSERT_TRUE(frame->browse()->goTo(412350));
+  // A name the shell would split or end: it reaches lp whole.
+  const std::string pdf = (home.path() / "it's a thread.pdf").string();
+  window->pdfFile()->setText(QString::fromStdString(pdf));
+  window->queueBox()->setChecked(true);
+  const PrintWindow::Outcome outcome = window->start();
+  setenv("PATH", oldPath.c_str(), 1);
+  EXPECT_EQ(outcome, PrintWindow::Outcome::Done);
+  EXPECT_TRUE(window->resultText()->text().endsWith("; sent to the print queue"))
+      << window->resultText()->text().toStdString();
+  std::ifstream in(noted);
+  std::stringstream got;
+  got << in.rdbuf();
+  EXPECT_EQ(got.str(), pdf);
 }
 
 }  // namespace
