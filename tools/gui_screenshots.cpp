@@ -11,20 +11,20 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPointer>
-#include <QStatusBar>
-#include <QTableWidget>
-#include <QTimeEdit>
-#include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
+#include <QStatusBar>
 #include <QTableView>
+#include <QTableWidget>
+#include <QTimeEdit>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
@@ -35,31 +35,31 @@
 
 #include "app/application.h"
 #include "app/cli/leak_suppressions.h"
-#include "app/gui/browse_model.h"
 #include "app/gui/address_export_window.h"
 #include "app/gui/batch_window.h"
+#include "app/gui/browse_model.h"
 #include "app/gui/browse_window.h"
-#include "app/gui/export_window.h"
-#include "app/gui/persons_window.h"
-#include "app/gui/print_window.h"
-#include "app/gui/purge_window.h"
-#include "app/gui/selection_panel.h"
-#include "app/gui/topics_window.h"
 #include "app/gui/databases_window.h"
+#include "app/gui/export_window.h"
 #include "app/gui/gui_ui.h"
+#include "app/gui/hit_steps.h"
 #include "app/gui/import_form.h"
 #include "app/gui/import_menu.h"
 #include "app/gui/import_wizard_window.h"
-#include "app/gui/tasks_window.h"
-#include "app/gui/hit_steps.h"
 #include "app/gui/main_window.h"
+#include "app/gui/persons_window.h"
+#include "app/gui/print_window.h"
+#include "app/gui/purge_window.h"
 #include "app/gui/search_window.h"
+#include "app/gui/selection_panel.h"
+#include "app/gui/tasks_window.h"
 #include "app/gui/thread_tree_window.h"
+#include "app/gui/topics_window.h"
 #include "app/windows/databases.h"
 #include "import/formats.h"
 #include "maintenance/purge_mess.h"
-#include "topics/codes.h"
 #include "store/context.h"
+#include "topics/codes.h"
 
 namespace {
 
@@ -277,8 +277,10 @@ std::vector<Scene> scenes() {
          const QSize room = frame.area()->viewport()->size();
          for (QMdiSubWindow* sub : subs) {
            sub->showNormal();
-           if (sub->widget() == list) sub->setGeometry(0, 0, 420, room.height());
-           else sub->setGeometry(420, 0, room.width() - 420, room.height());
+           if (sub->widget() == list)
+             sub->setGeometry(0, 0, 420, room.height());
+           else
+             sub->setGeometry(420, 0, room.width() - 420, room.height());
          }
          return true;
        }},

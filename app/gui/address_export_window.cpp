@@ -44,7 +44,8 @@ AddressExportWindow::AddressExportWindow(MainWindow& frame, QWidget* parent) : Q
   form->addRow("&Format:", format_);
   file_ = new QLineEdit(this);
   form->addRow("&File name:", file_);
-  form->addRow(new QLabel("The file is written to " + fromStored(frame_.application().ctx().mem.TempDir.string()), this));
+  form->addRow(
+      new QLabel("The file is written to " + fromStored(frame_.application().ctx().mem.TempDir.string()), this));
   auto* topicRow = new QHBoxLayout();
   byTopic_ = new QCheckBox("Only the correspondents of the &topic", this);
   topic_ = new QComboBox(this);
@@ -99,11 +100,14 @@ AddressExportWindow::Outcome AddressExportWindow::start() {
   fitWorkWindow(*this);
   switch (job.result()) {
     case AddressResult::Done:
-      result_->setText(fromStored(exporting::addressCountText(job.written())) + "\n" +
-                       fromStored(job.path().string()));
+      result_->setText(fromStored(exporting::addressCountText(job.written())) + "\n" + fromStored(job.path().string()));
       return Outcome::Done;
-    case AddressResult::NoneSelected: result_->setText(fromStored(exporting::kNoAddressesPassed)); return Outcome::NoneSelected;
-    case AddressResult::Cancelled: result_->setText(fromStored(exporting::kAddressExportAborted)); return Outcome::Cancelled;
+    case AddressResult::NoneSelected:
+      result_->setText(fromStored(exporting::kNoAddressesPassed));
+      return Outcome::NoneSelected;
+    case AddressResult::Cancelled:
+      result_->setText(fromStored(exporting::kAddressExportAborted));
+      return Outcome::Cancelled;
     case AddressResult::Refused: return Outcome::Refused;
     default: return Outcome::Failed;
   }

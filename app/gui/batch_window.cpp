@@ -73,9 +73,7 @@ void BatchWindow::reloadTopics() {
   if (topic_ != nullptr) fillTopics(*topic_, frame_.application().ctx());
 }
 
-bool BatchWindow::chooseTopic(const QString& text) {
-  return topic_ != nullptr && chooseItem(*topic_, text);
-}
+bool BatchWindow::chooseTopic(const QString& text) { return topic_ != nullptr && chooseItem(*topic_, text); }
 
 BatchResult BatchWindow::start() {
   result_->clear();

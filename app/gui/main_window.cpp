@@ -380,39 +380,40 @@ void MainWindow::runIndex() {
 
 PurgeWindow* MainWindow::openPurge(maintenance::PurgeMode mode) {
   if (app_.ctx().mem.ForumNumber == 0) return nullptr;
-  return openOrForward<PurgeWindow>(*this, wn::kNotToolsGroup, wn::kPurgeMess,
-                                    [this, mode] { return new PurgeWindow(*this, mode); }, Shape::Form);
+  return openOrForward<PurgeWindow>(
+      *this, wn::kNotToolsGroup, wn::kPurgeMess, [this, mode] { return new PurgeWindow(*this, mode); }, Shape::Form);
 }
 
 DuplicatesWindow* MainWindow::openDuplicates() {
   if (app_.ctx().mem.ForumNumber == 0) return nullptr;
-  return openOrForward<DuplicatesWindow>(*this, wn::kNotToolsGroup, wn::kDuplicates,
-                                         [this] { return new DuplicatesWindow(*this); }, Shape::Form);
+  return openOrForward<DuplicatesWindow>(
+      *this, wn::kNotToolsGroup, wn::kDuplicates, [this] { return new DuplicatesWindow(*this); }, Shape::Form);
 }
 
 ExportWindow* MainWindow::openExport() {
   // A companion of the browse: its selection starts at the browse's current message.
   if (companionBrowse() == nullptr) return nullptr;
-  return openOrForward<ExportWindow>(*this, wn::kFindGroup, wn::kExportProc,
-                                     [this] { return new ExportWindow(*this); }, Shape::Form);
+  return openOrForward<ExportWindow>(
+      *this, wn::kFindGroup, wn::kExportProc, [this] { return new ExportWindow(*this); }, Shape::Form);
 }
 
 PrintWindow* MainWindow::openPrint() {
   if (companionBrowse() == nullptr) return nullptr;
-  return openOrForward<PrintWindow>(*this, wn::kFindGroup, wn::kPrintProc, [this] { return new PrintWindow(*this); }, Shape::Form);
+  return openOrForward<PrintWindow>(
+      *this, wn::kFindGroup, wn::kPrintProc, [this] { return new PrintWindow(*this); }, Shape::Form);
 }
 
 AddressExportWindow* MainWindow::openAddressExport() {
   if (companionBrowse() == nullptr) return nullptr;
-  return openOrForward<AddressExportWindow>(*this, wn::kFindGroup, wn::kAddressExport,
-                                            [this] { return new AddressExportWindow(*this); }, Shape::Form);
+  return openOrForward<AddressExportWindow>(
+      *this, wn::kFindGroup, wn::kAddressExport, [this] { return new AddressExportWindow(*this); }, Shape::Form);
 }
 
 BatchWindow* MainWindow::openBatch(BatchWindow::Purpose purpose) {
   if (companionBrowse() == nullptr) return nullptr;
   const std::string_view name = purpose == BatchWindow::Purpose::Classify ? wn::kClassifyProc : wn::kStatusProc;
-  return openOrForward<BatchWindow>(*this, wn::kFindGroup, name,
-                                    [this, purpose] { return new BatchWindow(*this, purpose); }, Shape::Form);
+  return openOrForward<BatchWindow>(
+      *this, wn::kFindGroup, name, [this, purpose] { return new BatchWindow(*this, purpose); }, Shape::Form);
 }
 
 PersonsWindow* MainWindow::openPersons() {

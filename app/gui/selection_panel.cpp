@@ -12,8 +12,8 @@
 #include "app/gui/browse_window.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
-#include "export/batch_operation.h"
 #include "app/windows/selection_start.h"
+#include "export/batch_operation.h"
 
 namespace qv::gui {
 

@@ -4,9 +4,9 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFormLayout>
-#include <QLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -32,8 +32,10 @@ PathRow addPathRow(QFormLayout& form, QWidget& parent, const QString& label, con
 }
 
 void closeWorkWindow(QWidget& window) {
-  if (QWidget* frame = window.parentWidget()) frame->close();
-  else window.close();
+  if (QWidget* frame = window.parentWidget())
+    frame->close();
+  else
+    window.close();
 }
 
 QHBoxLayout* dialogButtons(QWidget& window, QPushButton* run) {

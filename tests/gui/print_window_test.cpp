@@ -1,6 +1,8 @@
 // The print window over the sample forum: a thread laid out as a PDF file
 // where the path field says, and a file that cannot be made reported as a
 // failure with nothing shown as written.
+#include "app/gui/print_window.h"
+
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -11,7 +13,6 @@
 #include <sstream>
 
 #include "app/gui/browse_window.h"
-#include "app/gui/print_window.h"
 #include "app/gui/selection_panel.h"
 #include "tests/gui/gui_fixture.h"
 
