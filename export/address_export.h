@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "export/export_format.h"  // kFilenameErrorTitle
 #include "export/selection.h"
 #include "store/context.h"
 #include "store/job.h"
@@ -34,7 +35,6 @@ inline constexpr std::string_view kNoAddressesTitle = " Warning!";
 inline constexpr std::string_view kNoAddressesPassed = "No addresses passed filter.";
 inline constexpr std::string_view kAddressAbortedTitle = " Warning";
 inline constexpr std::string_view kAddressExportAborted = "Address export aborted.";
-inline constexpr std::string_view kFilenameErrorTitle = "Filename error";
 inline constexpr std::string_view kFilenameErrorText = "Do not include the path, just the filename!";
 // count + " addresses written to file."
 std::string addressCountText(std::uint64_t count);

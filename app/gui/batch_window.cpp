@@ -14,7 +14,7 @@
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/selection_panel.h"
-#include "topics/codes.h"
+#include "app/gui/window_parts.h"
 
 namespace qv::gui {
 
@@ -53,19 +53,11 @@ BatchWindow::BatchWindow(MainWindow& frame, Purpose purpose, QWidget* parent)
     row->addStretch(1);
   }
   layout->addWidget(box);
-  auto* buttons = new QHBoxLayout();
-  start_ = new QPushButton("&Start", this);
-  start_->setDefault(true);
-  auto* close = new QPushButton("&Close", this);
-  buttons->addStretch(1);
-  buttons->addWidget(start_);
-  buttons->addWidget(close);
-  layout->addLayout(buttons);
+  layout->addLayout(dialogButtons(*this, start_ = new QPushButton("&Start", this)));
   result_ = new QLabel(this);
   layout->addWidget(result_);
   layout->addStretch(1);
   connect(start_, &QPushButton::clicked, this, [this] { start(); });
-  connect(close, &QPushButton::clicked, this, [this] { parentWidget() != nullptr ? parentWidget()->close() : this->close(); });
 }
 
 QRadioButton* BatchWindow::statusButton(Status status) const {
@@ -78,21 +70,10 @@ QRadioButton* BatchWindow::statusButton(Status status) const {
 
 void BatchWindow::reloadTopics() {
   selection_->reloadTopics();
-  if (topic_ == nullptr) return;
-  const QString was = topic_->currentText();
-  topic_->clear();
-  for (const Codes& c : topics::listCodes(frame_.application().ctx(), CodeType::Topic))
-    topic_->addItem(fromStored(c.INDEX.str()), QVariant::fromValue(std::uint32_t{c.ID}));
-  const int at = topic_->findText(was);
-  if (at >= 0) topic_->setCurrentIndex(at);
+  if (topic_ != nullptr) fillTopics(*topic_, frame_.application().ctx());
 }
 
-bool BatchWindow::chooseTopic(const QString& text) {
-  const int at = topic_ != nullptr ? topic_->findText(text) : -1;
-  if (at < 0) return false;
-  topic_->setCurrentIndex(at);
-  return true;
-}
+bool BatchWindow::chooseTopic(const QString& text) { return topic_ != nullptr && chooseItem(*topic_, text); }
 
 BatchResult BatchWindow::start() {
   result_->clear();
@@ -113,8 +94,7 @@ BatchResult BatchWindow::start() {
   const BatchKind kind = r.kind;
   JobWindow window(fromStored(exporting::runningText(kind)),
                    std::make_unique<exporting::BatchJob>(frame_.application().ctx(), std::move(r)), {}, this);
-  window.setWindowModality(Qt::ApplicationModal);
-  runJobWindow(window);
+  runModalJobWindow(window);
   auto& job = static_cast<exporting::BatchJob&>(window.job());
   switch (job.result()) {
     case BatchResult::Done:

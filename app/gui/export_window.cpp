@@ -18,6 +18,7 @@
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/selection_panel.h"
+#include "app/gui/window_parts.h"
 #include "export/batch_operation.h"
 #include "export/export_format.h"
 
@@ -57,12 +58,9 @@ ExportWindow::ExportWindow(MainWindow& frame, QWidget* parent) : QWidget(parent)
   where_ = new QLabel(this);
   where_->setWordWrap(true);
   form->addRow(where_);
-  auto* inRow = new QHBoxLayout();
-  in_ = new QLineEdit(this);
-  browse_ = new QPushButton("Browse...", this);
-  inRow->addWidget(in_, 1);
-  inRow->addWidget(browse_);
-  form->addRow("&File:", inRow);
+  const PathRow inRow = addPathRow(*form, *this, "&File:", "Browse...");
+  in_ = inRow.field;
+  browse_ = inRow.button;
   out_ = new QLineEdit(this);
   form->addRow("&Outgoing mail file:", out_);
   auto* lineRow = new QHBoxLayout();
@@ -83,14 +81,7 @@ ExportWindow::ExportWindow(MainWindow& frame, QWidget* parent) : QWidget(parent)
   form->addRow(convert_);
   layout->addLayout(form);
 
-  auto* buttons = new QHBoxLayout();
-  start_ = new QPushButton("&Export", this);
-  start_->setDefault(true);
-  auto* close = new QPushButton("&Close", this);
-  buttons->addStretch(1);
-  buttons->addWidget(start_);
-  buttons->addWidget(close);
-  layout->addLayout(buttons);
+  layout->addLayout(dialogButtons(*this, start_ = new QPushButton("&Export", this)));
   result_ = new QLabel(this);
   result_->setWordWrap(true);
   layout->addWidget(result_);
@@ -104,7 +95,6 @@ ExportWindow::ExportWindow(MainWindow& frame, QWidget* parent) : QWidget(parent)
   connect(wrap_, &QCheckBox::toggled, width_, &QWidget::setEnabled);
   connect(browse_, &QPushButton::clicked, this, &ExportWindow::browseFile);
   connect(start_, &QPushButton::clicked, this, [this] { start(); });
-  connect(close, &QPushButton::clicked, this, [this] { parentWidget() != nullptr ? parentWidget()->close() : this->close(); });
 
   // The format last used for this kind of database.
   const ExportFormat configured = exporting::configuredFormat(ctx, type);
@@ -117,12 +107,7 @@ const ExportWindow::Choice& ExportWindow::choice() const {
   return choices_.at(static_cast<std::size_t>(std::max(0, format_->currentIndex())));
 }
 
-bool ExportWindow::chooseFormat(const QString& label) {
-  const int at = format_->findText(label);
-  if (at < 0) return false;
-  format_->setCurrentIndex(at);
-  return true;
-}
+bool ExportWindow::chooseFormat(const QString& label) { return chooseItem(*format_, label); }
 
 void ExportWindow::formatChosen() {
   const Choice& c = choice();
@@ -169,7 +154,9 @@ void ExportWindow::browseFile() {
 ExportWindow::Outcome ExportWindow::start() {
   result_->clear();
   files_->clear();
-  return choice().mailbox ? runMailbox() : runLegacy();
+  const Outcome outcome = choice().mailbox ? runMailbox() : runLegacy();
+  fitWorkWindow(*this);
+  return outcome;
 }
 
 ExportWindow::Outcome ExportWindow::runLegacy() {
@@ -196,8 +183,7 @@ ExportWindow::Outcome ExportWindow::runLegacy() {
 
   JobWindow window(fromStored(exporting::kExportTitle), std::make_unique<exporting::CopyMsg>(ctx, std::move(r)), {},
                    this);
-  window.setWindowModality(Qt::ApplicationModal);
-  runJobWindow(window);
+  runModalJobWindow(window);
   auto& job = static_cast<exporting::CopyMsg&>(window.job());
   QStringList written;
   for (const std::filesystem::path& p : job.written()) written << shownPath(p);
@@ -233,8 +219,7 @@ ExportWindow::Outcome ExportWindow::runMailbox() {
   r.path = std::filesystem::path(toStored(path));
   JobWindow window(fromStored(exporting::kExportTitle),
                    std::make_unique<exporting::MailboxExportJob>(ctx, std::move(r)), {}, this);
-  window.setWindowModality(Qt::ApplicationModal);
-  runJobWindow(window);
+  runModalJobWindow(window);
   auto& job = static_cast<exporting::MailboxExportJob&>(window.job());
   switch (job.result()) {
     case exporting::MailboxResult::Done:

@@ -10,6 +10,10 @@ IdTable::IdTable(const QStringList& headers, QWidget* parent) : QTableWidget(0, 
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   verticalHeader()->hide();
+  // One line a record; the other columns as wide as their texts, so dates and times do not wrap.
+  setWordWrap(false);
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
 }
 

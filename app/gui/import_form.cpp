@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "app/gui/qt_text.h"
+#include "app/gui/window_parts.h"
 #include "app/windows/databases.h"
 #include "import/formats.h"
 
@@ -111,14 +112,9 @@ QWidget* ImportForm::buildMethodPage() {
 QWidget* ImportForm::buildSourcePage() {
   auto* page = new QWidget(this);
   auto* form = new QFormLayout(page);
-  auto* pathRow = new QHBoxLayout();
-  path_ = new QLineEdit(page);
-  auto* browse = new QPushButton("&Browse...", page);
-  pathRow->addWidget(path_, 1);
-  pathRow->addWidget(browse);
-  auto* pathLabel = new QLabel("&Path", page);
-  pathLabel->setBuddy(path_);
-  form->addRow(pathLabel, pathRow);
+  const PathRow pathRow = addPathRow(*form, *page, "&Path", "&Browse...");
+  path_ = pathRow.field;
+  QPushButton* browse = pathRow.button;
   masksLabel_ = new QLabel("File &masks", page);
   masks_ = new QLineEdit(page);
   masks_->setPlaceholderText("*.MSG;*.OLD");

@@ -79,4 +79,9 @@ void runJobWindow(JobWindow& window) {
   if (!window.ended()) loop.exec();
 }
 
+void runModalJobWindow(JobWindow& window) {
+  window.setWindowModality(Qt::ApplicationModal);
+  runJobWindow(window);
+}
+
 }  // namespace qv::gui

@@ -55,5 +55,7 @@ class JobWindow : public QDialog {
 
 // Runs the job in a window and waits for its end while the event loop turns.
 void runJobWindow(JobWindow& window);
+// The same, with the rest of the program blocked while the job runs.
+void runModalJobWindow(JobWindow& window);
 
 }  // namespace qv::gui

@@ -10,6 +10,7 @@
 #include <QStatusBar>
 
 #include "app/application.h"
+#include "app/gui/address_export_window.h"
 #include "app/gui/batch_window.h"
 #include "app/gui/browse_window.h"
 #include "app/gui/config_window.h"
@@ -18,6 +19,7 @@
 #include "app/gui/import_menu.h"
 #include "app/gui/job_window.h"
 #include "app/gui/persons_window.h"
+#include "app/gui/print_window.h"
 #include "app/gui/purge_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/saved_layout.h"
@@ -53,8 +55,9 @@ constexpr int kTopicView = 8;  // the browses' topic view, message and mail alik
 
 // Opens window `name` of `group` made by `make`, or the open one brought forward.
 template <class Window, class Make>
-Window* openOrForward(MainWindow& frame, std::string_view group, std::string_view name, Make make) {
-  if (QWidget* made = frame.openWindow(group, name, make)) return static_cast<Window*>(made);
+Window* openOrForward(MainWindow& frame, std::string_view group, std::string_view name, Make make,
+                      MainWindow::Shape shape = MainWindow::Shape::Maximized) {
+  if (QWidget* made = frame.openWindow(group, name, make, shape)) return static_cast<Window*>(made);
   return static_cast<Window*>(frame.windowNamed(group, name));
 }
 
@@ -85,6 +88,8 @@ MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
     : QMainWindow(parent), app_(app), ui_(ui) {
   area_ = new QMdiArea(this);
   area_->setViewMode(QMdiArea::SubWindowView);
+  // A form opened over a maximized list keeps its own size.
+  area_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
   setCentralWidget(area_);
   statusBar();
   buildMenus();
@@ -149,6 +154,8 @@ void MainWindow::buildMenus() {
   mergeAction_ = toolsMenu_->addAction(QString(), this, [this] { openDuplicates(); });
   toolsMenu_->addSeparator();
   toolsMenu_->addAction("&Export Messages...", this, [this] { openExport(); });
+  toolsMenu_->addAction("P&rint Messages...", this, [this] { openPrint(); });
+  toolsMenu_->addAction("Export &Addresses...", this, [this] { openAddressExport(); });
   toolsMenu_->addAction("C&lassify Messages...", this, [this] { openBatch(BatchWindow::Purpose::Classify); });
   toolsMenu_->addAction("Set Message &Status...", this, [this] { openBatch(BatchWindow::Purpose::Status); });
 
@@ -251,7 +258,7 @@ QDockWidget* MainWindow::openDock(std::string_view group, std::string_view name,
 }
 
 SearchWindow* MainWindow::openSearch() {
-  if (openBrowse() == nullptr) return nullptr;
+  if (companionBrowse() == nullptr) return nullptr;
   // Docked beside the browse, so the found set shows while the form stays at hand.
   QDockWidget* dock = openDock(wn::kFindGroup, app::kWordSearch, Qt::LeftDockWidgetArea, [this] {
     auto* made = new QDockWidget(app::kWordSearchTitle);
@@ -265,7 +272,7 @@ SearchWindow* MainWindow::openSearch() {
 
 ThreadTreeWindow* MainWindow::openThreadTree() {
   if (databaseType(app_.ctx().mem.ForumType) == DatabaseType::Mail) return nullptr;
-  BrowseWindow* b = openBrowse();
+  BrowseWindow* b = companionBrowse();
   if (b == nullptr) return nullptr;
   if (QDockWidget* made = openDock(wn::kFindGroup, wn::kThreadTree, Qt::RightDockWidgetArea,
                                    [this, b] { return new ThreadTreeWindow(app_, ui_, *b); })) {
@@ -276,7 +283,8 @@ ThreadTreeWindow* MainWindow::openThreadTree() {
   return qobject_cast<ThreadTreeWindow*>(windowNamed(wn::kFindGroup, wn::kThreadTree));
 }
 
-QWidget* MainWindow::openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make) {
+QWidget* MainWindow::openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make,
+                                Shape shape) {
   const app::WindowRegister::OpenResult opened = app_.windows().openOrBringForward(group, name);
   if (!opened.created) return nullptr;
   QWidget* widget = make();
@@ -294,7 +302,16 @@ QWidget* MainWindow::openWindow(std::string_view group, std::string_view name, c
     forgetWindow(id, closedGroup);
   };
   connect(sub, &QObject::destroyed, this, [this, id, closedGroup] { forgetWindow(id, closedGroup); });
-  sub->showMaximized();
+  if (shape == Shape::Maximized) {
+    sub->showMaximized();
+    return widget;
+  }
+  // At the right of the area, over the browse's wide columns, as high as its fields need.
+  const QSize wanted = sub->sizeHint().expandedTo(QSize(560, 0)).boundedTo(area_->viewport()->size());
+  sub->resize(wanted);
+  sub->move(std::max(0, area_->viewport()->width() - wanted.width()), 0);
+  sub->show();
+  area_->setActiveSubWindow(sub);
   return widget;
 }
 
@@ -312,6 +329,11 @@ BrowseWindow* MainWindow::openBrowse() {
   if (QWidget* made = openWindow(wn::kNotToolsGroup, name, [this] { return new BrowseWindow(app_, ui_); }))
     return static_cast<BrowseWindow*>(made);
   return browse();
+}
+
+BrowseWindow* MainWindow::companionBrowse() {
+  if (BrowseWindow* b = browse()) return b;
+  return openBrowse();
 }
 
 BrowseWindow* MainWindow::browse() const {
@@ -371,28 +393,40 @@ void MainWindow::runIndex() {
 
 PurgeWindow* MainWindow::openPurge(maintenance::PurgeMode mode) {
   if (app_.ctx().mem.ForumNumber == 0) return nullptr;
-  return openOrForward<PurgeWindow>(*this, wn::kNotToolsGroup, wn::kPurgeMess,
-                                    [this, mode] { return new PurgeWindow(*this, mode); });
+  return openOrForward<PurgeWindow>(
+      *this, wn::kNotToolsGroup, wn::kPurgeMess, [this, mode] { return new PurgeWindow(*this, mode); }, Shape::Form);
 }
 
 DuplicatesWindow* MainWindow::openDuplicates() {
   if (app_.ctx().mem.ForumNumber == 0) return nullptr;
-  return openOrForward<DuplicatesWindow>(*this, wn::kNotToolsGroup, wn::kDuplicates,
-                                         [this] { return new DuplicatesWindow(*this); });
+  return openOrForward<DuplicatesWindow>(
+      *this, wn::kNotToolsGroup, wn::kDuplicates, [this] { return new DuplicatesWindow(*this); }, Shape::Form);
 }
 
 ExportWindow* MainWindow::openExport() {
   // A companion of the browse: its selection starts at the browse's current message.
-  if (openBrowse() == nullptr) return nullptr;
-  return openOrForward<ExportWindow>(*this, wn::kFindGroup, wn::kExportProc,
-                                     [this] { return new ExportWindow(*this); });
+  if (companionBrowse() == nullptr) return nullptr;
+  return openOrForward<ExportWindow>(
+      *this, wn::kFindGroup, wn::kExportProc, [this] { return new ExportWindow(*this); }, Shape::Form);
+}
+
+PrintWindow* MainWindow::openPrint() {
+  if (companionBrowse() == nullptr) return nullptr;
+  return openOrForward<PrintWindow>(
+      *this, wn::kFindGroup, wn::kPrintProc, [this] { return new PrintWindow(*this); }, Shape::Form);
+}
+
+AddressExportWindow* MainWindow::openAddressExport() {
+  if (companionBrowse() == nullptr) return nullptr;
+  return openOrForward<AddressExportWindow>(
+      *this, wn::kFindGroup, wn::kAddressExport, [this] { return new AddressExportWindow(*this); }, Shape::Form);
 }
 
 BatchWindow* MainWindow::openBatch(BatchWindow::Purpose purpose) {
-  if (openBrowse() == nullptr) return nullptr;
+  if (companionBrowse() == nullptr) return nullptr;
   const std::string_view name = purpose == BatchWindow::Purpose::Classify ? wn::kClassifyProc : wn::kStatusProc;
-  return openOrForward<BatchWindow>(*this, wn::kFindGroup, name,
-                                    [this, purpose] { return new BatchWindow(*this, purpose); });
+  return openOrForward<BatchWindow>(
+      *this, wn::kFindGroup, name, [this, purpose] { return new BatchWindow(*this, purpose); }, Shape::Form);
 }
 
 PersonsWindow* MainWindow::openPersons() {
@@ -408,7 +442,7 @@ TopicsWindow* MainWindow::openTopics() {
 }
 
 TopicTreeDock* MainWindow::openTopicTree() {
-  BrowseWindow* b = openBrowse();
+  BrowseWindow* b = companionBrowse();
   if (b == nullptr) return nullptr;
   if (topicTree_ == nullptr) {
     topicTree_ = new TopicTreeDock(*this, *b, this);
@@ -430,6 +464,8 @@ void MainWindow::topicsChanged() {
   for (std::string_view name : {wn::kClassifyProc, wn::kStatusProc})
     if (auto* w = static_cast<BatchWindow*>(windowNamed(wn::kFindGroup, name))) w->reloadTopics();
   if (auto* w = static_cast<ExportWindow*>(windowNamed(wn::kFindGroup, wn::kExportProc))) w->selection()->reloadTopics();
+  if (auto* w = static_cast<PrintWindow*>(windowNamed(wn::kFindGroup, wn::kPrintProc))) w->selection()->reloadTopics();
+  if (auto* w = static_cast<AddressExportWindow*>(windowNamed(wn::kFindGroup, wn::kAddressExport))) w->reloadTopics();
   // A browse listing a topic's messages shows the links as they are now.
   if (BrowseWindow* b = browse(); b != nullptr && b->viewNumber() == kTopicView) b->refresh();
 }

@@ -32,7 +32,9 @@ namespace qv::gui {
 class BrowseWindow;
 class ImportMenu;
 class DuplicatesWindow;
+class AddressExportWindow;
 class ExportWindow;
+class PrintWindow;
 class PersonsWindow;
 class TopicTreeDock;
 class TopicsWindow;
@@ -60,9 +62,13 @@ class MainWindow : public QMainWindow {
   // Opens the browse of the active database, or brings the open one forward.
   BrowseWindow* openBrowse();
   BrowseWindow* browse() const;
+  // How a work window shows: lists fill the area; forms keep the size
+  // their fields need, so the browse they work on stays in sight.
+  enum class Shape { Maximized, Form };
   // Opens a work window as a sub-window registered under group and name,
   // or brings the open one forward (nullptr then). `make` builds the widget.
-  QWidget* openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make);
+  QWidget* openWindow(std::string_view group, std::string_view name, const std::function<QWidget*()>& make,
+                      Shape shape = Shape::Maximized);
   QWidget* windowNamed(std::string_view group, std::string_view name) const;
   // Opens a companion as a dock widget registered under group and name, or
   // brings the open one forward (nullptr then).
@@ -78,6 +84,9 @@ class MainWindow : public QMainWindow {
   DuplicatesWindow* openDuplicates();
   // The export window beside the browse (opened first when it is not).
   ExportWindow* openExport();
+  // The print window and the address export window beside the browse.
+  PrintWindow* openPrint();
+  AddressExportWindow* openAddressExport();
   // The classify or status window beside the browse (opened first when it is not).
   BatchWindow* openBatch(BatchWindow::Purpose purpose);
   // The person browse of the active database.
@@ -100,6 +109,9 @@ class MainWindow : public QMainWindow {
 
  private:
   void buildMenus();
+  // The browse a companion works on: the open one as it is (not brought
+  // forward over the companion), else a new one.
+  BrowseWindow* companionBrowse();
   void fillDatabaseMenu();
   void drainEvents(app::WindowId id);
   void closeGroup(std::string_view group);

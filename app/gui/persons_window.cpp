@@ -166,6 +166,7 @@ PersonsWindow::PersonsWindow(MainWindow& frame, QWidget* parent) : QWidget(paren
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->verticalHeader()->hide();
+  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 8);
   list_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   list_->setColumnWidth(1, 220);
   layout->addWidget(list_);

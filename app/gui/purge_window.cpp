@@ -14,6 +14,7 @@
 #include "app/gui/job_window.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
+#include "app/gui/window_parts.h"
 #include "app/windows/databases.h"
 #include "import/task_lock.h"
 #include "maintenance/duplicates_texts.h"
@@ -87,16 +88,10 @@ PurgeWindow::PurgeWindow(MainWindow& frame, PurgeMode mode, QWidget* parent)
   fillLines(statisticsLines_, maintenance::statisticsLines(mode_, {}));
   layout->addStretch(1);
 
-  auto* buttons = new QHBoxLayout();
   start_ = new QPushButton(fromStored(purge ? maintenance::kStartPurgeButton : maintenance::kStartCountButton), this);
   end_ = new QPushButton(fromStored(maintenance::kEndButton), this);
-  end_->hide();
-  buttons->addStretch(1);
-  buttons->addWidget(start_);
-  buttons->addWidget(end_);
-  layout->addLayout(buttons);
+  layout->addLayout(sessionButtons(*this, start_, end_));
   connect(start_, &QPushButton::clicked, this, [this] { start(); });
-  connect(end_, &QPushButton::clicked, this, [this] { parentWidget() != nullptr ? parentWidget()->close() : close(); });
 }
 
 void PurgeWindow::agedToggled(bool on) {
@@ -120,12 +115,9 @@ PurgeResult PurgeWindow::start() {
   const DatabaseType type = databaseType(ctx.mem.ForumType);
   const QString running = fromStored(job->runningTitle());
 
-  start_->hide();
-  end_->show();
-  end_->setEnabled(false);
+  beginSession(*start_, *end_);
   JobWindow window(running, std::move(job), {}, this);
-  window.setWindowModality(Qt::ApplicationModal);
-  runJobWindow(window);
+  runModalJobWindow(window);
   end_->setEnabled(true);
   auto& run = static_cast<maintenance::PurgeMess&>(window.job());
   const PurgeResult result = run.result();
@@ -150,6 +142,7 @@ PurgeResult PurgeWindow::start() {
     fillLines(panelLines_, maintenance::countPanel(type, s));
     panel_->show();
   }
+  fitWorkWindow(*this);
   if (result == PurgeResult::Stopped) {
     frame_.ui().message(run.title(),
                         "Stopped: what was done so far is kept. Counts may be behind until the database is counted "
@@ -188,16 +181,10 @@ DuplicatesWindow::DuplicatesWindow(MainWindow& frame, QWidget* parent) : QWidget
   finished_ = new QLabel(this);
   layout->addWidget(finished_);
   layout->addStretch(1);
-  auto* buttons = new QHBoxLayout();
   start_ = new QPushButton(fromStored(texts::kStartButton), this);
   end_ = new QPushButton(fromStored(maintenance::kEndButton), this);
-  end_->hide();
-  buttons->addStretch(1);
-  buttons->addWidget(start_);
-  buttons->addWidget(end_);
-  layout->addLayout(buttons);
+  layout->addLayout(sessionButtons(*this, start_, end_));
   connect(start_, &QPushButton::clicked, this, [this] { start(); });
-  connect(end_, &QPushButton::clicked, this, [this] { parentWidget() != nullptr ? parentWidget()->close() : close(); });
 }
 
 maintenance::DuplicatesResult DuplicatesWindow::start() {
@@ -205,12 +192,9 @@ maintenance::DuplicatesResult DuplicatesWindow::start() {
   DatabaseWork work(ctx.mem.Net, ctx.mem.ForumNumber);
   if (refusedAsBusy(frame_.ui(), work)) return maintenance::DuplicatesResult::Failed;
 
-  start_->hide();
-  end_->show();
-  end_->setEnabled(false);
+  beginSession(*start_, *end_);
   JobWindow window(windowTitle(), std::make_unique<maintenance::DuplicatesJob>(ctx), {}, this);
-  window.setWindowModality(Qt::ApplicationModal);
-  runJobWindow(window);
+  runModalJobWindow(window);
   end_->setEnabled(true);
   auto& run = static_cast<maintenance::DuplicatesJob&>(window.job());
   const maintenance::DuplicatesCounts& c = run.counts();
@@ -220,6 +204,7 @@ maintenance::DuplicatesResult DuplicatesWindow::start() {
       value->setText(QString::number(values[static_cast<std::size_t>(r)]));
   if (run.result() == maintenance::DuplicatesResult::Done)
     finished_->setText(fromStored(maintenance::dup_texts::kFinished));
+  fitWorkWindow(*this);
   // Persons were merged or removed: the open browse shows their new names.
   frame_.databaseChanged();
   return run.result();

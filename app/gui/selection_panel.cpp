@@ -12,10 +12,8 @@
 #include "app/gui/browse_window.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
-#include "export/batch_operation.h"
 #include "app/windows/selection_start.h"
-#include "topics/codes.h"
-#include "wordindex/search_query.h"
+#include "export/batch_operation.h"
 
 namespace qv::gui {
 
@@ -43,33 +41,15 @@ SelectionPanel::SelectionPanel(MainWindow& frame, const QString& caption, QWidge
   form->addRow("&Word:", word_);
   topic_ = new QComboBox(this);
   form->addRow("&Topic:", topic_);
-  auto* dates = new QHBoxLayout();
-  range_ = new QCheckBox("&Date range", this);
-  from_ = new QLineEdit(this);
-  from_->setPlaceholderText("YYYY-MM-DD");
-  to_ = new QLineEdit(this);
-  to_->setPlaceholderText("YYYY-MM-DD");
-  dates->addWidget(range_);
-  dates->addWidget(new QLabel("from", this));
-  dates->addWidget(from_);
-  dates->addWidget(new QLabel("to", this));
-  dates->addWidget(to_);
-  form->addRow(dates);
+  range_ = makeDateRange(*this);
+  form->addRow(range_.row);
   layout->addLayout(form);
   reloadTopics();
   connect(code_, &QComboBox::currentIndexChanged, this, &SelectionPanel::updateFields);
-  connect(range_, &QCheckBox::toggled, this, &SelectionPanel::updateFields);
   updateFields();
 }
 
-void SelectionPanel::reloadTopics() {
-  const QString was = topic_->currentText();
-  topic_->clear();
-  for (const Codes& c : topics::listCodes(frame_.application().ctx(), CodeType::Topic))
-    topic_->addItem(fromStored(c.INDEX.str()), QVariant::fromValue(std::uint32_t{c.ID}));
-  const int at = topic_->findText(was);
-  if (at >= 0) topic_->setCurrentIndex(at);
-}
+void SelectionPanel::reloadTopics() { fillTopics(*topic_, frame_.application().ctx()); }
 
 SelectionCode SelectionPanel::code() const { return static_cast<SelectionCode>(code_->currentData().toInt()); }
 
@@ -83,8 +63,6 @@ bool SelectionPanel::setCode(SelectionCode code) {
 void SelectionPanel::updateFields() {
   word_->setEnabled(code() == SelectionCode::Word);
   topic_->setEnabled(code() == SelectionCode::Topic);
-  from_->setEnabled(range_->isChecked());
-  to_->setEnabled(range_->isChecked());
 }
 
 namespace {
@@ -105,11 +83,7 @@ std::optional<SelectionPanel::Chosen> SelectionPanel::chosen() const {
   };
   Chosen c;
   c.code = code();
-  if (range_->isChecked()) {
-    // A date the parser does not take counts as none, so the range check names the field.
-    c.range = exporting::DateRange{wordindex::parseDay(from_->text().trimmed().toStdString()).value_or(0),
-                                   wordindex::parseDay(to_->text().trimmed().toStdString()).value_or(0)};
-  }
+  c.range = dateRangeOf(range_);
   app::SelectionNames names;
   if (const BrowseWindow* b = frame_.browse()) names.message = b->currentId().value_or(0);
   const std::string word = toStored(word_->text().trimmed());

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "app/gui/window_parts.h"
 #include "export/selection.h"
 #include "store/ui_port.h"
 
@@ -47,9 +48,9 @@ class SelectionPanel : public QWidget {
   QComboBox* codeBox() const { return code_; }
   QLineEdit* wordField() const { return word_; }
   QComboBox* topicBox() const { return topic_; }
-  QCheckBox* rangeBox() const { return range_; }
-  QLineEdit* fromField() const { return from_; }
-  QLineEdit* toField() const { return to_; }
+  QCheckBox* rangeBox() const { return range_.on; }
+  QLineEdit* fromField() const { return range_.from; }
+  QLineEdit* toField() const { return range_.to; }
 
  private:
   void updateFields();
@@ -58,9 +59,7 @@ class SelectionPanel : public QWidget {
   QComboBox* code_ = nullptr;
   QLineEdit* word_ = nullptr;
   QComboBox* topic_ = nullptr;
-  QCheckBox* range_ = nullptr;
-  QLineEdit* from_ = nullptr;
-  QLineEdit* to_ = nullptr;
+  DateRangeFields range_;
 };
 
 }  // namespace qv::gui

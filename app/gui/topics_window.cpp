@@ -38,7 +38,10 @@ QTableWidget* makeTable(const QStringList& headers, QWidget* parent) {
   t->setSelectionMode(QAbstractItemView::SingleSelection);
   t->setEditTriggers(QAbstractItemView::NoEditTriggers);
   t->verticalHeader()->hide();
-  t->horizontalHeader()->setStretchLastSection(true);
+  t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 8);
+  // The text column takes the room; counts and dates as wide as they are.
+  t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  t->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   return t;
 }
 

@@ -4,7 +4,6 @@
 // Ctrl-C stops and keeps the pages of the messages laid out so far.
 #include <CLI/CLI.hpp>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "app/cli/commands/db_common.h"
@@ -12,6 +11,7 @@
 #include "app/cli/env.h"
 #include "app/cli/interrupt.h"
 #include "app/print/pdf_pages.h"
+#include "app/print/print_queue.h"
 #include "export/batch_operation.h"
 
 namespace qv::app::cli {
@@ -21,40 +21,16 @@ namespace {
 namespace fs = std::filesystem;
 using exporting::PrintResult;
 
-constexpr const char* kDefaultPdf = "Messages.pdf";
-
 struct PrintArgs {
   SelectionArgs selection;
   std::string pdf;
   bool queue = false;
 };
 
-// The directory of PATH that holds `program`, or none.
-std::optional<fs::path> onPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "";
-  std::size_t at = 0;
-  while (at <= dirs.size()) {
-    const std::size_t end = std::min(dirs.find(':', at), dirs.size());
-    const fs::path candidate = fs::path(dirs.substr(at, end - at)) / program;
-    std::error_code ec;
-    if (end > at && fs::is_regular_file(candidate, ec)) return candidate;
-    at = end + 1;
-  }
-  return std::nullopt;
-}
-
-// Quotes a path for the shell.
-std::string quoted(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 int run(Env& env, const PrintArgs& a) {
   if (!useDatabase(env, "Print", a.selection.db)) return kFailure;
   Context& ctx = env.app().ctx();
-  const fs::path pdf = a.pdf.empty() ? ctx.mem.TempDir / kDefaultPdf : fs::absolute(a.pdf);
+  const fs::path pdf = a.pdf.empty() ? ctx.mem.TempDir / kDefaultPrintFile : fs::absolute(a.pdf);
   exporting::PrintRequest r;
   r.code = selectionCode(a.selection);
   r.range = selectionRange(a.selection);
@@ -77,12 +53,9 @@ int run(Env& env, const PrintArgs& a) {
   if (written) out.add("path", text(pdf.string()));
   bool queued = false;
   if (a.queue && written) {
-    const std::optional<fs::path> lp = onPath("lp");
-    if (!lp)
-      env.ui().message("Print", "There is no print queue here (CUPS's lp was not found); the PDF file is kept.",
-                       MessageKind::Warning);
-    else
-      queued = std::system((quoted(lp->string()) + " " + quoted(pdf.string()) + " >/dev/null").c_str()) == 0;
+    const QueueResult sent = sendToPrintQueue(pdf);
+    if (sent == QueueResult::NoQueue) env.ui().message("Print", kNoPrintQueueText, MessageKind::Warning);
+    queued = sent == QueueResult::Sent;
     out.add("sent to the print queue", text(queued ? "yes" : "no"));
   }
   print(env.out, out, env.format());
