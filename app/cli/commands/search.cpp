@@ -125,6 +125,10 @@ int runSearch(Env& env, const SearchArgs& a) {
     env.ui().message(kTitle, why, MessageKind::Error);
     return kUsage;
   }
+  // The search reads the results' headers and the listing reads them again:
+  // kept open in between, the second reading finds them in the table's cache.
+  const bool mail = type == DatabaseType::Mail;
+  TableUse headers(ctx, {mail ? Mail::FileNo : MsgNmbr::FileNo, Threads::FileNo, Person::FileNo});
   wordindex::Searcher searcher(ctx);
   const wordindex::SearchOutcome found = searcher.run(query);
   switch (found.result) {
