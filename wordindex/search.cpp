@@ -76,8 +76,18 @@ class Run {
 
  private:
   bool isStopWord(const std::string& w) const { return w.back() != kPrefixMark && stopWords_.contains(w); }
-  std::optional<Ids> messagesOf(const std::string& word);
+  // A word of the query as the word list has it: the identifiers of the
+  // listed words it stands for (one, or every word a prefix begins) and how
+  // many messages hold them as the list counts them.
+  struct Listed {
+    std::vector<std::uint32_t> wordIds;
+    std::int64_t count = 0;
+  };
+  std::optional<Listed> lookUp(const std::string& word);
+  std::optional<Ids> messagesOf(const Listed& word);
   bool readRows(std::uint32_t wordId, Ids& ids);
+  bool keepHolders(std::uint32_t wordId, Ids& ids);
+  bool rowRead();
   std::optional<Ids> combine(const std::vector<std::string>& words, bool all);
   bool keep(MessageTexts& texts, const Header& h);
   std::optional<Header> header(std::uint32_t id);
@@ -100,6 +110,20 @@ class Run {
   std::unique_ptr<IndexTable> words_, rows_;
 };
 
+// Counts one occurrence row read; at the configured number the user is
+// asked whether to go on. False when the user stopped the search.
+bool Run::rowRead() {
+  if (++out_.rowsRead <= settings_.pauseAfterRows || asked_) return true;
+  asked_ = true;
+  const Button b = ctx_.lib.ui.ask(kTitle,
+                                   "The search has read " + std::to_string(out_.rowsRead) +
+                                       " index entries so far.\r\nGo on searching?",
+                                   kYes | kNo, kYes);
+  if (b == kYes) return true;
+  out_.result = SearchResult::Stopped;
+  return false;
+}
+
 bool Run::readRows(std::uint32_t wordId, Ids& ids) {
   engine::File& rows = rows_->file();
   ctx_.mas = MasIdx{};
@@ -107,64 +131,95 @@ bool Run::readRows(std::uint32_t wordId, Ids& ids) {
   Err e = rows.setFrom(MasIdx::by_WordId);
   while (e == Err::Ok && (e = rows.next()) == Err::Ok && ctx_.mas.WORDID == wordId) {
     ids.push_back(+ctx_.mas.SYSID);
-    if (++out_.rowsRead > settings_.pauseAfterRows && !asked_) {
-      asked_ = true;
-      const Button b = ctx_.lib.ui.ask(kTitle,
-                                       "The search has read " + std::to_string(out_.rowsRead) +
-                                           " index entries so far.\r\nGo on searching?",
-                                       kYes | kNo, kYes);
-      if (b != kYes) {
-        out_.result = SearchResult::Stopped;
-        return false;
-      }
-    }
+    if (!rowRead()) return false;
   }
   if (e != Err::Ok && e != Err::RecordNotAvailable) return failed(rows);
   return true;
 }
 
-// The messages holding a word, or any word beginning with a prefix.
-std::optional<Ids> Run::messagesOf(const std::string& word) {
+// Keeps those of `ids` that hold the word, each looked up by its own row:
+// for a few candidates that is far less reading than all the word's rows.
+bool Run::keepHolders(std::uint32_t wordId, Ids& ids) {
+  engine::File& rows = rows_->file();
+  Ids kept;
+  for (std::uint32_t id : ids) {
+    ctx_.mas = MasIdx{};
+    ctx_.mas.SYSID = id;
+    ctx_.mas.WORDID = wordId;
+    const Err e = rows.get(MasIdx::by_SysID);
+    if (e == Err::RecordNotFound) continue;
+    if (e != Err::Ok) return failed(rows);
+    kept.push_back(id);
+    if (!rowRead()) return false;
+  }
+  ids = std::move(kept);
+  return true;
+}
+
+std::optional<Run::Listed> Run::lookUp(const std::string& word) {
   engine::File& list = words_->file();
-  Ids ids;
+  Listed listed;
+  ctx_.wor = WordList{};
   if (word.back() != kPrefixMark) {
-    ctx_.wor = WordList{};
     ctx_.wor.THEWORD = word;
     const Err e = list.get(WordList::by_theWord);
-    if (e == Err::RecordNotFound) return ids;
+    if (e == Err::RecordNotFound) return listed;
     if (e != Err::Ok) {
       failed(list);
       return std::nullopt;
     }
-    if (!readRows(static_cast<std::uint32_t>(ctx_.wor.WORDID), ids)) return std::nullopt;
-  } else {
-    const std::string prefix = word.substr(0, word.size() - 1);
-    std::vector<std::uint32_t> wordIds;
-    ctx_.wor = WordList{};
-    ctx_.wor.THEWORD = prefix;
-    Err e = list.setFrom(WordList::by_theWord);
-    while (e == Err::Ok && (e = list.next()) == Err::Ok && matches(word, ctx_.wor.THEWORD.str()))
-      wordIds.push_back(static_cast<std::uint32_t>(ctx_.wor.WORDID));
-    if (e != Err::Ok && e != Err::RecordNotAvailable) {
-      failed(list);
-      return std::nullopt;
-    }
-    for (std::uint32_t id : wordIds)
-      if (!readRows(id, ids)) return std::nullopt;
+    listed.wordIds.push_back(static_cast<std::uint32_t>(ctx_.wor.WORDID));
+    listed.count = ctx_.wor.WORDCOUNT;
+    return listed;
   }
+  ctx_.wor.THEWORD = word.substr(0, word.size() - 1);
+  Err e = list.setFrom(WordList::by_theWord);
+  while (e == Err::Ok && (e = list.next()) == Err::Ok && matches(word, ctx_.wor.THEWORD.str())) {
+    listed.wordIds.push_back(static_cast<std::uint32_t>(ctx_.wor.WORDID));
+    listed.count += ctx_.wor.WORDCOUNT;
+  }
+  if (e != Err::Ok && e != Err::RecordNotAvailable) {
+    failed(list);
+    return std::nullopt;
+  }
+  return listed;
+}
+
+// The messages holding a word, or any word beginning with a prefix.
+std::optional<Ids> Run::messagesOf(const Listed& word) {
+  Ids ids;
+  for (std::uint32_t id : word.wordIds)
+    if (!readRows(id, ids)) return std::nullopt;
   std::sort(ids.begin(), ids.end());
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   return ids;
 }
 
-// All (or any) of the words; nothing when the search ended.
+// All (or any) of the words; nothing when the search ended. All words are
+// taken rarest first: once few messages are left, a further word is checked
+// in those messages' own rows instead of reading all of its rows.
 std::optional<Ids> Run::combine(const std::vector<std::string>& words, bool all) {
-  std::optional<Ids> result;
+  // Reading a row along the word key costs about a tenth of looking one up.
+  constexpr std::int64_t kLookUpCost = 8;
+  std::vector<Listed> listed;
   for (const std::string& w : words) {
     if (isStopWord(w)) continue;
-    std::optional<Ids> ids = messagesOf(w);
-    if (!ids) return std::nullopt;
-    result = !result ? std::move(*ids) : all ? intersect(*result, *ids) : unite(*result, *ids);
+    std::optional<Listed> l = lookUp(w);
+    if (!l) return std::nullopt;
+    listed.push_back(std::move(*l));
+  }
+  if (all)
+    std::stable_sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) { return a.count < b.count; });
+  std::optional<Ids> result;
+  for (const Listed& l : listed) {
+    if (all && result && l.wordIds.size() == 1 &&
+        static_cast<std::int64_t>(result->size()) * kLookUpCost < l.count) {
+      if (!keepHolders(l.wordIds.front(), *result)) return std::nullopt;
+    } else {
+      std::optional<Ids> ids = messagesOf(l);
+      if (!ids) return std::nullopt;
+      result = !result ? std::move(*ids) : all ? intersect(*result, *ids) : unite(*result, *ids);
+    }
     if (all && result->empty()) break;
   }
   return result ? result : Ids{};
