@@ -68,7 +68,7 @@ bool newerFirst(const Header& a, const Header& b) {
 // One search over the open index tables of the active database.
 class Run {
  public:
-  Run(Context& ctx, const IndexSettings& settings, const CuttingRules& rules, const SearchQuery& q,
+  Run(Context& ctx, const IndexSettings& settings, const CuttingRules* rules, const SearchQuery& q,
       SearchOutcome& out)
       : ctx_(ctx), settings_(settings), rules_(rules), q_(q), out_(out) {}
 
@@ -89,7 +89,7 @@ class Run {
   bool keepHolders(std::uint32_t wordId, Ids& ids);
   bool rowRead();
   std::optional<Ids> combine(const std::vector<std::string>& words, bool all);
-  bool keep(MessageTexts& texts, const Header& h);
+  bool keep(MessageTexts* texts, const Header& h);
   std::optional<Header> header(std::uint32_t id);
   const std::string& personText(std::uint32_t id);
   bool failed(engine::File& f) {
@@ -100,7 +100,7 @@ class Run {
 
   Context& ctx_;
   const IndexSettings& settings_;
-  const CuttingRules& rules_;
+  const CuttingRules* rules_;  // only for a phrase or a subject term
   const SearchQuery& q_;
   SearchOutcome& out_;
   std::unordered_set<std::string> stopWords_;
@@ -259,23 +259,23 @@ const std::string& Run::personText(std::uint32_t id) {
   return it->second;
 }
 
-bool Run::keep(MessageTexts& texts, const Header& h) {
+bool Run::keep(MessageTexts* texts, const Header& h) {
   if (q_.dateFrom && h.date < *q_.dateFrom) return false;
   if (q_.dateTo && h.date > *q_.dateTo) return false;
   if (!q_.from.empty() && personText(h.fromId).find(q_.from) == std::string::npos) return false;
   if (!q_.to.empty() && personText(h.toId).find(q_.to) == std::string::npos) return false;
   if (q_.subject.empty() && !q_.phrase) return true;
   MessageText m;
-  if (texts.read(h.id, m) != TextRead::Found) return false;
+  if (texts == nullptr || texts->read(h.id, m) != TextRead::Found) return false;
   if (!q_.subject.empty()) {
     bool found = false;
-    WordCutter cut(m.subject, rules_.set, rules_.options);
+    WordCutter cut(m.subject, rules_->set, rules_->options);
     WordHit hit;
     while (!found && cut.next(hit)) found = matches(q_.subject, hit.word);
     if (!found) return false;
   }
   if (q_.phrase) {
-    const std::vector<WordHit> seq = wordsInOrder(m, rules_);
+    const std::vector<WordHit> seq = wordsInOrder(m, *rules_);
     bool found = false;
     for (std::size_t i = 0; !found && i < seq.size(); ++i) found = phraseAt(q_.andWords, seq, i);
     if (!found) return false;
@@ -322,21 +322,26 @@ void Run::go() {
     candidates = hasAnd && hasOr ? intersect(*all, *any) : hasAnd ? *all : *any;
   }
 
-  MessageTexts texts(ctx_);
-  TableUse persons(ctx_, {Person::FileNo});
+  // The stored texts are opened only when the search reads them: for a
+  // phrase, a subject term, or a search by fields alone (which walks them).
+  std::optional<MessageTexts> texts;
+  if (q_.phrase || !q_.subject.empty() || !candidates) texts.emplace(ctx_);
+  TableUse tables(ctx_, {mail_ ? Mail::FileNo : MsgNmbr::FileNo, Person::FileNo});
   std::vector<Header> found;
-  const engine::ReadBurst reading = texts.burst();
-  const engine::ReadBurst readingPersons{&ctx_.fileOf<Person>()};
+  // Tables not open (the texts when not needed) are left out of the burst.
+  const engine::ReadBurst reading{&ctx_.fileOf<Mail>(), &ctx_.fileOf<MsgNmbr>(), &ctx_.fileOf<MsgText>(),
+                                  &ctx_.fileOf<Threads>(), &ctx_.fileOf<Person>()};
+  MessageTexts* textsRead = texts ? &*texts : nullptr;
   auto consider = [&](std::uint32_t id) {
     const std::optional<Header> h = header(id);
-    if (h && keep(texts, *h)) found.push_back(*h);  // a row of a vanished message is passed over
+    if (h && keep(textsRead, *h)) found.push_back(*h);  // a row of a vanished message is passed over
   };
   if (candidates) {
     for (std::uint32_t id : *candidates) consider(id);
   } else {
     std::uint32_t id = 0;
     TextRead r;
-    while ((r = texts.nextId(id)) == TextRead::Found) consider(id);
+    while ((r = texts->nextId(id)) == TextRead::Found) consider(id);
     if (r == TextRead::Failed) {
       out_.result = SearchResult::Failed;
       return;
@@ -349,8 +354,12 @@ void Run::go() {
 
 }  // namespace
 
-Searcher::Searcher(Context& ctx)
-    : ctx_(ctx), settings_(loadIndexSettings(ctx)), rules_(loadCuttingRules(ctx, settings_)) {}
+Searcher::Searcher(Context& ctx) : ctx_(ctx), settings_(loadIndexSettings(ctx)) {}
+
+const CuttingRules& Searcher::rules() const {
+  if (!rules_) rules_ = loadCuttingRules(ctx_, settings_);
+  return *rules_;
+}
 
 SearchOutcome Searcher::run(const SearchQuery& query) {
   SearchOutcome out;
@@ -359,13 +368,14 @@ SearchOutcome Searcher::run(const SearchQuery& query) {
     out.note = "No database is active.";
     return out;
   }
-  Run(ctx_, settings_, rules_, query, out).go();
+  const bool cuts = query.phrase || !query.subject.empty();
+  Run(ctx_, settings_, cuts ? &rules() : nullptr, query, out).go();
   if (out.result != SearchResult::Found) out.ids.clear();
   return out;
 }
 
 std::vector<HitRange> Searcher::hits(const SearchQuery& q, const MessageText& m) const {
-  const std::vector<WordHit> seq = wordsInOrder(m, rules_);
+  const std::vector<WordHit> seq = wordsInOrder(m, rules());
   std::vector<HitRange> out;
   auto range = [](const WordHit& first, const WordHit& last) {
     return HitRange{static_cast<std::int64_t>(first.start), static_cast<std::int64_t>(last.start + last.length)};
