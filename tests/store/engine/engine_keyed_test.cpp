@@ -108,8 +108,11 @@ TEST_F(KeyedTest, RecordsComeInKeyOrderAndArePlacedByTheirIdentifyingFields) {
 
   // Erasing along a walk, and a changed record moving to its new place.
   ASSERT_EQ(f.set(ByWord), Err::Ok);
-  while (f.next() == Err::Ok)
-    if (r.WORD == 9) ASSERT_EQ(f.erase(), Err::Ok);
+  while (f.next() == Err::Ok) {
+    if (r.WORD == 9) {
+      ASSERT_EQ(f.erase(), Err::Ok);
+    }
+  }
   r = PairRec{7, 1};
   ASSERT_EQ(f.get(ByMsg), Err::Ok);
   r.MSG = 1;
