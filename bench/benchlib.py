@@ -69,6 +69,8 @@ def build_maildir(files, maildir):
 
 def warm(paths):
     for top in paths:
+        if not os.path.exists(top):  # e.g. no Maildir when no peer indexer runs
+            continue
         for dirpath, _, names in os.walk(top) if os.path.isdir(top) else [(os.path.dirname(top), [], [top])]:
             for n in names:
                 with open(os.path.join(dirpath, n), "rb") as f:

@@ -291,6 +291,10 @@ bool IndexJob::Impl::walkFull() {
 // Appends the buffered occurrence rows, less those of the dropped words.
 bool IndexJob::Impl::writeRows(const std::vector<bool>* dropped) {
   engine::File& rows = occurrences->file();
+  // In the table's own order (message, word), so each row goes at the end.
+  std::sort(rowBuffer.begin(), rowBuffer.end(), [](const MasIdx& a, const MasIdx& b) {
+    return a.SYSID != b.SYSID ? a.SYSID < b.SYSID : a.WORDID < b.WORDID;
+  });
   rows.stream();
   for (const MasIdx& row : rowBuffer) {
     if (dropped != nullptr && (*dropped)[row.WORDID]) continue;

@@ -68,7 +68,7 @@ bool newerFirst(const Header& a, const Header& b) {
 // One search over the open index tables of the active database.
 class Run {
  public:
-  Run(Context& ctx, const IndexSettings& settings, const CuttingRules& rules, const SearchQuery& q,
+  Run(Context& ctx, const IndexSettings& settings, const CuttingRules* rules, const SearchQuery& q,
       SearchOutcome& out)
       : ctx_(ctx), settings_(settings), rules_(rules), q_(q), out_(out) {}
 
@@ -76,10 +76,20 @@ class Run {
 
  private:
   bool isStopWord(const std::string& w) const { return w.back() != kPrefixMark && stopWords_.contains(w); }
-  std::optional<Ids> messagesOf(const std::string& word);
+  // A word of the query as the word list has it: the identifiers of the
+  // listed words it stands for (one, or every word a prefix begins) and how
+  // many messages hold them as the list counts them.
+  struct Listed {
+    std::vector<std::uint32_t> wordIds;
+    std::int64_t count = 0;
+  };
+  std::optional<Listed> lookUp(const std::string& word);
+  std::optional<Ids> messagesOf(const Listed& word);
   bool readRows(std::uint32_t wordId, Ids& ids);
+  bool keepHolders(std::uint32_t wordId, Ids& ids);
+  bool rowRead();
   std::optional<Ids> combine(const std::vector<std::string>& words, bool all);
-  bool keep(MessageTexts& texts, const Header& h);
+  bool keep(MessageTexts* texts, const Header& h);
   std::optional<Header> header(std::uint32_t id);
   const std::string& personText(std::uint32_t id);
   bool failed(engine::File& f) {
@@ -90,7 +100,7 @@ class Run {
 
   Context& ctx_;
   const IndexSettings& settings_;
-  const CuttingRules& rules_;
+  const CuttingRules* rules_;  // only for a phrase or a subject term
   const SearchQuery& q_;
   SearchOutcome& out_;
   std::unordered_set<std::string> stopWords_;
@@ -100,6 +110,20 @@ class Run {
   std::unique_ptr<IndexTable> words_, rows_;
 };
 
+// Counts one occurrence row read; at the configured number the user is
+// asked whether to go on. False when the user stopped the search.
+bool Run::rowRead() {
+  if (++out_.rowsRead <= settings_.pauseAfterRows || asked_) return true;
+  asked_ = true;
+  const Button b = ctx_.lib.ui.ask(kTitle,
+                                   "The search has read " + std::to_string(out_.rowsRead) +
+                                       " index entries so far.\r\nGo on searching?",
+                                   kYes | kNo, kYes);
+  if (b == kYes) return true;
+  out_.result = SearchResult::Stopped;
+  return false;
+}
+
 bool Run::readRows(std::uint32_t wordId, Ids& ids) {
   engine::File& rows = rows_->file();
   ctx_.mas = MasIdx{};
@@ -107,64 +131,95 @@ bool Run::readRows(std::uint32_t wordId, Ids& ids) {
   Err e = rows.setFrom(MasIdx::by_WordId);
   while (e == Err::Ok && (e = rows.next()) == Err::Ok && ctx_.mas.WORDID == wordId) {
     ids.push_back(+ctx_.mas.SYSID);
-    if (++out_.rowsRead > settings_.pauseAfterRows && !asked_) {
-      asked_ = true;
-      const Button b = ctx_.lib.ui.ask(kTitle,
-                                       "The search has read " + std::to_string(out_.rowsRead) +
-                                           " index entries so far.\r\nGo on searching?",
-                                       kYes | kNo, kYes);
-      if (b != kYes) {
-        out_.result = SearchResult::Stopped;
-        return false;
-      }
-    }
+    if (!rowRead()) return false;
   }
   if (e != Err::Ok && e != Err::RecordNotAvailable) return failed(rows);
   return true;
 }
 
-// The messages holding a word, or any word beginning with a prefix.
-std::optional<Ids> Run::messagesOf(const std::string& word) {
+// Keeps those of `ids` that hold the word, each looked up by its own row:
+// for a few candidates that is far less reading than all the word's rows.
+bool Run::keepHolders(std::uint32_t wordId, Ids& ids) {
+  engine::File& rows = rows_->file();
+  Ids kept;
+  for (std::uint32_t id : ids) {
+    ctx_.mas = MasIdx{};
+    ctx_.mas.SYSID = id;
+    ctx_.mas.WORDID = wordId;
+    const Err e = rows.get(MasIdx::by_SysID);
+    if (e == Err::RecordNotFound) continue;
+    if (e != Err::Ok) return failed(rows);
+    kept.push_back(id);
+    if (!rowRead()) return false;
+  }
+  ids = std::move(kept);
+  return true;
+}
+
+std::optional<Run::Listed> Run::lookUp(const std::string& word) {
   engine::File& list = words_->file();
-  Ids ids;
+  Listed listed;
+  ctx_.wor = WordList{};
   if (word.back() != kPrefixMark) {
-    ctx_.wor = WordList{};
     ctx_.wor.THEWORD = word;
     const Err e = list.get(WordList::by_theWord);
-    if (e == Err::RecordNotFound) return ids;
+    if (e == Err::RecordNotFound) return listed;
     if (e != Err::Ok) {
       failed(list);
       return std::nullopt;
     }
-    if (!readRows(static_cast<std::uint32_t>(ctx_.wor.WORDID), ids)) return std::nullopt;
-  } else {
-    const std::string prefix = word.substr(0, word.size() - 1);
-    std::vector<std::uint32_t> wordIds;
-    ctx_.wor = WordList{};
-    ctx_.wor.THEWORD = prefix;
-    Err e = list.setFrom(WordList::by_theWord);
-    while (e == Err::Ok && (e = list.next()) == Err::Ok && matches(word, ctx_.wor.THEWORD.str()))
-      wordIds.push_back(static_cast<std::uint32_t>(ctx_.wor.WORDID));
-    if (e != Err::Ok && e != Err::RecordNotAvailable) {
-      failed(list);
-      return std::nullopt;
-    }
-    for (std::uint32_t id : wordIds)
-      if (!readRows(id, ids)) return std::nullopt;
+    listed.wordIds.push_back(static_cast<std::uint32_t>(ctx_.wor.WORDID));
+    listed.count = ctx_.wor.WORDCOUNT;
+    return listed;
   }
+  ctx_.wor.THEWORD = word.substr(0, word.size() - 1);
+  Err e = list.setFrom(WordList::by_theWord);
+  while (e == Err::Ok && (e = list.next()) == Err::Ok && matches(word, ctx_.wor.THEWORD.str())) {
+    listed.wordIds.push_back(static_cast<std::uint32_t>(ctx_.wor.WORDID));
+    listed.count += ctx_.wor.WORDCOUNT;
+  }
+  if (e != Err::Ok && e != Err::RecordNotAvailable) {
+    failed(list);
+    return std::nullopt;
+  }
+  return listed;
+}
+
+// The messages holding a word, or any word beginning with a prefix.
+std::optional<Ids> Run::messagesOf(const Listed& word) {
+  Ids ids;
+  for (std::uint32_t id : word.wordIds)
+    if (!readRows(id, ids)) return std::nullopt;
   std::sort(ids.begin(), ids.end());
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   return ids;
 }
 
-// All (or any) of the words; nothing when the search ended.
+// All (or any) of the words; nothing when the search ended. All words are
+// taken rarest first: once few messages are left, a further word is checked
+// in those messages' own rows instead of reading all of its rows.
 std::optional<Ids> Run::combine(const std::vector<std::string>& words, bool all) {
-  std::optional<Ids> result;
+  // Reading a row along the word key costs about a tenth of looking one up.
+  constexpr std::int64_t kLookUpCost = 8;
+  std::vector<Listed> listed;
   for (const std::string& w : words) {
     if (isStopWord(w)) continue;
-    std::optional<Ids> ids = messagesOf(w);
-    if (!ids) return std::nullopt;
-    result = !result ? std::move(*ids) : all ? intersect(*result, *ids) : unite(*result, *ids);
+    std::optional<Listed> l = lookUp(w);
+    if (!l) return std::nullopt;
+    listed.push_back(std::move(*l));
+  }
+  if (all)
+    std::stable_sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) { return a.count < b.count; });
+  std::optional<Ids> result;
+  for (const Listed& l : listed) {
+    if (all && result && l.wordIds.size() == 1 &&
+        static_cast<std::int64_t>(result->size()) * kLookUpCost < l.count) {
+      if (!keepHolders(l.wordIds.front(), *result)) return std::nullopt;
+    } else {
+      std::optional<Ids> ids = messagesOf(l);
+      if (!ids) return std::nullopt;
+      result = !result ? std::move(*ids) : all ? intersect(*result, *ids) : unite(*result, *ids);
+    }
     if (all && result->empty()) break;
   }
   return result ? result : Ids{};
@@ -204,23 +259,23 @@ const std::string& Run::personText(std::uint32_t id) {
   return it->second;
 }
 
-bool Run::keep(MessageTexts& texts, const Header& h) {
+bool Run::keep(MessageTexts* texts, const Header& h) {
   if (q_.dateFrom && h.date < *q_.dateFrom) return false;
   if (q_.dateTo && h.date > *q_.dateTo) return false;
   if (!q_.from.empty() && personText(h.fromId).find(q_.from) == std::string::npos) return false;
   if (!q_.to.empty() && personText(h.toId).find(q_.to) == std::string::npos) return false;
   if (q_.subject.empty() && !q_.phrase) return true;
   MessageText m;
-  if (texts.read(h.id, m) != TextRead::Found) return false;
+  if (texts == nullptr || texts->read(h.id, m) != TextRead::Found) return false;
   if (!q_.subject.empty()) {
     bool found = false;
-    WordCutter cut(m.subject, rules_.set, rules_.options);
+    WordCutter cut(m.subject, rules_->set, rules_->options);
     WordHit hit;
     while (!found && cut.next(hit)) found = matches(q_.subject, hit.word);
     if (!found) return false;
   }
   if (q_.phrase) {
-    const std::vector<WordHit> seq = wordsInOrder(m, rules_);
+    const std::vector<WordHit> seq = wordsInOrder(m, *rules_);
     bool found = false;
     for (std::size_t i = 0; !found && i < seq.size(); ++i) found = phraseAt(q_.andWords, seq, i);
     if (!found) return false;
@@ -267,21 +322,26 @@ void Run::go() {
     candidates = hasAnd && hasOr ? intersect(*all, *any) : hasAnd ? *all : *any;
   }
 
-  MessageTexts texts(ctx_);
-  TableUse persons(ctx_, {Person::FileNo});
+  // The stored texts are opened only when the search reads them: for a
+  // phrase, a subject term, or a search by fields alone (which walks them).
+  std::optional<MessageTexts> texts;
+  if (q_.phrase || !q_.subject.empty() || !candidates) texts.emplace(ctx_);
+  TableUse tables(ctx_, {mail_ ? Mail::FileNo : MsgNmbr::FileNo, Person::FileNo});
   std::vector<Header> found;
-  const engine::ReadBurst reading = texts.burst();
-  const engine::ReadBurst readingPersons{&ctx_.fileOf<Person>()};
+  // Tables not open (the texts when not needed) are left out of the burst.
+  const engine::ReadBurst reading{&ctx_.fileOf<Mail>(), &ctx_.fileOf<MsgNmbr>(), &ctx_.fileOf<MsgText>(),
+                                  &ctx_.fileOf<Threads>(), &ctx_.fileOf<Person>()};
+  MessageTexts* textsRead = texts ? &*texts : nullptr;
   auto consider = [&](std::uint32_t id) {
     const std::optional<Header> h = header(id);
-    if (h && keep(texts, *h)) found.push_back(*h);  // a row of a vanished message is passed over
+    if (h && keep(textsRead, *h)) found.push_back(*h);  // a row of a vanished message is passed over
   };
   if (candidates) {
     for (std::uint32_t id : *candidates) consider(id);
   } else {
     std::uint32_t id = 0;
     TextRead r;
-    while ((r = texts.nextId(id)) == TextRead::Found) consider(id);
+    while ((r = texts->nextId(id)) == TextRead::Found) consider(id);
     if (r == TextRead::Failed) {
       out_.result = SearchResult::Failed;
       return;
@@ -294,8 +354,12 @@ void Run::go() {
 
 }  // namespace
 
-Searcher::Searcher(Context& ctx)
-    : ctx_(ctx), settings_(loadIndexSettings(ctx)), rules_(loadCuttingRules(ctx, settings_)) {}
+Searcher::Searcher(Context& ctx) : ctx_(ctx), settings_(loadIndexSettings(ctx)) {}
+
+const CuttingRules& Searcher::rules() const {
+  if (!rules_) rules_ = loadCuttingRules(ctx_, settings_);
+  return *rules_;
+}
 
 SearchOutcome Searcher::run(const SearchQuery& query) {
   SearchOutcome out;
@@ -304,13 +368,14 @@ SearchOutcome Searcher::run(const SearchQuery& query) {
     out.note = "No database is active.";
     return out;
   }
-  Run(ctx_, settings_, rules_, query, out).go();
+  const bool cuts = query.phrase || !query.subject.empty();
+  Run(ctx_, settings_, cuts ? &rules() : nullptr, query, out).go();
   if (out.result != SearchResult::Found) out.ids.clear();
   return out;
 }
 
 std::vector<HitRange> Searcher::hits(const SearchQuery& q, const MessageText& m) const {
-  const std::vector<WordHit> seq = wordsInOrder(m, rules_);
+  const std::vector<WordHit> seq = wordsInOrder(m, rules());
   std::vector<HitRange> out;
   auto range = [](const WordHit& first, const WordHit& last) {
     return HitRange{static_cast<std::int64_t>(first.start), static_cast<std::int64_t>(last.start + last.length)};

@@ -4,6 +4,7 @@
 // hits in the text the browse shows.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,9 +48,13 @@ class Searcher {
   std::vector<HitRange> hits(const SearchQuery& query, const MessageText& m) const;
 
  private:
+  // The cutting rules, loaded when first needed: a search of plain words
+  // does not cut texts.
+  const CuttingRules& rules() const;
+
   Context& ctx_;
   IndexSettings settings_;
-  CuttingRules rules_;
+  mutable std::optional<CuttingRules> rules_;
 };
 
 }  // namespace qv::wordindex

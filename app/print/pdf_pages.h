@@ -1,7 +1,9 @@
 #pragma once
 // A printout's pages as a PDF file: A4, the page header in bold above a
 // rule, the lines in a fixed-width font, the page number at the foot. The
-// stored Windows-1252 texts are converted to UTF-8 for the font.
+// stored Windows-1252 texts are converted to UTF-8 for the font. The cairo
+// library is loaded by the first printout of the process, so commands that
+// never print start without it; without it a printout says so and fails.
 
 #include <filesystem>
 #include <memory>

@@ -59,6 +59,7 @@ std::string TableDecl::layoutSignature() const {
     s += ';';
   }
   if (hasMemo()) s += "|memo:" + memoName + ":" + std::to_string(memoMax);
+  if (keyedPositions) s += "|keyed";
   return s;
 }
 

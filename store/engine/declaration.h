@@ -106,6 +106,14 @@ struct TableDecl {
   // that uses them, so their writes are not synced to disk: a crash of the
   // process still leaves them consistent, a power failure may lose them.
   bool scratch = false;
+  // The records are kept in the order of the first key, which must be
+  // unique and made of two ULONG fields that identify a record: no record
+  // position is stored beside them (TOPSPEED and DAT drivers). The position
+  // is first × 2^32 + second, so positions follow the first key's order; a
+  // record keeps its position until those two fields change. For tables of
+  // millions of small rows (word occurrences), where a stored position would
+  // be a third of each row and of each key entry.
+  bool keyedPositions = false;
 
   bool hasMemo() const { return !memoName.empty(); }
   // Index of a field by name; throws std::logic_error when there is none.

@@ -1,5 +1,7 @@
 // Word search: results against a brute-force scan of the same texts, field
 // terms, stop words, and the hit ranges of a shown message.
+#include <algorithm>
+#include <map>
 #include <random>
 
 #include "store/charset.h"
@@ -121,6 +123,64 @@ TEST_F(SearchTest, FieldTermsNarrowTheWordsOrSearchAlone) {
   EXPECT_NE(parseQuery({"date:1995-03-10..1995-03-01"}, false, bad), "");
   EXPECT_NE(parseQuery({"OR", "apple"}, false, bad), "");
   EXPECT_NE(parseQuery({}, false, bad), "");
+}
+
+// Words that must all be there are taken rarest first; a word held by far
+// more messages than are left is looked up in those messages' own rows. The
+// results are those of reading every row, in whatever order the words come.
+TEST_F(IndexTest, ACommonWordBesideARareOneIsLookedUpInTheFewMessagesLeft) {
+  IndexSettings settings = loadIndexSettings(*ctx);
+  settings.stopWordRule = false;  // "common" stands in nearly every message
+  ASSERT_TRUE(saveIndexSettings(*ctx, settings));
+  std::map<std::uint32_t, std::vector<std::string>> texts;
+  std::string lines;
+  for (std::uint32_t i = 0; i < 60; ++i) {
+    std::vector<std::string> words;
+    if (i != 17) words.push_back("common");
+    if (i == 3 || i == 17 || i == 42) words.push_back("rare");
+    if (i % 3 == 0 && i != 42) words.push_back("middle");
+    words.push_back("filler");
+    std::string text;
+    for (const std::string& w : words) text += (text.empty() ? "" : " ") + w;
+    const std::uint32_t id = 500 + i;
+    const int day = 1 + static_cast<int>(i % 28);
+    lines += "F|Club|1|General|" + std::to_string(id) + "|0|Note|Ann Lee|70001,1|All||1995-03-" +
+             (day < 10 ? "0" : "") + std::to_string(day) + "|10:00|" + text + "\n";
+    texts[id] = words;
+  }
+  importForum(lines);
+  ASSERT_EQ(index(IndexMode::Full).result, IndexResult::Done);
+
+  // Newest first, equal dates by ascending number.
+  auto holding = [&](const std::vector<std::string>& all) {
+    std::vector<std::uint32_t> ids;
+    for (const auto& [id, words] : texts)
+      if (std::all_of(all.begin(), all.end(), [&](const std::string& w) {
+            return std::find(words.begin(), words.end(), w) != words.end();
+          }))
+        ids.push_back(id);
+    std::stable_sort(ids.begin(), ids.end(), [](std::uint32_t a, std::uint32_t b) {
+      const int da = 1 + static_cast<int>((a - 500) % 28), db = 1 + static_cast<int>((b - 500) % 28);
+      return da > db;
+    });
+    return ids;
+  };
+  Searcher searcher(*ctx);
+  auto search = [&](const std::vector<std::string>& terms) {
+    SearchQuery q;
+    EXPECT_EQ(parseQuery(terms, false, q), "");
+    return searcher.run(q);
+  };
+  const SearchOutcome rareFirst = search({"rare", "common"});
+  EXPECT_EQ(rareFirst.ids, holding({"rare", "common"}));
+  EXPECT_EQ(rareFirst.ids, (std::vector<std::uint32_t>{542, 503}));
+  // The common word's 59 rows were not all read.
+  EXPECT_LT(rareFirst.rowsRead, 59);
+  EXPECT_EQ(search({"common", "rare"}).ids, rareFirst.ids);
+  EXPECT_EQ(search({"common", "middle", "rare"}).ids, holding({"common", "middle", "rare"}));
+  EXPECT_EQ(search({"middle", "common"}).ids, holding({"middle", "common"}));
+  EXPECT_EQ(search({"rare", "com*"}).ids, rareFirst.ids);
+  EXPECT_TRUE(search({"rare", "absent"}).ids.empty());
 }
 
 TEST_F(SearchTest, StopWordsAreLeftOutAndAQueryOfThemAloneSaysSo) {

@@ -76,7 +76,9 @@ std::vector<Value> browseLine(Context& ctx, PersonTexts& persons, std::uint32_t 
 
 void printLines(Env& env, Context& ctx, const std::vector<std::uint32_t>& ids) {
   const bool mail = databaseType(ctx.mem.ForumType) == DatabaseType::Mail;
-  TableUse tables(ctx, {mail ? Mail::FileNo : MsgNmbr::FileNo, Threads::FileNo, Person::FileNo});
+  // A mail carries its subject; a forum message's is its thread's.
+  TableUse tables(ctx, mail ? std::initializer_list<int>{Mail::FileNo, Person::FileNo}
+                            : std::initializer_list<int>{MsgNmbr::FileNo, Threads::FileNo, Person::FileNo});
   Listing out({"id", "date", mail ? "subject" : "thread", "sender", "receiver"});
   const engine::ReadBurst reading{&ctx.fileOf<Mail>(), &ctx.fileOf<MsgNmbr>(), &ctx.fileOf<Threads>(),
                                   &ctx.fileOf<Person>()};
@@ -125,6 +127,11 @@ int runSearch(Env& env, const SearchArgs& a) {
     env.ui().message(kTitle, why, MessageKind::Error);
     return kUsage;
   }
+  // The search reads the results' headers and the listing reads them again:
+  // kept open in between, the second reading finds them in the table's cache.
+  const bool mail = type == DatabaseType::Mail;
+  TableUse headers(ctx, mail ? std::initializer_list<int>{Mail::FileNo, Person::FileNo}
+                             : std::initializer_list<int>{MsgNmbr::FileNo, Threads::FileNo, Person::FileNo});
   wordindex::Searcher searcher(ctx);
   const wordindex::SearchOutcome found = searcher.run(query);
   switch (found.result) {

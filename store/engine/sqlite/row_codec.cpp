@@ -100,4 +100,11 @@ std::int64_t loadRow(sqlite3_stmt* st, const TableDecl& d, unsigned char* record
   return pos;
 }
 
+std::int64_t keyedPosition(const TableDecl& d, const unsigned char* record) {
+  std::uint32_t high = 0, low = 0;
+  std::memcpy(&high, record + d.fields[d.keys[0].components[0].field].offset, sizeof high);
+  std::memcpy(&low, record + d.fields[d.keys[0].components[1].field].offset, sizeof low);
+  return static_cast<std::int64_t>((std::uint64_t{high} << 32) | low);
+}
+
 }  // namespace qv::engine::sql

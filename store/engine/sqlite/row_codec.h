@@ -20,5 +20,8 @@ void bindRecord(sqlite3_stmt* st, const TableDecl& d, const unsigned char* recor
 void bindKey(sqlite3_stmt* st, const TableDecl& d, const KeyDecl& k, const unsigned char* record);
 // Loads a result row laid out as selectColumns(): returns the position.
 std::int64_t loadRow(sqlite3_stmt* st, const TableDecl& d, unsigned char* record, std::string* memo);
+// The position of a record of a table with keyed positions: its two
+// identifying fields, the first in the high half.
+std::int64_t keyedPosition(const TableDecl& d, const unsigned char* record);
 
 }  // namespace qv::engine::sql

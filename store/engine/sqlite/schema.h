@@ -2,7 +2,9 @@
 // The SQL that keeps one declared table in a SQLite file.
 //
 // Layout of a table file: table "rec" with the rowid alias "pos" (the record
-// position, stable across packing), one column per field in declared order
+// position, stable across packing; a table with keyed positions has no
+// "pos": it is a WITHOUT ROWID table whose primary key is its first key, and
+// the position is computed from the two identifying fields), one column per field in declared order
 // (integers as INTEGER, STRING(n) as TEXT without its trailing blanks and with
 // the QVCASE collation, arrays as BLOB) and "memo" when the table has one;
 // one index per key, named after the key, with descending components as
@@ -19,6 +21,11 @@ std::string quoted(const std::string& name);
 std::string createTableSql(const TableDecl& d);
 std::string createMetaSql();
 std::string createIndexSql(const TableDecl& d, const KeyDecl& k, const std::string& schema);
+// Whether a key is kept as an index of its own: not the first key of a
+// table with keyed positions, which is the table's own order.
+bool storedAsIndex(const TableDecl& d, const KeyDecl& k);
+// The condition "the record at the position held by parameter p".
+std::string positionIs(const TableDecl& d, const std::string& p);
 std::string dropIndexSql(const KeyDecl& k, const std::string& schema);
 // "pos", every field column, and "memo" when present: the order of every
 // select, and of the insert and update parameters (without "pos").

@@ -172,7 +172,7 @@ Status SqliteFile::buildEmpty(const fs::path& tmp) {
   if (s.ok() && ::chmod(tmp.c_str(), S_IRUSR | S_IWUSR) != 0) s = err(Err::FileSystemError, std::strerror(errno));
   std::string sql = "BEGIN; " + createTableSql(b_.decl) + "; " + createMetaSql() + "; ";
   for (const KeyDecl& k : b_.decl.keys)
-    if (!k.onDemand()) sql += createIndexSql(b_.decl, k, "main") + "; ";
+    if (!k.onDemand() && storedAsIndex(b_.decl, k)) sql += createIndexSql(b_.decl, k, "main") + "; ";
   sql += "INSERT INTO qv_meta VALUES ('layout', ?), ('keys_valid', '1'), ('record_size', '" +
          std::to_string(b_.decl.recordSize) + "'), ('label', '" + b_.decl.label + "');";
   if (s.ok()) s = c.exec("PRAGMA journal_mode = DELETE");
@@ -281,6 +281,7 @@ Status SqliteFile::rebuildKeys(const KeyDecl* only) {
     if (only != nullptr && &k != only) continue;
     // Keys built on demand are rebuilt only when asked for by name.
     if (only == nullptr && k.onDemand()) continue;
+    if (!storedAsIndex(b_.decl, k)) continue;  // the table's own order: always there
     s = r.conn->exec(dropIndexSql(k, *r.schema));
     if (s.ok()) s = r.conn->exec(createIndexSql(b_.decl, k, *r.schema));
     if (!s.ok()) break;

@@ -48,7 +48,9 @@ Status SqliteFile::get(const KeyDecl& k) {
 Status SqliteFile::getPosition(Position pos) {
   Route r = route();
   sqlite3_stmt* st = nullptr;
-  auto sql = [&] { return "SELECT " + selectColumns(b_.decl) + " FROM " + quoted(*r.schema) + ".rec WHERE pos = ?1"; };
+  auto sql = [&] {
+    return "SELECT " + selectColumns(b_.decl) + " FROM " + quoted(*r.schema) + ".rec WHERE " + positionIs(b_.decl, "?1");
+  };
   if (Status s = prepared(r, 4, sql, st); !s.ok()) return s;
   ResetOnExit reset(st);
   sqlite3_bind_int64(st, 1, pos);
@@ -107,7 +109,10 @@ Status SqliteFile::fetch(Direction dir, std::size_t limit) {
     case Anchor::Start: break;
     case Anchor::Value: bound = fwd ? LLONG_MIN : LLONG_MAX; break;
     case Anchor::After: bound = walk_.pos; break;
-    case Anchor::At: bound = fwd ? walk_.pos - 1 : walk_.pos + 1; break;
+    // In unsigned arithmetic: keyed positions use the whole 64 bits.
+    case Anchor::At:
+      bound = static_cast<Position>(static_cast<std::uint64_t>(walk_.pos) + (fwd ? ~std::uint64_t{0} : 1));
+      break;
   }
 
   ReadAhead& ahead = walk_.ahead;

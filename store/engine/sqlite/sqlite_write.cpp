@@ -22,7 +22,7 @@ Status SqliteFile::insert(bool keepKeys) {
   bindRecord(st, b_.decl, b_.record, b_.memo);
   const int rc = sqlite3_step(st);
   if (rc != SQLITE_DONE) return fromSqlite(rc, r.conn->db());
-  current_ = sqlite3_last_insert_rowid(r.conn->db());
+  current_ = b_.decl.keyedPositions ? keyedPosition(b_.decl, b_.record) : sqlite3_last_insert_rowid(r.conn->db());
   haveCurrent_ = true;
   noteChange();
   return {};
@@ -45,6 +45,8 @@ Status SqliteFile::put() {
   noteChange();
   if (sqlite3_changes(r.conn->db()) == 0) return {Err::RecordNotFound, "The record has been deleted"};
   if (held_ == current_) release();
+  // A keyed position moves with the identifying fields.
+  if (b_.decl.keyedPositions) current_ = keyedPosition(b_.decl, b_.record);
   return {};
 }
 
@@ -53,8 +55,8 @@ Status SqliteFile::erase() {
   if (mode_ == OpenMode::ReadOnlyShared) return {Err::AccessDenied, "The file is open read-only"};
   Route r = route();
   sqlite3_stmt* st = nullptr;
-  if (Status s = prepared(r, 3, [&] { return "DELETE FROM " + quoted(*r.schema) + ".rec WHERE pos = ?1"; }, st); !s.ok())
-    return s;
+  auto sql = [&] { return "DELETE FROM " + quoted(*r.schema) + ".rec WHERE " + positionIs(b_.decl, "?1"); };
+  if (Status s = prepared(r, 3, sql, st); !s.ok()) return s;
   ResetOnExit reset(st);
   sqlite3_bind_int64(st, 1, current_);
   const int rc = sqlite3_step(st);
@@ -70,6 +72,8 @@ Status SqliteFile::takeHold(Position pos) {
   const int seconds = pendingHold_;
   pendingHold_ = -1;
   if (seconds < 0 || held_ == pos) return {};
+  // A keyed position may use all 64 bits: it has no lock byte of its own.
+  if (b_.decl.keyedPositions) return {Err::NotSupported, "Records of this table cannot be held"};
   release();
   if (!lockFile_.lock(LockFile::kFileLockByte, false, seconds))
     return notAvailable("the file is locked by another user");
