@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Saves pictures of the desktop program's main windows at 1280x800 into
-# build/screenshots/: the demo's data (scripts/demo.sh makes it when it is
-# missing) shown by quorvel-gui under a virtual X server (Xvfb).
+# build/screenshots/: the demo's data (scripts/demo.sh makes it afresh, so
+# it matches this build) shown by quorvel-gui under a virtual X server (Xvfb).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -12,7 +12,7 @@ if ! command -v xvfb-run >/dev/null; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends xvfb xauth
 fi
 home=build/release/demo-home
-if [[ ! -d $home ]]; then scripts/demo.sh >/dev/null; fi
+scripts/demo.sh >/dev/null
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF >/dev/null
 cmake --build build/release -j2 --target qv_gui_screenshots
 rm -rf build/screenshots

@@ -32,7 +32,8 @@ ImportMenu::ImportMenu(MainWindow& frame, QMenu* menu) : QObject(&frame), frame_
 
 ImportWizardWindow* ImportMenu::openWizard() {
   return static_cast<ImportWizardWindow*>(
-      frame_.openWindow(wn::kImportGroup, kImportWizard, [this] { return new ImportWizardWindow(*this); }));
+      frame_.openWindow(wn::kImportGroup, kImportWizard, [this] { return new ImportWizardWindow(*this); },
+                        MainWindow::Shape::Form));
 }
 
 DefinitionsWindow* ImportMenu::openDefinitions() {

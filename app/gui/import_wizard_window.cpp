@@ -15,8 +15,14 @@
 
 namespace qv::gui {
 
+namespace {
+// The wizard opens at this size over the browse, large enough for its longest page.
+constexpr QSize kWizardSize(760, 520);
+}  // namespace
+
 ImportWizardWindow::ImportWizardWindow(ImportMenu& imports, QWidget* parent) : QWidget(parent), imports_(imports) {
   setWindowTitle("Import Wizard");
+  setMinimumSize(kWizardSize);
   auto* layout = new QVBoxLayout(this);
   caption_ = new QLabel(this);
   QFont bold = caption_->font();

@@ -306,10 +306,13 @@ QWidget* MainWindow::openWindow(std::string_view group, std::string_view name, c
     sub->showMaximized();
     return widget;
   }
-  // At the right of the area, over the browse's wide columns, as high as its fields need.
+  // At the right of the area, over the browse's wide columns, as high as its
+  // fields need; in the middle when nothing else is open.
   const QSize wanted = sub->sizeHint().expandedTo(QSize(560, 0)).boundedTo(area_->viewport()->size());
   sub->resize(wanted);
-  sub->move(std::max(0, area_->viewport()->width() - wanted.width()), 0);
+  const bool alone = area_->subWindowList().size() == 1;
+  const int free = std::max(0, area_->viewport()->width() - wanted.width());
+  sub->move(alone ? free / 2 : free, alone ? std::max(0, (area_->viewport()->height() - wanted.height()) / 3) : 0);
   sub->show();
   area_->setActiveSubWindow(sub);
   return widget;
