@@ -141,6 +141,7 @@ class WordRows final : public Rows {
   bool toEnd() override {
     ctx_.mas = MasIdx{};
     ctx_.mas.WORDID = word_;
+    ctx_.mas.SYSID = std::numeric_limits<std::uint32_t>::max();  // after the word's last message
     return table_->file().setFrom(MasIdx::by_WordId) == Err::Ok;
   }
   bool toRow(std::uint32_t id) override {
