@@ -4,36 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/cli/env.h"
+#include "tests/support/cli_in_process_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace qv::test {
 
 class CliInProcessTest : public ::testing::Test {
  protected:
-  struct Run {
-    int status;
-    std::string out;
-    std::string err;
-  };
+  using Run = CliRun;
   // Runs `quorvel --home HOME args...`, with `input` as what is typed.
   Run run(std::vector<std::string> args, const std::string& input = {}) {
-    args.insert(args.begin(), {"quorvel", "--home", home.path().string()});
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    std::ostringstream out, err;
-    std::istringstream in(input);
-    app::cli::Env env(out);
-    app::cli::Console console;
-    console.in = &in;
-    console.err = &err;
-    env.useConsole(console);
-    const int status = app::cli::runCommandLine(static_cast<int>(argv.size()), argv.data(), env);
-    return {status, out.str(), err.str()};
+    return runCliInProcess(home.path(), std::move(args), input);
   }
   TempDir home;
 };

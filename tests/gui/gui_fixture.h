@@ -9,12 +9,11 @@
 #include <QApplication>
 #include <QMenu>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/application.h"
-#include "app/cli/env.h"
+#include "tests/support/cli_in_process_run.h"
 #include "app/gui/main_window.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
@@ -28,19 +27,10 @@ class GuiTest : public ::testing::Test {
 
   // The command line in this process; true when it succeeded.
   bool cli(std::vector<std::string> args) {
-    args.insert(args.begin(), {"quorvel", "--home", home.path().string()});
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    std::ostringstream out, err;
-    std::istringstream in;
-    app::cli::Env env(out);
-    app::cli::Console console;
-    console.in = &in;
-    console.err = &err;
-    env.useConsole(console);
-    const int status = app::cli::runCommandLine(static_cast<int>(argv.size()), argv.data(), env);
-    if (status != 0) ADD_FAILURE() << "quorvel " << args[3] << ": " << err.str();
-    return status == 0;
+    const std::string command = args.empty() ? std::string() : args.front();
+    const CliRun r = runCliInProcess(home.path(), std::move(args));
+    if (r.status != 0) ADD_FAILURE() << "quorvel " << command << ": " << r.err;
+    return r.status == 0;
   }
 
   static std::string samples(const std::string& folder) { return std::string(QV_SOURCE_DIR) + "/samples/" + folder; }
