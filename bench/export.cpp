@@ -20,6 +20,7 @@
 
 #include "export/copy_msg.h"
 #include "bench/bench_home.h"
+#include "bench/generating_reader.h"
 #include "import/driver.h"
 #include "readers/registry.h"
 #include "store/config.h"
@@ -34,61 +35,6 @@ using namespace qv;
 namespace fs = std::filesystem;
 using bench::Clock;
 using bench::Home;
-
-// Generates forum messages, mails and newsgroup messages.
-class GeneratingReader : public Reader {
- public:
-  explicit GeneratingReader(std::uint32_t count) : count_(count) {}
-  bool call(ReaderPhase phase, ImportRun& run) override {
-    if (phase == ReaderPhase::Open) return false;
-    Context& ctx = run.ctx;
-    for (int n = 0; n < 200 && next_ < 3 * count_; ++n, ++next_) {
-      const std::uint32_t i = next_ % count_;
-      const std::uint32_t who = (i * 7) % 500;
-      const std::uint32_t kind = next_ / count_;
-      ctx.nhr = NewHR{};
-      ctx.nhr.DATE = 70000 + static_cast<std::int32_t>(i / 50);
-      ctx.nhr.HEADING = "Thread number " + std::to_string(i % 2000);
-      ctx.nhr.S_NAME = "Writer" + std::to_string(who) + " Smith";
-      ctx.nhrMemo = bench::benchText(i);
-      TargetDatabase* db = nullptr;
-      if (kind == 0) {
-        db = run.target("Bench Forum", 1);
-        ctx.nhr.MSGNUMBER = i + 1;
-        ctx.nhr.REFNUMBER = i % 3 == 0 || i < 2000 ? 0 : i + 1 - 2000;
-        ctx.nhr.SECTIONNUMBER = i % 20;
-        ctx.nhr.SEC_DESCRIPTION = "Section " + std::to_string(i % 20);
-        ctx.nhr.S_CISADRESS = "7" + std::to_string(10000 + who) + ",101";
-        ctx.nhr.R_NAME = "All";
-      } else if (kind == 1) {
-        db = run.targets.findById(run.settings.mailDatabase);
-        ctx.nhr.MSGNUMBER = ctx.nhr.REFNUMBER = run.nextRunNumber();
-        ctx.nhr.S_CISADRESS = "writer" + std::to_string(who) + "@example.org";
-        ctx.nhr.R_NAME = "Jane Smith";
-        ctx.nhr.R_CISADRESS = "jane@example.org";
-        ctx.nhr.MAILTYPE = 1;
-        ctx.nhr.RECIPTYPE = "TO";
-        ctx.nhr.TIME = 1 + static_cast<std::int32_t>(i % 1440) * 6000;
-      } else {
-        db = run.target("bench.news", 3);
-        ctx.nhr.MSGNUMBER = run.nextRunNumber();
-        if (!run.appendMessageId("<" + std::to_string(i) + "@bench>", ctx.nhr.MSGNUMBER)) return true;
-        ctx.nhr.SECTIONNUMBER = db->id;
-        ctx.nhr.SEC_DESCRIPTION = "bench.news";
-        ctx.nhr.S_CISADRESS = "writer" + std::to_string(who) + "@example.org";
-      }
-      if (db == nullptr) return true;
-      ctx.nhr.FOR_DESCRIPTION = db->name;
-      if (!run.appendMessage(*db)) return true;
-      run.progress += 2048;
-    }
-    return next_ >= 3 * count_;
-  }
-
- private:
-  std::uint32_t count_;
-  std::uint32_t next_ = 0;
-};
 
 // Seconds of the import's conversion of `files` (in `dir`) in `format`.
 double importReading(const fs::path& home, const std::string& format, const fs::path& dir,
@@ -125,7 +71,9 @@ int main(int argc, char** argv) {
 
   Home home(dir / "home");
   const std::uint32_t mailDb = home.addMailDatabase();
-  registerReader(*home.lib, "Generic Mail Type 2", [count] { return std::make_unique<GeneratingReader>(count); });
+  registerReader(*home.lib, "Generic Mail Type 2", [count] {
+    return std::make_unique<bench::GeneratingReader>(count, bench::GeneratingReader::Kinds::ForumMailAndNews);
+  });
   fs::create_directories(dir / "sources");
   {
     std::FILE* f = std::fopen((dir / "sources" / "bench.txt").c_str(), "w");

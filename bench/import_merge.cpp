@@ -17,6 +17,7 @@
 #include <string>
 
 #include "bench/bench_home.h"
+#include "bench/generating_reader.h"
 #include "import/driver.h"
 #include "store/config.h"
 #include "store/database_list.h"
@@ -31,55 +32,6 @@ using namespace qv;
 namespace fs = std::filesystem;
 using bench::Clock;
 using bench::Home;
-
-// Generates the messages instead of reading them from a file.
-class GeneratingReader : public Reader {
- public:
-  explicit GeneratingReader(std::uint32_t count) : count_(count) {}
-  bool call(ReaderPhase phase, ImportRun& run) override {
-    if (phase == ReaderPhase::Open) return false;
-    Context& ctx = run.ctx;
-    for (int n = 0; n < 200 && next_ < 2 * count_; ++n, ++next_) {
-      const std::uint32_t i = next_ % count_;
-      const std::uint32_t who = (i * 7) % 500;
-      ctx.nhr = NewHR{};
-      if (next_ < count_) {
-        TargetDatabase* db = run.target("Bench Forum", 1);
-        ctx.nhr.MSGNUMBER = i + 1;
-        ctx.nhr.REFNUMBER = i % 3 == 0 || i < 2000 ? 0 : i + 1 - 2000;
-        ctx.nhr.SECTIONNUMBER = i % 20;
-        ctx.nhr.SEC_DESCRIPTION = "Section " + std::to_string(i % 20);
-        ctx.nhr.HEADING = "Thread number " + std::to_string(i % 2000);
-        ctx.nhr.S_NAME = "Writer" + std::to_string(who) + " Smith";
-        ctx.nhr.S_CISADRESS = "7" + std::to_string(10000 + who) + ",1";
-        ctx.nhr.R_NAME = "All";
-        ctx.nhr.DATE = 70000 + static_cast<std::int32_t>(i / 50);
-        ctx.nhrMemo = bench::benchText(i);
-        if (!run.appendMessage(*db)) return true;
-      } else {
-        TargetDatabase* db = run.targets.findById(run.settings.mailDatabase);
-        ctx.nhr.MSGNUMBER = ctx.nhr.REFNUMBER = run.nextRunNumber();
-        ctx.nhr.HEADING = "Mail subject " + std::to_string(i);
-        ctx.nhr.S_NAME = "Sender" + std::to_string(who) + " Jones";
-        ctx.nhr.S_CISADRESS = "sender" + std::to_string(who) + "@example.org";
-        ctx.nhr.R_NAME = "Jane Smith";
-        ctx.nhr.R_CISADRESS = "jane@example.org";
-        ctx.nhr.MAILTYPE = 1;
-        ctx.nhr.RECIPTYPE = "TO";
-        ctx.nhr.DATE = 70000 + static_cast<std::int32_t>(i / 50);
-        ctx.nhr.TIME = 1 + static_cast<std::int32_t>(i % 1440) * 6000;
-        ctx.nhrMemo = bench::benchText(i);
-        if (!run.appendMessage(*db)) return true;
-      }
-      run.progress += 2048;
-    }
-    return next_ >= 2 * count_;
-  }
-
- private:
-  std::uint32_t count_;
-  std::uint32_t next_ = 0;
-};
 
 // Plain adds of message (or mail) and text records, committed every 400.
 double baseline(Context& ctx, std::uint32_t count, bool mail) {
@@ -141,7 +93,9 @@ int main(int argc, char** argv) {
 
   Home home(dir / "import");
   const std::uint32_t mailDb = home.addMailDatabase();
-  registerReader(*home.lib, "Generic Mail Type 2", [count] { return std::make_unique<GeneratingReader>(count); });
+  registerReader(*home.lib, "Generic Mail Type 2", [count] {
+    return std::make_unique<bench::GeneratingReader>(count, bench::GeneratingReader::Kinds::ForumAndMail);
+  });
   fs::create_directories(dir / "sources");
   { std::FILE* f = std::fopen((dir / "sources" / "bench.txt").c_str(), "w"); if (f) std::fclose(f); }
   ImportSettings s;

@@ -51,7 +51,9 @@ class WorkSubWindow : public QMdiSubWindow {
   }
 };
 
-constexpr int kTopicView = 8;  // the browses' topic view, message and mail alike
+// The browses' topic view has the same number in the message and the mail browse.
+constexpr int kTopicView = static_cast<int>(browse::MessageView::Topic);
+static_assert(kTopicView == static_cast<int>(browse::MailView::Topic));
 
 // Opens window `name` of `group` made by `make`, or the open one brought forward.
 template <class Window, class Make>

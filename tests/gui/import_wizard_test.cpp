@@ -11,6 +11,7 @@
 #include <QTableWidget>
 
 #include "app/gui/browse_model.h"
+#include "import/wizard.h"
 #include "app/gui/browse_window.h"
 #include "app/gui/databases_window.h"
 #include "app/gui/definitions_window.h"
@@ -154,7 +155,7 @@ TEST_F(ImportWizardTest, DefinitionsAreStoredChangedRunAndRemovedThroughTheSameF
   form.mail()->setChecked(true);
   ASSERT_TRUE(form.chooseMailDatabase(mail));
   editor->accept();  // no file chosen: refused, the editor stays open
-  EXPECT_EQ(ui.last().title, " File specification error!");
+  EXPECT_EQ(ui.last().title, kNoFilesEditorTitle);
   EXPECT_TRUE(editor->isVisible());
   EXPECT_EQ(defs->table()->rowCount(), 0);
   form.chooseFiles(samples("internet/eudora"), {"In.mbx"});
