@@ -319,7 +319,7 @@ void ImportJob::conversionDone() {
     return;
   }
   // "Create only": the databases the files name are made, nothing is imported.
-  if (settings_.filter == 2) {
+  if (settings_.filter == kFilterCreateOnly) {
     for (TargetDatabase* db : targets_.met())
       if (!targets_.createOnDisk(ctx_, *db)) {
         end(false);
@@ -328,9 +328,9 @@ void ImportJob::conversionDone() {
   }
   databases_ = targets_.touched();
   if (databases_.empty()) {
-    if (settings_.filter != 2) say("Warning!", "No messages found in selected file(s)!\r\nImport unsuccessful!");
-    summary_.outcome = settings_.filter == 2 ? "No messages to import!" : "No messages found in selected file(s)!";
-    end(settings_.filter == 2);
+    if (settings_.filter != kFilterCreateOnly) say("Warning!", "No messages found in selected file(s)!\r\nImport unsuccessful!");
+    summary_.outcome = settings_.filter == kFilterCreateOnly ? "No messages to import!" : "No messages found in selected file(s)!";
+    end(settings_.filter == kFilterCreateOnly);
     return;
   }
   tempRecords_ = ctx_.fileOf<NewHR>().records();

@@ -27,7 +27,7 @@ std::unique_ptr<FolderSource> makeFolderSource(Library& lib, std::string_view fo
 }
 
 bool ImportRun::wanted(const TargetDatabase& db, std::uint32_t forumMessageNumber) {
-  if (!db.importAllowed || settings.filter == 2) return false;
+  if (!db.importAllowed || settings.filter == kFilterCreateOnly) return false;
   if (databaseType(db.type) != DatabaseType::Forum || settings.reimport || db.isNew) return true;
   // A forum message imported before (and perhaps deleted since) stays out.
   ctx.imp.FORUMNUMBER = db.id;

@@ -12,6 +12,10 @@ namespace qv {
 // How the source files are chosen.
 enum SelectionMethod : int { kSelectTree = 0, kSelectDirectory = 1, kSelectFiles = 2 };
 
+// The message filter of an import (BAT:MSGFILTER).
+inline constexpr int kFilterNone = 0;
+inline constexpr int kFilterCreateOnly = 2;
+
 struct ImportSettings {
   std::string format;       // the format's name as the catalogue gives it ("Eudora")
   int formatNumber = 17;
@@ -22,7 +26,7 @@ struct ImportSettings {
   bool mail = false;   // import mail messages
   bool forum = false;  // import forum messages
   bool news = false;   // import newsgroup messages
-  int filter = 0;      // 2: import no messages, only create the databases the files name
+  int filter = kFilterNone;  // kFilterCreateOnly: import no messages, only create the databases the files name
   bool reimport = false;        // messages already imported are imported again
   std::uint32_t mailTopic = 0;  // topic attached to every imported mail; 0 none
   std::uint32_t forumDatabase = 0;  // target forum database for formats whose files name none

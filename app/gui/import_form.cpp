@@ -248,7 +248,7 @@ void ImportForm::setSettings(const ImportSettings& settings) {
   news_->setChecked(settings.news);
   pick(*mailDb_, settings.mailDatabase);
   pick(*forumDb_, settings.forumDatabase);
-  createOnly_->setChecked(settings.filter == 2);
+  createOnly_->setChecked(settings.filter == kFilterCreateOnly);
   reimport_->setChecked(settings.reimport);
   showModel();
 }
@@ -269,7 +269,7 @@ ImportWizard& ImportForm::wizard() {
   s.news = news_->isChecked();
   s.mailDatabase = mailDb_->currentData().toUInt();
   s.forumDatabase = forumDb_->currentData().toUInt();
-  s.filter = createOnly_->isChecked() ? 2 : 0;
+  s.filter = createOnly_->isChecked() ? kFilterCreateOnly : kFilterNone;
   s.reimport = reimport_->isChecked();
   return wizard_;
 }

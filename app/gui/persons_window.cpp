@@ -1,5 +1,6 @@
 #include "app/gui/persons_window.h"
 
+#include <iterator>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
 #include "browse/line_texts.h"
+#include "browse/mail_views.h"
 #include "browse/person_aliases.h"
 #include "browse/person_merge.h"
 #include "browse/person_rename.h"
@@ -31,7 +33,9 @@ namespace wn = app::windows;
 namespace {
 
 constexpr std::size_t kPageSize = 100;
-constexpr int kSenderView = 4;  // the browses' sender view, message and mail alike
+// The browses' sender view has the same number in the message and the mail browse.
+constexpr int kSenderView = static_cast<int>(browse::MessageView::Sender);
+static_assert(kSenderView == static_cast<int>(browse::MailView::Sender));
 
 QString nameOf(const Person& p) {
   return fromStored(browse::personText(p.LASTNAME.view(), p.FIRSTNAME.view(), p.ADDRESS.view(),
@@ -93,7 +97,7 @@ QVariant PersonsModel::data(const QModelIndex& index, int role) const {
 QVariant PersonsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const kHeaders[] = {"Name", "Address", "Sent", "Received"};
-  return section >= 0 && section < 4 ? QString(kHeaders[section]) : QVariant();
+  return section >= 0 && section < static_cast<int>(std::size(kHeaders)) ? QString(kHeaders[section]) : QVariant();
 }
 
 bool PersonsModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !atEnd_; }

@@ -52,7 +52,7 @@ int show(Env& env, const DefinitionArgs& a) {
   r.add("forum database", static_cast<std::int64_t>(s.forumDatabase));
   r.add("mail database", static_cast<std::int64_t>(s.mailDatabase));
   r.add("reimport", s.reimport);
-  r.add("create only", s.filter == 2);
+  r.add("create only", s.filter == kFilterCreateOnly);
   r.add("topic", static_cast<std::int64_t>(s.mailTopic));
   print(env.out, r, env.format());
   return kSuccess;

@@ -49,7 +49,7 @@ bool toSettings(Env& env, const ImportArgs& a, ImportSettings& s) {
   s.mailDatabase = a.mailDb;
   s.mailTopic = a.topic;
   s.reimport = a.reimport;
-  s.filter = a.createOnly ? 2 : 0;
+  s.filter = a.createOnly ? kFilterCreateOnly : kFilterNone;
   s.variant = navcisVariant(s.formatNumber);
   return true;
 }
