@@ -9,6 +9,8 @@ namespace qv::app {
 
 namespace {
 
+constexpr std::size_t kMostNumberDigits = 9;  // any nine digits fit a 32-bit record number
+
 std::string cell(std::string_view stored) { return displayText(stored, LineBreaks::AsSpace); }
 
 std::uint32_t idOf(const MsgNmbr& m) { return m.MSGNUMBER; }
@@ -25,9 +27,7 @@ class PagedSource final : public BrowseSource {
   std::vector<BrowseRow> first(std::size_t count) override { return rows(pager_.first(count)); }
   std::vector<BrowseRow> last(std::size_t count) override { return rows(pager_.last(count)); }
   std::vector<BrowseRow> after(std::uint32_t id, std::size_t count) override { return rows(pager_.after(id, count)); }
-  std::vector<BrowseRow> before(std::uint32_t id, std::size_t count) override {
-    return rows(pager_.before(id, count));
-  }
+  std::vector<BrowseRow> before(std::uint32_t id, std::size_t count) override { return rows(pager_.before(id, count)); }
   std::optional<BrowseRow> at(std::uint32_t id) override { return one(pager_.at(id)); }
   std::optional<BrowseRow> locate(const std::string& typed) override {
     if (const std::optional<std::int32_t> day = wordindex::parseDay(typed)) {
@@ -35,7 +35,7 @@ class PagedSource final : public BrowseSource {
       const std::optional<Record> found = pager_.atDate(*day);
       return found ? one(pager_.at(idOf(*found))) : std::nullopt;
     }
-    if (!typed.empty() && typed.size() <= 9 && typed.find_first_not_of("0123456789") == std::string::npos) {
+    if (isRecordNumber(typed)) {
       const auto number = static_cast<std::uint32_t>(std::stoul(typed));
       if constexpr (std::is_same_v<Record, MsgNmbr>) {
         // The nearest number, when it is one of this view's.
@@ -90,6 +90,11 @@ class PagedSource final : public BrowseSource {
 
 }  // namespace
 
+bool isRecordNumber(std::string_view typed) {
+  return !typed.empty() && typed.size() <= kMostNumberDigits &&
+         typed.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 std::unique_ptr<BrowseSource> messageSource(Context& ctx, browse::MessageView view,
                                             std::optional<browse::ViewLimit> limit) {
   return std::make_unique<PagedSource<MsgNmbr, browse::MessagePager>>(
@@ -97,8 +102,7 @@ std::unique_ptr<BrowseSource> messageSource(Context& ctx, browse::MessageView vi
       std::vector<std::string>{"Date", "Thread", "Sender", "Receiver", "Section"});
 }
 
-std::unique_ptr<BrowseSource> mailSource(Context& ctx, browse::MailView view,
-                                         std::optional<browse::PersonLimit> person,
+std::unique_ptr<BrowseSource> mailSource(Context& ctx, browse::MailView view, std::optional<browse::PersonLimit> person,
                                          std::optional<browse::ViewLimit> rows) {
   std::vector<std::string> headers{"Date", "Time", "Subject", "From", "To"};
   if (rows)

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -19,6 +20,10 @@
 #include "store/domain.h"
 
 namespace qv::app {
+
+// Whether a typed text is a message number or mail identifier: digits
+// only, few enough to fit a record's number.
+bool isRecordNumber(std::string_view typed);
 
 struct BrowseRow {
   std::uint32_t id = 0;            // the message number or mail identifier
@@ -50,8 +55,7 @@ std::unique_ptr<BrowseSource> messageSource(Context& ctx, browse::MessageView vi
                                             std::optional<browse::ViewLimit> limit);
 // The mail browse: partner, sender and receiver take a person; the word,
 // topic and result views their rows (ViewLimit); the others nothing.
-std::unique_ptr<BrowseSource> mailSource(Context& ctx, browse::MailView view,
-                                         std::optional<browse::PersonLimit> person,
+std::unique_ptr<BrowseSource> mailSource(Context& ctx, browse::MailView view, std::optional<browse::PersonLimit> person,
                                          std::optional<browse::ViewLimit> rows);
 
 }  // namespace qv::app

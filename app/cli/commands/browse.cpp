@@ -8,6 +8,7 @@
 #include "app/cli/commands/browse_page.h"
 #include "app/cli/commands/db_common.h"
 #include "app/cli/env.h"
+#include "app/windows/browse_source.h"
 #include "browse/browse_lines.h"
 #include "browse/mail_views.h"
 #include "browse/message_views.h"
@@ -36,10 +37,6 @@ const std::map<std::string, MailView> kMailViews = {
     {"date", MailView::Date},       {"partner", MailView::Partner}, {"subject", MailView::Subject},
     {"sender", MailView::Sender},   {"receiver", MailView::Receiver}, {"word", MailView::KeyWord},
     {"topic", MailView::Topic},     {"search", MailView::SearchResult}};
-
-bool isNumber(const std::string& s) {
-  return !s.empty() && s.size() <= 9 && s.find_first_not_of("0123456789") == std::string::npos;
-}
 
 // The values a view keeps to, read from what the user named; nothing (said)
 // when the thread, person, word, topic or result set does not exist.
@@ -72,7 +69,7 @@ std::optional<browse::ViewLimit> limitOf(Env& env, const std::string& view, cons
     if (!topic) return missing("There is no topic \"" + value + "\" in this database.");
     return browse::ViewLimit{{}, topic->ID, {}};
   }
-  if (!isNumber(value)) return missing("--limit takes a number in the " + view + " view.");
+  if (!app::isRecordNumber(value)) return missing("--limit takes a number in the " + view + " view.");
   const auto id = static_cast<std::uint32_t>(std::stoul(value));
   if (view == "section") return browse::ViewLimit{{}, id, {}};
   if (view == "thread") {
@@ -104,7 +101,7 @@ std::vector<Record> pageOf(Pager& pager, const BrowseArgs& a, bool dateView, boo
   if (const std::optional<std::int32_t> day = wordindex::parseDay(a.at)) {
     start = pager.atDate(*day);
     if (start && !dateView) start = pager.at(idOf(*start));
-  } else if (isNumber(a.at)) {
+  } else if (app::isRecordNumber(a.at)) {
     const auto number = static_cast<std::uint32_t>(std::stoul(a.at));
     if constexpr (std::is_same_v<Record, MsgNmbr>)
       if (numberView) start = pager.atNumber(number);
