@@ -50,6 +50,8 @@ inline constexpr std::string_view kPrintProc = "PrintProc";
 inline constexpr std::string_view kClassifyProc = "ClassifyProc";
 inline constexpr std::string_view kStatusProc = "StatusProc";
 inline constexpr std::string_view kAddressExport = "AddressExport";
+// The topic tree beside a browse (this program's own name).
+inline constexpr std::string_view kTopicTree = "TopicTree";
 
 // The import windows.
 inline constexpr std::string_view kImportGroup = "ImportGroup";

@@ -108,8 +108,13 @@ MainWindow::MainWindow(app::Application& app, UiPort& ui, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-  // The topic tree follows the browse: it goes before the browse does.
-  delete topicTree_;
+  // The companion docks follow the browse: they go before the browse does.
+  for (const auto& [id, dock] : docks_) {
+    disconnect(dock, nullptr, this, nullptr);
+    app_.windows().TmDestroy(id);
+    delete dock;
+  }
+  docks_.clear();
   // The sub-windows go with the frame's widgets, after this object's members:
   // unregister them now, while the map of them still exists.
   for (const auto& [id, sub] : windows_) {
@@ -117,11 +122,6 @@ MainWindow::~MainWindow() {
     app_.windows().TmDestroy(id);
   }
   windows_.clear();
-  for (const auto& [id, dock] : docks_) {
-    disconnect(dock, nullptr, this, nullptr);
-    app_.windows().TmDestroy(id);
-  }
-  docks_.clear();
   app_.windows().setPostListener({});
   app_.windows().TmDestroy(frameId_);
 }
@@ -449,23 +449,24 @@ TopicsWindow* MainWindow::openTopics() {
 TopicTreeDock* MainWindow::openTopicTree() {
   BrowseWindow* b = companionBrowse();
   if (b == nullptr) return nullptr;
-  if (topicTree_ == nullptr) {
-    topicTree_ = new TopicTreeDock(*this, *b, this);
-    topicTree_->setAttribute(Qt::WA_DeleteOnClose);
-    addDockWidget(Qt::RightDockWidgetArea, topicTree_);
-    // A companion of the browse: it goes when the browse goes.
-    connect(b, &QObject::destroyed, topicTree_, &QObject::deleteLater);
+  if (QDockWidget* made = openDock(wn::kFindGroup, wn::kTopicTree, Qt::RightDockWidgetArea,
+                                   [this, b] { return new TopicTreeDock(*this, *b); }))
+    return static_cast<TopicTreeDock*>(made);
+  TopicTreeDock* open = topicTree();
+  if (open != nullptr) {
+    open->show();
+    open->raise();
   }
-  topicTree_->show();
-  topicTree_->raise();
-  return topicTree_;
+  return open;
 }
 
-TopicTreeDock* MainWindow::topicTree() const { return topicTree_; }
+TopicTreeDock* MainWindow::topicTree() const {
+  return qobject_cast<TopicTreeDock*>(windowNamed(wn::kFindGroup, wn::kTopicTree));
+}
 
 void MainWindow::topicsChanged() {
   if (auto* list = static_cast<TopicsWindow*>(windowNamed(wn::kNotToolsGroup, wn::kBrowseTopics))) list->reload();
-  if (topicTree_ != nullptr) topicTree_->reload();
+  if (TopicTreeDock* tree = topicTree()) tree->reload();
   for (std::string_view name : {wn::kClassifyProc, wn::kStatusProc})
     if (auto* w = static_cast<BatchWindow*>(windowNamed(wn::kFindGroup, name))) w->reloadTopics();
   if (auto* w = static_cast<ExportWindow*>(windowNamed(wn::kFindGroup, wn::kExportProc))) w->selection()->reloadTopics();

@@ -6,7 +6,6 @@
 // companions; changing database closes the windows of the old one first.
 
 #include <QMainWindow>
-#include <QPointer>
 #include <map>
 #include <string>
 #include <string_view>
@@ -133,7 +132,6 @@ class MainWindow : public QMainWindow {
   QAction* treeAction_ = nullptr;
   app::WindowId frameId_ = 0;
   std::map<app::WindowId, QMdiSubWindow*> windows_;
-  QPointer<TopicTreeDock> topicTree_;
   std::map<app::WindowId, QDockWidget*> docks_;
 };
 
