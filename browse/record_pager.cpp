@@ -149,7 +149,7 @@ class WordRows final : public Rows {
     ctx_.mas = MasIdx{};
     ctx_.mas.SYSID = id;
     ctx_.mas.WORDID = word_;
-    return rows.get(MasIdx::by_SysID) == Err::Ok && rows.setPosition(MasIdx::by_WordId, rows.position()) == Err::Ok;
+    return rows.get(MasIdx::by_WordId) == Err::Ok && rows.setPosition(MasIdx::by_WordId, rows.position()) == Err::Ok;
   }
   std::optional<std::uint32_t> step(bool forward) override {
     engine::File& rows = table_->file();

@@ -291,9 +291,10 @@ bool IndexJob::Impl::walkFull() {
 // Appends the buffered occurrence rows, less those of the dropped words.
 bool IndexJob::Impl::writeRows(const std::vector<bool>* dropped) {
   engine::File& rows = occurrences->file();
-  // In the table's own order (message, word), so each row goes at the end.
+  // In the table's own order (word, message), so each row goes at the end
+  // and the file's pages are filled.
   std::sort(rowBuffer.begin(), rowBuffer.end(), [](const MasIdx& a, const MasIdx& b) {
-    return a.SYSID != b.SYSID ? a.SYSID < b.SYSID : a.WORDID < b.WORDID;
+    return a.WORDID != b.WORDID ? a.WORDID < b.WORDID : a.SYSID < b.SYSID;
   });
   rows.stream();
   for (const MasIdx& row : rowBuffer) {

@@ -19,6 +19,9 @@ using engine::Err;
 namespace {
 
 constexpr int kLockWait = 5;  // seconds
+// Rows read per step by the walks that look for the deleted messages'
+// marks and rows; deletes are bounded by the purge speed setting.
+constexpr std::int64_t kRowsReadPerStep = 20'000;
 
 const std::string kPurgingText = "Purging orphaned word indexes";
 const std::string kUpdatingText = "Updating index counts per indexed word";
@@ -52,6 +55,7 @@ bool IndexUpkeepJob::step() {
   }
   switch (stage_) {
     case Stage::Collecting: begin(); break;
+    case Stage::FindIndexed: findIndexed(); break;
     case Stage::Occurrences: removeOccurrences(); break;
     case Stage::Marks: removeMarks(); break;
     case Stage::Counts: updateCounts(); break;
@@ -66,6 +70,50 @@ void IndexUpkeepJob::begin() {
     finish(UpkeepResult::NothingToDo);
     return;
   }
+  marks_.emplace(ctx_, std::initializer_list<int>{PUR::FileNo});
+  engine::File& pur = ctx_.fileOf<PUR>();
+  marksRange_ = recordsOf(pur);
+  if (pur.set() != Err::Ok) {
+    reportIndexError(ctx_, pur);
+    finish(UpkeepResult::Failed);
+    return;
+  }
+  stage_ = Stage::FindIndexed;
+  report(ctx_.ui, 0, marksRange_, kPurgingText);
+}
+
+// Which of the deleted messages were indexed, by their marks: only those
+// can have occurrence rows, and when there is none the occurrences are not
+// walked at all. While a full index is being built, rows may stand before
+// their marks: then every deleted message counts.
+void IndexUpkeepJob::findIndexed() {
+  engine::File& pur = ctx_.fileOf<PUR>();
+  for (std::int64_t read = 0; read < kRowsReadPerStep; ++read) {
+    const Err e = pur.next();
+    if (e == Err::RecordNotAvailable) {
+      if (fullIndexRunning_) indexed_ = deleted_;
+      if (indexed_.empty()) {
+        endOccurrencePass();
+        return;
+      }
+      startOccurrences();
+      return;
+    }
+    if (e != Err::Ok) {
+      reportIndexError(ctx_, pur);
+      finish(UpkeepResult::Failed);
+      return;
+    }
+    ++marksRead_;
+    if (ctx_.pur.WORDID == kFullIndexRunning) fullIndexRunning_ = true;
+    if (ctx_.pur.WORDID != kIndexedMark || ctx_.pur.SYSID < 0) continue;
+    const auto id = static_cast<std::uint32_t>(ctx_.pur.SYSID);
+    if (deleted_.contains(id)) indexed_.insert(id);
+  }
+  report(ctx_.ui, marksRead_, marksRange_, kPurgingText);
+}
+
+void IndexUpkeepJob::startOccurrences() {
   occurrences_.emplace(ctx_, MasIdx::FileNo);
   if (occurrences_->status() != Err::Ok) {  // reported
     finish(UpkeepResult::Failed);
@@ -76,57 +124,61 @@ void IndexUpkeepJob::begin() {
   // Stream mode only groups the deletes for speed; without it they are
   // written one by one.
   mas.stream();
-  nextId_ = deleted_.begin();
+  rowsRange_ = recordsOf(mas);
+  if (mas.set() != Err::Ok) {
+    reportIndexError(ctx_, mas);
+    finish(UpkeepResult::Failed);
+    return;
+  }
   stage_ = Stage::Occurrences;
-  report(ctx_.ui, 0, static_cast<std::int64_t>(deleted_.size()), kPurgingText);
+  report(ctx_.ui, 0, rowsRange_, kPurgingText);
 }
 
+// The occurrences are kept in word order, so the rows of the deleted
+// messages are found in one walk of the file; at most `batch_` of them are
+// deleted per step.
 void IndexUpkeepJob::removeOccurrences() {
-  std::int64_t budget = batch_;
-  while (budget > 0 && nextId_ != deleted_.end()) {
-    if (!removeOccurrencesOf(*nextId_, budget)) break;
-    ++nextId_;
-    ++idsDone_;
-  }
-  report(ctx_.ui, idsDone_, static_cast<std::int64_t>(deleted_.size()), kPurgingText);
-  if (nextId_ == deleted_.end()) {
-    // The rows' deletes are stored before the marks go: a run killed in
-    // between leaves marks of messages that are gone, by which the next
-    // purge finds them again.
-    if (!releaseOccurrences()) {
+  engine::File& mas = occurrences_->file();
+  std::int32_t deletes = 0;
+  for (std::int64_t read = 0; read < kRowsReadPerStep && deletes < batch_; ++read) {
+    const Err e = mas.next();
+    if (e == Err::RecordNotAvailable) {
+      report(ctx_.ui, rowsRange_, rowsRange_, kPurgingText);
+      // The rows' deletes are stored before the marks go: a run killed in
+      // between leaves marks of messages that are gone, by which the next
+      // purge finds them again.
+      if (!releaseOccurrences()) {
+        finish(UpkeepResult::Failed);
+        return;
+      }
+      startMarks();
+      return;
+    }
+    if (e != Err::Ok) {  // the marks stay: the rows not reached are found again
+      reportIndexError(ctx_, mas);
       finish(UpkeepResult::Failed);
       return;
     }
-    startMarks();
-  }
-}
-
-bool IndexUpkeepJob::removeOccurrencesOf(std::uint32_t id, std::int64_t& budget) {
-  engine::File& mas = occurrences_->file();
-  // The rows read before were deleted, so starting again at the lowest word
-  // is where a walk cut short by the budget left off.
-  ctx_.mas = MasIdx{};
-  ctx_.mas.SYSID = id;
-  ctx_.mas.WORDID = 0;
-  Err e = mas.setFrom(MasIdx::by_SysID);
-  while (e == Err::Ok && budget > 0) {
-    --budget;
-    if ((e = mas.next()) != Err::Ok) break;
-    if (ctx_.mas.SYSID != id) return true;
+    ++rowsRead_;
+    const std::uint32_t id = ctx_.mas.SYSID;
+    if (!indexed_.contains(id) || failedIds_.contains(id)) continue;
     const std::uint32_t word = ctx_.mas.WORDID;
-    if (UppDat(ctx_, mas, kUppDelete, kReport) != kUppDatDone) return true;  // reported, released
+    ++deletes;
+    // A failed delete (reported, released) ends the removal of that
+    // message's rows; the others go on.
+    if (UppDat(ctx_, mas, kUppDelete, kReport) != kUppDatDone) {
+      failedIds_.insert(id);
+      continue;
+    }
     ++wordCounts_[word];
     ++counts_.occurrencesRemoved;
   }
-  if (e == Err::Ok) return false;
-  if (e != Err::RecordNotAvailable) reportIndexError(ctx_, mas);
-  return true;
+  report(ctx_.ui, rowsRead_, rowsRange_, kPurgingText);
 }
 
 void IndexUpkeepJob::startMarks() {
-  marks_.emplace(ctx_, std::initializer_list<int>{PUR::FileNo});
   engine::File& pur = ctx_.fileOf<PUR>();
-  marksRange_ = recordsOf(pur);
+  marksRead_ = 0;
   stage_ = Stage::Marks;
   if (pur.set() != Err::Ok) {
     reportIndexError(ctx_, pur);
@@ -147,7 +199,7 @@ void IndexUpkeepJob::removeMarks() {
     }
     ++marksRead_;
     if (ctx_.pur.WORDID != kIndexedMark || ctx_.pur.SYSID < 0) continue;
-    if (!deleted_.contains(static_cast<std::uint32_t>(ctx_.pur.SYSID))) continue;
+    if (!indexed_.contains(static_cast<std::uint32_t>(ctx_.pur.SYSID))) continue;
     if (UppDat(ctx_, pur, kUppDelete, kReport) == kUppDatDone) ++counts_.marksRemoved;
   }
   report(ctx_.ui, marksRead_, marksRange_, kPurgingText);
@@ -156,6 +208,7 @@ void IndexUpkeepJob::removeMarks() {
 void IndexUpkeepJob::endOccurrencePass() {
   marks_.reset();
   deleted_.clear();
+  indexed_.clear();
   // Deletes that were not flushed are not stored: their words keep their counts.
   if (!releaseOccurrences()) {
     finish(UpkeepResult::Failed);
@@ -288,6 +341,7 @@ void IndexUpkeepJob::finish(UpkeepResult result) {
   releaseOccurrences();  // a failed flush is reported; the job ends either way
   words_.reset();
   deleted_.clear();
+  indexed_.clear();
   wordCounts_.clear();
   result_ = result;
   stage_ = Stage::Ended;

@@ -10,18 +10,21 @@
 // The job works on the active database of its Context (ctx.mem.Dirnamn,
 // ctx.mem.ForumNumber) in four steps, each reported with its step text:
 //
-// 1. "Purging orphaned word indexes": MasIdx is locked (5-second wait) and
-//    written in stream mode; for each identifier, lowest first, its rows are
-//    read along MAS:by_SysID and deleted, one count per row going to its
-//    word. MasIdx is flushed and unlocked; a failed flush ends the job
-//    Failed with the marks left in place. One pass over PUR then deletes
-//    the indexed marks (WORDID kIndexedMark) of the identifiers; pairs with
-//    negative WORDID are the index's own and stay. A delete that
-//    fails is reported (the record-error message of UppDat, record released)
-//    and ends that identifier's rows; the job goes on with the next one.
-//    Another writer holding the MasIdx lock beyond the wait does not stop
-//    the job: each delete stands on its own, whereas rows left behind would
-//    keep their words' counts too high for good.
+// 1. "Purging orphaned word indexes": the indexed marks (PUR) tell which
+//    of the identifiers were indexed at all; when none was, the
+//    occurrences are not read. Else MasIdx is locked (5-second wait) and
+//    written in stream mode, and its rows, kept in word order, are walked
+//    once: each row of a deleted identifier is deleted, one count going to
+//    its word. MasIdx is flushed and unlocked; a failed flush or read ends
+//    the job Failed with the marks left in place. One more pass over PUR
+//    then deletes the indexed marks (WORDID kIndexedMark) of the
+//    identifiers; pairs with negative WORDID are the index's own and stay.
+//    A delete that fails is reported (the record-error message of UppDat,
+//    record released) and ends that identifier's rows; the job goes on
+//    with the others. Another writer holding the MasIdx lock beyond the
+//    wait does not stop the job: each delete stands on its own, whereas
+//    rows left behind would keep their words' counts too high for good.
+//    The step reports the marks read, then the rows read.
 // 2. "Updating index counts per indexed word", only when rows were removed:
 //    the word list is walked in file order inside a transaction, committed
 //    every kCommitAfterWrites writes and then checked for kLowDiskBytes free
@@ -93,13 +96,12 @@ class IndexUpkeepJob final : public Job {
   const UpkeepCounts& counts() const { return counts_; }
 
  private:
-  enum class Stage { Collecting, Occurrences, Marks, Counts, Rebuild, Ended };
+  enum class Stage { Collecting, FindIndexed, Occurrences, Marks, Counts, Rebuild, Ended };
 
   void begin();
+  void findIndexed();
+  void startOccurrences();
   void removeOccurrences();
-  // Deletes the rows of one identifier, within `budget` reads. True when
-  // its rows are done with; false when the budget ran out first.
-  bool removeOccurrencesOf(std::uint32_t id, std::int64_t& budget);
   void startMarks();
   void removeMarks();
   void endOccurrencePass();
@@ -122,8 +124,11 @@ class IndexUpkeepJob final : public Job {
   UpkeepCounts counts_;
 
   std::set<std::uint32_t> deleted_;
-  std::set<std::uint32_t>::const_iterator nextId_;
-  std::int64_t idsDone_ = 0;
+  std::set<std::uint32_t> indexed_;    // the deleted identifiers that were indexed
+  std::set<std::uint32_t> failedIds_;  // identifiers a row delete failed for
+  bool fullIndexRunning_ = false;
+  std::int64_t rowsRead_ = 0;
+  std::int64_t rowsRange_ = 0;
   std::map<std::uint32_t, std::int32_t> wordCounts_;  // word identifier -> rows removed
 
   std::optional<IndexTable> occurrences_;

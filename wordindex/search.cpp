@@ -146,7 +146,7 @@ bool Run::keepHolders(std::uint32_t wordId, Ids& ids) {
     ctx_.mas = MasIdx{};
     ctx_.mas.SYSID = id;
     ctx_.mas.WORDID = wordId;
-    const Err e = rows.get(MasIdx::by_SysID);
+    const Err e = rows.get(MasIdx::by_WordId);
     if (e == Err::RecordNotFound) continue;
     if (e != Err::Ok) return failed(rows);
     kept.push_back(id);

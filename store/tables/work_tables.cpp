@@ -72,12 +72,16 @@ const TableDecl& MasIdx::decl() {
     using R = MasIdx;
     TableDecl t = makeDecl("MasIdx", "MAS", FileNo, Driver::TopSpeed, sizeof(R));
     t.fields = {QV_FIELD(R, SYSID), QV_FIELD(R, WORDID)};
-    t.key("by_SysID", kUnique | kExcludeEmpty, {"SYSID", "WORDID"});
-    // The message number is part of the word's key so that reading the
-    // messages of a word needs the key alone, never the rows themselves.
-    t.key("by_WordId", kDuplicates | kExcludeEmpty, {"WORDID", "SYSID"});
-    // Millions of 8-byte rows: kept in message order without a stored
-    // record position, which would be a third of every row and key entry.
+    // Millions of 8-byte rows, kept in the order of the word key without a
+    // stored record position (which would be a third of every row): the
+    // rows of a word, with their message numbers, are one run of the file.
+    // Each (word, message) pair is there once, so the key is unique.
+    t.key("by_WordId", kUnique | kExcludeEmpty, {"WORDID", "SYSID"});
+    // The words of one message: kept as a second copy of every row it would
+    // double the index, so it is built only on request. Lookups of a
+    // (message, word) pair go through the word key; the purge's upkeep
+    // finds the rows of deleted messages in one walk of the file.
+    t.key("by_SysID", kUnique | kExcludeEmpty | kOnDemand, {"SYSID", "WORDID"});
     t.keyedPositions = true;
     return t;
   }();

@@ -77,7 +77,7 @@ struct MasIdx {
   std::uint32_t WORDID;
 
   static constexpr int FileNo = 29;
-  static constexpr KeyRef by_SysID{29, 0}, by_WordId{29, 1};
+  static constexpr KeyRef by_WordId{29, 0}, by_SysID{29, 1};
   static const TableDecl& decl();
 };
 

@@ -129,7 +129,7 @@ TEST_F(PurgeUpkeepTest, PurgedMessagesTakeTheirRowsMarksAndWordCountsWithThem) {
   index({{10, {1, 2, 5}}, {11, {1, 5}}, {12, {2, 5, 6}}, {20, {2, 5}}, {21, {6}}});
   addMark({10, kFullIndexRunning});  // the index's own pair, whatever its SYSID
 
-  // A batch of two reads splits the rows of message 10 over two steps.
+  // Two deletes per step: the eight rows take four steps of the walk.
   const Outcome out = purge({12, 10, 11, 10}, 2);
 
   EXPECT_EQ(out.result, UpkeepResult::Done);
