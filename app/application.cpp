@@ -27,6 +27,7 @@ Application::Application(UiPort& ui) : lib_(std::make_unique<Library>(ui)) {
 }
 
 Application::~Application() {
+  settingsTable_.reset();
   ctx_.reset();
   lib_.reset();
 }
@@ -49,7 +50,9 @@ void Application::start(const std::filesystem::path& home) {
   std::error_code ec;
   existing_ = fs::exists(home / "CFG" / tableFileName(Control::FileNo), ec);
 
-  // 3. The stored paths.
+  // 3. The stored paths. The settings table stays open from here through
+  // the settings (4): one open instead of one per settings record.
+  settingsTable_.emplace(ctx, std::initializer_list<int>{Control::FileNo});
   fs::path path;
   if (AutoPath(ctx, kAutoPathLoad, 0, 0, path) == kSettingsNotDone) throw Halt("The directory settings cannot be read");
   fs::path temp;
@@ -74,13 +77,10 @@ void Application::start(const std::filesystem::path& home) {
   AutoPath(ctx, kAutoPathGet, kItemIndexDir, 0, index);
   ctx.MasIdxPath = index.empty() ? ctx.mem.FileDir : index;
 
-  // 4. The settings. The Control table stays open while they load: one
-  // open instead of one per settings record.
-  {
-    const TableUse control(ctx, {Control::FileNo});
-    if (loadSettings(ctx) == kSettingsNotDone || loadWindowLayouts(ctx) == kSettingsNotDone)
-      throw Halt("The settings cannot be loaded");
-  }
+  // 4. The settings.
+  if (loadSettings(ctx) == kSettingsNotDone || loadWindowLayouts(ctx) == kSettingsNotDone)
+    throw Halt("The settings cannot be loaded");
+  if (!keepSettings_) settingsTable_.reset();
 
   // 5. The upgrade reset of window layouts.
   if (generalSetting(ctx, kItemProgramVersion) < kFirstVersionWithLayouts) {

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/window_register.h"
 #include "store/context.h"
+#include "store/table_use.h"
 
 namespace qv::app {
 
@@ -30,6 +32,12 @@ class Application {
   // database the configuration names activated. Throws Halt when it cannot
   // go on (the failing step has shown why).
   void start(const std::filesystem::path& home);
+
+  // Keeps the settings table open from the start to the end of this
+  // Application, for a front end that runs one short command: each later
+  // read of a settings record then needs no open of its own. Call before
+  // start().
+  void keepSettingsOpen() { keepSettings_ = true; }
 
   // Whether the configuration file existed before this start.
   bool existingInstallation() const { return existing_; }
@@ -64,8 +72,10 @@ class Application {
  private:
   std::unique_ptr<Library> lib_;
   std::unique_ptr<Context> ctx_;
+  std::optional<TableUse> settingsTable_;  // released before the Context goes
   WindowRegister windows_;
   bool existing_ = false;
+  bool keepSettings_ = false;
 };
 
 }  // namespace qv::app

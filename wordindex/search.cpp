@@ -49,17 +49,8 @@ bool phraseAt(const std::vector<std::string>& phrase, const std::vector<WordHit>
   return true;
 }
 
-// The header values a result is filtered and ordered by.
-struct Header {
-  std::uint32_t id = 0;
-  std::int32_t date = 0;
-  std::int32_t time = 0;
-  std::uint32_t fromId = 0;
-  std::uint32_t toId = 0;
-};
-
 // Newest first; equal dates by ascending number (forum messages carry no time).
-bool newerFirst(const Header& a, const Header& b) {
+bool newerFirst(const FoundHeader& a, const FoundHeader& b) {
   if (a.date != b.date) return a.date > b.date;
   if (a.time != b.time) return a.time > b.time;
   return a.id < b.id;
@@ -89,8 +80,8 @@ class Run {
   bool keepHolders(std::uint32_t wordId, Ids& ids);
   bool rowRead();
   std::optional<Ids> combine(const std::vector<std::string>& words, bool all);
-  bool keep(MessageTexts* texts, const Header& h);
-  std::optional<Header> header(std::uint32_t id);
+  bool keep(MessageTexts* texts, const FoundHeader& h);
+  std::optional<FoundHeader> header(std::uint32_t id);
   const std::string& personText(std::uint32_t id);
   bool failed(engine::File& f) {
     inform(ctx_, kTitle, f.errorText(), MessageKind::Error);
@@ -225,8 +216,8 @@ std::optional<Ids> Run::combine(const std::vector<std::string>& words, bool all)
   return result ? result : Ids{};
 }
 
-std::optional<Header> Run::header(std::uint32_t id) {
-  Header h;
+std::optional<FoundHeader> Run::header(std::uint32_t id) {
+  FoundHeader h;
   h.id = id;
   if (mail_) {
     ctx_.mai = Mail{};
@@ -236,6 +227,8 @@ std::optional<Header> Run::header(std::uint32_t id) {
     h.time = ctx_.mai.TIME;
     h.fromId = ctx_.mai.FROMID;
     h.toId = ctx_.mai.TOID;
+    h.subject = ctx_.mai.SUBJECT.str();
+    while (!h.subject.empty() && h.subject.back() == ' ') h.subject.pop_back();
   } else {
     ctx_.msg = MsgNmbr{};
     ctx_.msg.MSGNUMBER = id;
@@ -243,6 +236,7 @@ std::optional<Header> Run::header(std::uint32_t id) {
     h.date = ctx_.msg.DATE;
     h.fromId = ctx_.msg.FROMID;
     h.toId = ctx_.msg.TOID;
+    h.thread = ctx_.msg.THREADNUMBER;
   }
   return h;
 }
@@ -259,7 +253,7 @@ const std::string& Run::personText(std::uint32_t id) {
   return it->second;
 }
 
-bool Run::keep(MessageTexts* texts, const Header& h) {
+bool Run::keep(MessageTexts* texts, const FoundHeader& h) {
   if (q_.dateFrom && h.date < *q_.dateFrom) return false;
   if (q_.dateTo && h.date > *q_.dateTo) return false;
   if (!q_.from.empty() && personText(h.fromId).find(q_.from) == std::string::npos) return false;
@@ -327,14 +321,14 @@ void Run::go() {
   std::optional<MessageTexts> texts;
   if (q_.phrase || !q_.subject.empty() || !candidates) texts.emplace(ctx_);
   TableUse tables(ctx_, {mail_ ? Mail::FileNo : MsgNmbr::FileNo, Person::FileNo});
-  std::vector<Header> found;
+  std::vector<FoundHeader>& found = out_.headers;
   // Tables not open (the texts when not needed) are left out of the burst.
   const engine::ReadBurst reading{&ctx_.fileOf<Mail>(), &ctx_.fileOf<MsgNmbr>(), &ctx_.fileOf<MsgText>(),
                                   &ctx_.fileOf<Threads>(), &ctx_.fileOf<Person>()};
   MessageTexts* textsRead = texts ? &*texts : nullptr;
   auto consider = [&](std::uint32_t id) {
-    const std::optional<Header> h = header(id);
-    if (h && keep(textsRead, *h)) found.push_back(*h);  // a row of a vanished message is passed over
+    std::optional<FoundHeader> h = header(id);
+    if (h && keep(textsRead, *h)) found.push_back(std::move(*h));  // a row of a vanished message is passed over
   };
   if (candidates) {
     for (std::uint32_t id : *candidates) consider(id);
@@ -344,12 +338,13 @@ void Run::go() {
     while ((r = texts->nextId(id)) == TextRead::Found) consider(id);
     if (r == TextRead::Failed) {
       out_.result = SearchResult::Failed;
+      found.clear();
       return;
     }
   }
   std::sort(found.begin(), found.end(), newerFirst);
   out_.ids.reserve(found.size());
-  for (const Header& h : found) out_.ids.push_back(h.id);
+  for (const FoundHeader& h : found) out_.ids.push_back(h.id);
 }
 
 }  // namespace

@@ -23,9 +23,22 @@ enum class SearchResult {
   Failed,          // a table could not be read (reported)
 };
 
+// What the search read of a result to filter and order it; a listing of the
+// results takes its lines from here instead of reading each message again.
+struct FoundHeader {
+  std::uint32_t id = 0;
+  std::int32_t date = 0;
+  std::int32_t time = 0;  // mail only: forum messages carry no time
+  std::uint32_t fromId = 0;
+  std::uint32_t toId = 0;
+  std::uint32_t thread = 0;  // forum messages: the thread, whose heading is their subject
+  std::string subject;       // mail: its own subject, trailing blanks removed
+};
+
 struct SearchOutcome {
   SearchResult result = SearchResult::Found;
   std::vector<std::uint32_t> ids;       // message numbers or mail identifiers, newest first
+  std::vector<FoundHeader> headers;     // the same results' headers, in the same order
   std::vector<std::string> stopWords;   // words of the query left out as stop words
   std::string note;
   std::int64_t rowsRead = 0;            // occurrence rows read

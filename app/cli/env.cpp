@@ -21,6 +21,7 @@ CliUi& Env::ui() {
 Application& Env::app() {
   if (!app_) {
     auto started = std::make_unique<Application>(ui());
+    started->keepSettingsOpen();  // one command, then the process ends
     started->start(resolveHome(home ? std::optional<std::filesystem::path>(*home) : std::nullopt));
     app_ = std::move(started);
   }

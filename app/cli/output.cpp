@@ -67,7 +67,14 @@ void appendJsonValue(std::string& out, const Value& v) {
   } else if (const auto* b = std::get_if<bool>(&v)) {
     out += *b ? "true" : "false";
   } else {
-    appendJsonString(out, utf8From1252(displayLineBreaks(std::get<Text>(v).stored)));
+    const std::string& stored = std::get<Text>(v).stored;
+    // Plain ASCII without line ends, most names and subjects, needs no
+    // conversion before the escapes.
+    const bool plain = std::all_of(stored.begin(), stored.end(), [](char c) {
+      const auto byte = static_cast<unsigned char>(c);
+      return byte < 0x80 && byte != '\r';
+    });
+    appendJsonString(out, plain ? std::string_view(stored) : std::string_view(utf8From1252(displayLineBreaks(stored))));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <map>
+#include <optional>
 #include <unordered_map>
 
 #include "app/cli/commands/db_common.h"
@@ -44,37 +45,51 @@ const std::string& person(Context& ctx, PersonTexts& known, std::uint32_t id) {
   return it->second;
 }
 
-std::vector<Value> browseLine(Context& ctx, PersonTexts& persons, std::uint32_t id, bool mail) {
-  std::int32_t date = 0;
-  std::string subject;
-  std::uint32_t from = 0, to = 0;
+// A thread's heading is the subject of each of its messages.
+const std::string& threadHeading(Context& ctx, std::unordered_map<std::uint32_t, std::string>& known,
+                                 std::uint32_t thread) {
+  auto [it, added] = known.try_emplace(thread);
+  if (added) {
+    ctx.thr = Threads{};
+    ctx.thr.THREADNUMBER = thread;
+    if (ctx.fileOf<Threads>().get(Threads::ThreadKey) == engine::Err::Ok) {
+      it->second = ctx.thr.HEADING();
+      while (!it->second.empty() && it->second.back() == ' ') it->second.pop_back();
+    }
+  }
+  return it->second;
+}
+
+// The header a listed line shows, read from the message or mail; nullopt
+// when it is gone.
+std::optional<wordindex::FoundHeader> readHeader(Context& ctx, std::uint32_t id, bool mail) {
+  wordindex::FoundHeader h;
+  h.id = id;
   if (mail) {
     ctx.mai = Mail{};
     ctx.mai.MAILID = id;
-    if (ctx.fileOf<Mail>().get(Mail::IdKey) == engine::Err::Ok) {
-      date = ctx.mai.DATE;
-      subject = ctx.mai.SUBJECT.str();
-      from = ctx.mai.FROMID;
-      to = ctx.mai.TOID;
-    }
+    if (ctx.fileOf<Mail>().get(Mail::IdKey) != engine::Err::Ok) return std::nullopt;
+    h.date = ctx.mai.DATE;
+    h.subject = ctx.mai.SUBJECT.str();
+    while (!h.subject.empty() && h.subject.back() == ' ') h.subject.pop_back();
+    h.fromId = ctx.mai.FROMID;
+    h.toId = ctx.mai.TOID;
   } else {
     ctx.msg = MsgNmbr{};
     ctx.msg.MSGNUMBER = id;
-    if (ctx.fileOf<MsgNmbr>().get(MsgNmbr::IdKey) == engine::Err::Ok) {
-      date = ctx.msg.DATE;
-      from = ctx.msg.FROMID;
-      to = ctx.msg.TOID;
-      ctx.thr = Threads{};
-      ctx.thr.THREADNUMBER = ctx.msg.THREADNUMBER;
-      if (ctx.fileOf<Threads>().get(Threads::ThreadKey) == engine::Err::Ok) subject = ctx.thr.HEADING();
-    }
+    if (ctx.fileOf<MsgNmbr>().get(MsgNmbr::IdKey) != engine::Err::Ok) return std::nullopt;
+    h.date = ctx.msg.DATE;
+    h.fromId = ctx.msg.FROMID;
+    h.toId = ctx.msg.TOID;
+    h.thread = ctx.msg.THREADNUMBER;
   }
-  while (!subject.empty() && subject.back() == ' ') subject.pop_back();
-  return {static_cast<std::int64_t>(id), text(date != 0 ? dates::formatDate(date, dates::kDateYyyyMmDd) : ""),
-          text(subject), text(person(ctx, persons, from)), text(person(ctx, persons, to))};
+  return h;
 }
 
-void printLines(Env& env, Context& ctx, const std::vector<std::uint32_t>& ids) {
+// Lists the results as browse lines. The headers the search read already
+// (`known`, any order) are not read again; a stored set's are.
+void printLines(Env& env, Context& ctx, const std::vector<std::uint32_t>& ids,
+                const std::vector<wordindex::FoundHeader>& known = {}) {
   const bool mail = databaseType(ctx.mem.ForumType) == DatabaseType::Mail;
   // A mail carries its subject; a forum message's is its thread's.
   TableUse tables(ctx, mail ? std::initializer_list<int>{Mail::FileNo, Person::FileNo}
@@ -82,8 +97,27 @@ void printLines(Env& env, Context& ctx, const std::vector<std::uint32_t>& ids) {
   Listing out({"id", "date", mail ? "subject" : "thread", "sender", "receiver"});
   const engine::ReadBurst reading{&ctx.fileOf<Mail>(), &ctx.fileOf<MsgNmbr>(), &ctx.fileOf<Threads>(),
                                   &ctx.fileOf<Person>()};
+  std::unordered_map<std::uint32_t, const wordindex::FoundHeader*> byId;
+  for (const wordindex::FoundHeader& h : known) byId.emplace(h.id, &h);
   PersonTexts persons;
-  for (std::uint32_t id : ids) out.addRow(browseLine(ctx, persons, id, mail));
+  std::unordered_map<std::uint32_t, std::string> headings;
+  for (std::uint32_t id : ids) {
+    std::optional<wordindex::FoundHeader> read;
+    const wordindex::FoundHeader* h = nullptr;
+    if (const auto it = byId.find(id); it != byId.end()) {
+      h = it->second;
+    } else if ((read = readHeader(ctx, id, mail))) {
+      h = &*read;
+    }
+    if (h == nullptr) {  // gone since it was found: an empty line keeps the numbering
+      out.addRow({static_cast<std::int64_t>(id), text(""), text(""), text(person(ctx, persons, 0)),
+                  text(person(ctx, persons, 0))});
+      continue;
+    }
+    const std::string& subject = mail ? h->subject : threadHeading(ctx, headings, h->thread);
+    out.addRow({static_cast<std::int64_t>(id), text(h->date != 0 ? dates::formatDate(h->date, dates::kDateYyyyMmDd) : ""),
+                text(subject), text(person(ctx, persons, h->fromId)), text(person(ctx, persons, h->toId))});
+  }
   print(env.out, out, env.format());
 }
 
@@ -159,7 +193,7 @@ int runSearch(Env& env, const SearchArgs& a) {
   } else if (wordindex::storeResultSet(ctx, set.ids) != wordindex::StoreResult::Stored) {
     return kFailure;
   }
-  printLines(env, ctx, set.ids);
+  printLines(env, ctx, set.ids, found.headers);
   return kSuccess;
 }
 
