@@ -39,6 +39,9 @@ int openKeepingJournals(sqlite3_vfs*, const char* name, sqlite3_file* file, int 
 
 const char* engineVfsName() {
   static const char* const name = [] {
+    // No page slots made ahead: a short command reads a few pages of each
+    // of a dozen tables, and every slot made ahead is memory to map.
+    sqlite3_config(SQLITE_CONFIG_PAGECACHE, nullptr, 0, 0);
     systemVfs = sqlite3_vfs_find(nullptr);
     if (systemVfs == nullptr) return static_cast<const char*>(nullptr);
     // Every other method is the system's own, with the same app data.
