@@ -216,30 +216,7 @@ std::optional<Ids> Run::combine(const std::vector<std::string>& words, bool all)
   return result ? result : Ids{};
 }
 
-std::optional<FoundHeader> Run::header(std::uint32_t id) {
-  FoundHeader h;
-  h.id = id;
-  if (mail_) {
-    ctx_.mai = Mail{};
-    ctx_.mai.MAILID = id;
-    if (ctx_.fileOf<Mail>().get(Mail::IdKey) != Err::Ok) return std::nullopt;
-    h.date = ctx_.mai.DATE;
-    h.time = ctx_.mai.TIME;
-    h.fromId = ctx_.mai.FROMID;
-    h.toId = ctx_.mai.TOID;
-    h.subject = ctx_.mai.SUBJECT.str();
-    while (!h.subject.empty() && h.subject.back() == ' ') h.subject.pop_back();
-  } else {
-    ctx_.msg = MsgNmbr{};
-    ctx_.msg.MSGNUMBER = id;
-    if (ctx_.fileOf<MsgNmbr>().get(MsgNmbr::IdKey) != Err::Ok) return std::nullopt;
-    h.date = ctx_.msg.DATE;
-    h.fromId = ctx_.msg.FROMID;
-    h.toId = ctx_.msg.TOID;
-    h.thread = ctx_.msg.THREADNUMBER;
-  }
-  return h;
-}
+std::optional<FoundHeader> Run::header(std::uint32_t id) { return readFoundHeader(ctx_, id, mail_); }
 
 // A person's name and address in upper case, for from: and to:.
 const std::string& Run::personText(std::uint32_t id) {
@@ -348,6 +325,31 @@ void Run::go() {
 }
 
 }  // namespace
+
+std::optional<FoundHeader> readFoundHeader(Context& ctx, std::uint32_t id, bool mail) {
+  FoundHeader h;
+  h.id = id;
+  if (mail) {
+    ctx.mai = Mail{};
+    ctx.mai.MAILID = id;
+    if (ctx.fileOf<Mail>().get(Mail::IdKey) != Err::Ok) return std::nullopt;
+    h.date = ctx.mai.DATE;
+    h.time = ctx.mai.TIME;
+    h.fromId = ctx.mai.FROMID;
+    h.toId = ctx.mai.TOID;
+    h.subject = ctx.mai.SUBJECT.str();
+    while (!h.subject.empty() && h.subject.back() == ' ') h.subject.pop_back();
+  } else {
+    ctx.msg = MsgNmbr{};
+    ctx.msg.MSGNUMBER = id;
+    if (ctx.fileOf<MsgNmbr>().get(MsgNmbr::IdKey) != Err::Ok) return std::nullopt;
+    h.date = ctx.msg.DATE;
+    h.fromId = ctx.msg.FROMID;
+    h.toId = ctx.msg.TOID;
+    h.thread = ctx.msg.THREADNUMBER;
+  }
+  return h;
+}
 
 Searcher::Searcher(Context& ctx) : ctx_(ctx), settings_(loadIndexSettings(ctx)) {}
 

@@ -35,6 +35,11 @@ struct FoundHeader {
   std::string subject;       // mail: its own subject, trailing blanks removed
 };
 
+// The header of message or mail `id` of the active database, read from its
+// record (Mail or MsgNmbr, which the caller keeps open); nullopt when it is
+// not there. Buffers changed: ctx.mai or ctx.msg.
+std::optional<FoundHeader> readFoundHeader(Context& ctx, std::uint32_t id, bool mail);
+
 struct SearchOutcome {
   SearchResult result = SearchResult::Found;
   std::vector<std::uint32_t> ids;       // message numbers or mail identifiers, newest first

@@ -60,32 +60,6 @@ const std::string& threadHeading(Context& ctx, std::unordered_map<std::uint32_t,
   return it->second;
 }
 
-// The header a listed line shows, read from the message or mail; nullopt
-// when it is gone.
-std::optional<wordindex::FoundHeader> readHeader(Context& ctx, std::uint32_t id, bool mail) {
-  wordindex::FoundHeader h;
-  h.id = id;
-  if (mail) {
-    ctx.mai = Mail{};
-    ctx.mai.MAILID = id;
-    if (ctx.fileOf<Mail>().get(Mail::IdKey) != engine::Err::Ok) return std::nullopt;
-    h.date = ctx.mai.DATE;
-    h.subject = ctx.mai.SUBJECT.str();
-    while (!h.subject.empty() && h.subject.back() == ' ') h.subject.pop_back();
-    h.fromId = ctx.mai.FROMID;
-    h.toId = ctx.mai.TOID;
-  } else {
-    ctx.msg = MsgNmbr{};
-    ctx.msg.MSGNUMBER = id;
-    if (ctx.fileOf<MsgNmbr>().get(MsgNmbr::IdKey) != engine::Err::Ok) return std::nullopt;
-    h.date = ctx.msg.DATE;
-    h.fromId = ctx.msg.FROMID;
-    h.toId = ctx.msg.TOID;
-    h.thread = ctx.msg.THREADNUMBER;
-  }
-  return h;
-}
-
 // Lists the results as browse lines. The headers the search read already
 // (`known`, any order) are not read again; a stored set's are.
 void printLines(Env& env, Context& ctx, const std::vector<std::uint32_t>& ids,
@@ -106,7 +80,7 @@ void printLines(Env& env, Context& ctx, const std::vector<std::uint32_t>& ids,
     const wordindex::FoundHeader* h = nullptr;
     if (const auto it = byId.find(id); it != byId.end()) {
       h = it->second;
-    } else if ((read = readHeader(ctx, id, mail))) {
+    } else if ((read = wordindex::readFoundHeader(ctx, id, mail))) {
       h = &*read;
     }
     if (h == nullptr) {  // gone since it was found: an empty line keeps the numbering
