@@ -1,6 +1,7 @@
 // Keeping the word index in step when a purge deletes messages.
 #include "wordindex/purge_upkeep.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -49,12 +50,14 @@ class PurgeUpkeepTest : public StoreTest {
   void index(const std::map<std::uint32_t, std::vector<std::uint32_t>>& messages) {
     std::map<std::uint32_t, std::int32_t> counts;
     IndexTable mas(*ctx, MasIdx::FileNo);
+    mas.file().stream();  // one write at the end, not one per row
     for (const auto& [message, words] : messages)
       for (std::uint32_t word : words) {
         ctx->mas = MasIdx{message, word};
         ASSERT_EQ(mas.file().add(), Err::Ok);
         ++counts[word];
       }
+    ASSERT_EQ(mas.file().flush(), Err::Ok);
     IndexTable wor(*ctx, WordList::FileNo);
     for (const auto& [word, count] : counts) {
       ctx->wor = WordList{};
@@ -143,6 +146,35 @@ TEST_F(PurgeUpkeepTest, PurgedMessagesTakeTheirRowsMarksAndWordCountsWithThem) {
   EXPECT_EQ(out.counts.wordsDropped, 1u);
   EXPECT_EQ(out.counts.wordsReduced, 3u);
   EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(PurgeUpkeepTest, TheWalkOfALargeIndexGoesOnAcrossStepsAndFindsEveryRowOfTheDeletedMessages) {
+  // 26,000 rows: more than one step reads. The deleted messages' rows lie
+  // all over the word order, before and after the first step's end.
+  std::map<std::uint32_t, std::vector<std::uint32_t>> messages;
+  for (std::uint32_t m = 1; m <= 260; ++m)
+    for (std::uint32_t w = 1; w <= 100; ++w) messages[m].push_back((m * 7 + w * 13) % 400 + 1);
+  for (auto& [m, words] : messages) {
+    std::sort(words.begin(), words.end());
+    words.erase(std::unique(words.begin(), words.end()), words.end());
+  }
+  index(messages);
+  const std::set<std::uint32_t> purged{3, 130, 259};
+  std::set<Occurrence> expected;
+  std::map<std::int32_t, std::int32_t> counts;
+  for (const auto& [m, words] : messages)
+    for (std::uint32_t w : words)
+      if (!purged.contains(m)) {
+        expected.emplace(m, w);
+        ++counts[static_cast<std::int32_t>(w)];
+      }
+
+  const Outcome out = purge(std::vector<std::uint32_t>(purged.begin(), purged.end()), 1000);
+
+  EXPECT_EQ(out.result, UpkeepResult::Done);
+  EXPECT_EQ(occurrences(), expected);
+  EXPECT_EQ(wordCounts(), counts);
+  EXPECT_EQ(out.counts.marksRemoved, 3u);
 }
 
 TEST_F(PurgeUpkeepTest, RebuildingTheCountKeyClearsTheNeedsUpdateFlags) {
