@@ -1,5 +1,7 @@
 #include "text/body/html_output.h"
 
+#include <algorithm>
+
 #include "text/body/body.h"
 #include "text/body/text_util.h"
 
@@ -41,6 +43,16 @@ void HtmlOutput::raw(std::string_view s) {
   for (char c : s) put(c);
 }
 
+namespace {
+
+// Whether `c` is written as it is by a run: no entity, pair, blank or line end.
+bool copiedAsIs(char c, bool preformatted) {
+  if (c == '&' || c == '=') return false;
+  return preformatted || (c != ' ' && c != '\r' && c != '\n' && c != '\t');
+}
+
+}  // namespace
+
 void HtmlOutput::run(std::string_view s, bool preformatted) {
   auto emit = [&](char c) {
     if (!preformatted && c == ' ')
@@ -49,6 +61,14 @@ void HtmlOutput::run(std::string_view s, bool preformatted) {
       put(c);
   };
   for (std::size_t i = 0; i < s.size() && text_.size() < kTextMax;) {
+    // Characters copied as they are go in as one piece, up to the limit.
+    std::size_t plain = i;
+    while (plain < s.size() && copiedAsIs(s[plain], preformatted)) ++plain;
+    if (plain > i) {
+      text_.append(s.data() + i, std::min(plain - i, kTextMax - text_.size()));
+      i = plain;
+      continue;
+    }
     const char c = s[i];
     if (c == '&') {
       if (auto entity = matchEntity(s.substr(i + 1))) {
