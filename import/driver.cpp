@@ -264,7 +264,7 @@ void ImportJob::convert() {
   }
   setText(stepText_);
   if (!finished) {
-    if (!enoughSpace(ctx_.mem.TempDir, kLowDiskBytes, kTempDiskText)) end(false);
+    if (spaceCheckDue() && !enoughSpace(ctx_.mem.TempDir, kLowDiskBytes, kTempDiskText)) end(false);
     return;
   }
   if (phase_ == ReaderPhase::FirstPass) {
@@ -275,6 +275,16 @@ void ImportJob::convert() {
   reader_.reset();
   state_ = State::NextFile;
   if (onFileConverted) onFileConverted(run_.file);
+}
+
+bool ImportJob::spaceCheckDue() {
+  // Asking the file system costs about as much as converting a message: the
+  // disk is looked at after the first slice and then whenever the
+  // temporary tables have grown by kSpaceCheckBytes, well within the
+  // kLowDiskBytes the warning keeps free.
+  if (spaceCheckedAt_ && run_.appendedBytes - *spaceCheckedAt_ < kSpaceCheckBytes) return false;
+  spaceCheckedAt_ = run_.appendedBytes;
+  return true;
 }
 
 void ImportJob::conversionDone() {

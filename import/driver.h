@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,8 @@ class ImportJob final : public Job {
   bool cancelHere();
   // The free-space check with one of the three warning texts; false: stop.
   bool enoughSpace(const std::filesystem::path& dir, std::uint64_t need, const std::string& why);
+  // Whether the conversion looks at the free disk space after this slice.
+  bool spaceCheckDue();
   bool beginTransaction();
   bool commit();
   void restoreGlobals();
@@ -132,6 +135,7 @@ class ImportJob final : public Job {
   ReaderPhase phase_ = ReaderPhase::Convert;
   std::int64_t range_ = 0;
   bool perFileProgress_ = false;
+  std::optional<std::uint64_t> spaceCheckedAt_;  // run_.appendedBytes at the last disk-space check
   bool controlLocked_ = false;
   bool tempOpen_ = false;
   std::unique_ptr<FolderSource> folders_;  // a format that reads a client's folders only

@@ -49,6 +49,7 @@ bool ImportRun::appendMessage(TargetDatabase& db) {
   }
   targets.touch(db);
   ++converted;
+  appendedBytes += sizeof(NewHR) + ctx.nhrMemo.size();
   return true;
 }
 
@@ -62,7 +63,10 @@ bool ImportRun::appendCarbonCopy(std::string_view name, std::string_view address
   const std::uint32_t mail = ctx.cct.MAILID;
   if (!copies_.insert({mail, upper1252(ctx.cct.R_CISADRESS.view()), upper1252(ctx.cct.R_NAME.view())}).second)
     return true;
-  if (UppDat(ctx, ctx.fileOf<CCT>(), kUppAppend, kReport) == kUppDatDone) return true;
+  if (UppDat(ctx, ctx.fileOf<CCT>(), kUppAppend, kReport) == kUppDatDone) {
+    appendedBytes += sizeof(CCT);
+    return true;
+  }
   failed = true;
   return false;
 }
@@ -72,7 +76,10 @@ bool ImportRun::appendMessageId(std::string_view idString, std::uint32_t number)
   ctx.tid = TempID{};
   ctx.tid.IDSTRING = idString;
   ctx.tid.MSGNUMBER = number;
-  if (UppDat(ctx, ctx.fileOf<TempID>(), kUppAppend, kReport) == kUppDatDone) return true;
+  if (UppDat(ctx, ctx.fileOf<TempID>(), kUppAppend, kReport) == kUppDatDone) {
+    appendedBytes += sizeof(TempID);
+    return true;
+  }
   failed = true;
   return false;
 }

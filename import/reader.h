@@ -72,6 +72,7 @@ class ImportRun {
   std::int32_t runTime = 0;
 
   std::uint64_t converted = 0;   // records appended to NewHR
+  std::uint64_t appendedBytes = 0;  // what the appends to the temporary tables wrote (records and texts)
   bool failed = false;           // a write failed (reported): the run ends
   std::vector<SkippedMessage> skipped;
 

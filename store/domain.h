@@ -141,6 +141,9 @@ inline constexpr std::size_t kMessageTextMax = 64000;
 // The import warns before it converts or merges with less than this many
 // bytes free on the disk it writes to.
 inline constexpr std::uint64_t kLowDiskBytes = 5000000;
+// While converting, the free space is looked at again once the temporary
+// tables have grown by this much since the last look.
+inline constexpr std::uint64_t kSpaceCheckBytes = 1000000;
 
 // The merge commits its transaction after this many record writes.
 inline constexpr std::uint32_t kCommitAfterWrites = 400;

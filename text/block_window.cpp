@@ -83,12 +83,7 @@ void BlockWindow::shift() {
   }
 }
 
-std::string_view BlockWindow::view(std::size_t n) const {
-  if (at_ >= len_) return {};
-  return {buf_.data() + at_, std::min(n, len_ - at_)};
-}
-
-void BlockWindow::advance(std::size_t n) {
+void BlockWindow::advanceAcross(std::size_t n) {
   while (n > 0 && at_ < len_) {
     const std::size_t step = std::min(n, len_ - at_);
     if (step >= 2) {

@@ -85,9 +85,22 @@ class BlockWindow {
   // (the start of the data, or right after a seek).
   int prev(std::size_t back = 1) const { return back == 1 ? prev1_ : prev2_; }
   // Up to `n` bytes from the position, as far as the window holds them.
-  std::string_view view(std::size_t n) const;
+  std::string_view view(std::size_t n) const {
+    if (at_ >= len_) return {};
+    return {buf_.data() + at_, n < len_ - at_ ? n : len_ - at_};
+  }
 
-  void advance(std::size_t n = 1);
+  void advance(std::size_t n = 1) {
+    // Within the first block nothing is read or shifted: the common case
+    // of a reader walking a line, done here without a call.
+    if (n > 0 && n <= len_ - at_ && at_ + n < kBlockSize) {
+      prev2_ = n >= 2 ? static_cast<unsigned char>(buf_[at_ + n - 2]) : prev1_;
+      prev1_ = static_cast<unsigned char>(buf_[at_ + n - 1]);
+      at_ += n;
+      return;
+    }
+    advanceAcross(n);
+  }
   // Moves forward to the absolute position `to` (not before pos()); beyond
   // the window the blocks around it are read afresh. A position past the end
   // of the data leaves the window at its end.
@@ -96,6 +109,7 @@ class BlockWindow {
  private:
   bool load(std::uint64_t blockStart);  // the block at blockStart and the one after it
   void shift();                         // keeps the position in the first block
+  void advanceAcross(std::size_t n);    // advance() that may pass into the second block
 
   ByteSource* source_ = nullptr;
   std::array<char, 2 * kBlockSize> buf_{};

@@ -78,6 +78,7 @@ bool SeparatorLineCutter::endsAt(const Scan& scan, const Frame&, bool lineStart,
 StoreReader::StoreReader(std::unique_ptr<Cutter> cutter) : cutter_(std::move(cutter)) {
   runStops_ = cutter_->traits().midLineStops;
   runStops_['\r'] = runStops_['\n'] = runStops_['='] = true;
+  runScan_ = RunScan(runStops_);
 }
 
 bool StoreReader::open(std::unique_ptr<ByteSource> source, const std::filesystem::path& name, MessageSink& sink,
@@ -157,6 +158,11 @@ StoreReader::Collect StoreReader::collectLine() {
       }
     }
     lineStart_ = false;
+    // A byte that needs none of the tests below begins a plain run.
+    if (!runStops_[static_cast<std::size_t>(c)]) {
+      appendPlainRun();
+      continue;
+    }
     if (const std::size_t n = lineEndInMessage(0)) {
       window_.advance(n);
       prevRaw_ = '\n';
@@ -176,12 +182,9 @@ StoreReader::Collect StoreReader::collectLine() {
 void StoreReader::appendPlainRun() {
   std::string_view v = window_.view(kBlockSize);
   if (frame_.end - window_.pos() < v.size()) v = v.substr(0, static_cast<std::size_t>(frame_.end - window_.pos()));
-  std::size_t n = 0;
-  while (n < v.size()) {
-    if (runStops_[static_cast<unsigned char>(v[n])]) break;
-    ++n;
-  }
+  const std::size_t n = runScan_.plainLength(v);
   if (n == 0) return;
+  lineBegun_ = true;
   for (std::string_view run = v.substr(0, n); !run.empty();) {
     if (line_.size() == kQueueLineMax) push(true);
     const std::size_t take = std::min(run.size(), kQueueLineMax - line_.size());
@@ -237,15 +240,19 @@ void StoreReader::push(bool split) {
   // Beyond kCollectMax the lines of a message are read over without being kept.
   if (collected_ + line_.size() <= kCollectMax) {
     collected_ += line_.size();
-    // The texts of earlier messages' lines are reused, so that a line costs
-    // no allocation once the queue has been filled once.
-    std::string text;
+    // The entry takes the filled text; the line goes on in a text of an
+    // earlier message's line, so that a line costs neither a copy nor, once
+    // the queue has been filled once, an allocation.
+    std::string next;
     if (!spare_.empty()) {
-      text = std::move(spare_.back());
+      next = std::move(spare_.back());
       spare_.pop_back();
     }
-    text.assign(line_);
-    queue_.push_back({std::move(text), split});
+    next.clear();
+    next.reserve(kQueueLineMax);
+    queue_.push_back({std::move(line_), split});
+    line_ = std::move(next);
+    return;
   }
   line_.clear();
 }

@@ -34,6 +34,7 @@
 #include "text/block_window.h"
 #include "text/convert.h"
 #include "text/message.h"
+#include "readers/machinery/run_scan.h"
 #include "readers/machinery/stepped_reader.h"
 #include "text/line_queue.h"
 
@@ -171,6 +172,7 @@ class StoreReader final : public SteppedReader {
   std::string line_;  // the entry being filled
   std::vector<std::string> spare_;    // texts of earlier queue entries, kept for reuse
   std::array<bool, 256> runStops_{};  // bytes that end a run of plain line bytes
+  RunScan runScan_;                   // finds them
   std::size_t collected_ = 0;
   bool lineBegun_ = false;  // bytes of the current physical line were read
   bool lineStart_ = true;

@@ -88,6 +88,9 @@ struct KeyRef {
   int index = 0;
 };
 
+// The largest page SQLite (and SQLCipher) keep.
+inline constexpr int kLargestPageSize = 65536;
+
 struct TableDecl {
   std::string label;   // "MsgNmbr"
   std::string prefix;  // "MSG"
@@ -114,6 +117,11 @@ struct TableDecl {
   // millions of small rows (word occurrences), where a stored position would
   // be a third of each row and of each key entry.
   bool keyedPositions = false;
+  // Bytes per page of a table kept in SQLite; 0: the engine's. A table of
+  // large texts written once and read back in order (the import's
+  // temporary messages) is written and, when encrypted, enciphered per page:
+  // larger pages cost fewer calls per byte. Fixed when the file is made.
+  int pageSize = 0;
 
   bool hasMemo() const { return !memoName.empty(); }
   // Index of a field by name; throws std::logic_error when there is none.

@@ -19,7 +19,11 @@ namespace qv::engine {
 
 // Storage settings of the TOPSPEED and DAT drivers (both kept in SQLite).
 struct Tuning {
-  int pageSize = 4096;       // bytes per page
+  int pageSize = 4096;       // bytes per page, unless the table declares its own
+  // A table's own page size (TableDecl::pageSize) when it has one, else 0.
+  // An encrypted table of its own page size cannot join a transaction: the
+  // files attached to one are keyed with the engine's.
+  int ownPageSize = 0;
   int cacheKiB = 8192;       // page cache per connection
   int synchronous = 1;       // 0 off, 1 normal, 2 full
   std::string journalMode = "DELETE";  // SQLite rollback-journal mode: DELETE, TRUNCATE or PERSIST

@@ -25,6 +25,9 @@ const TableDecl& NewHR::decl() {
     t.memoMax = MSGTEXTMax;
     t.ownerPassword = kOwnerPassword12;
     t.scratch = true;
+    // Written once, a text after a text, and read back in key order: large
+    // pages take fewer writes and page encryptions per byte of text.
+    t.pageSize = engine::kLargestPageSize;
     return t;
   }();
   return d;

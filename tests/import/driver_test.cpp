@@ -242,6 +242,36 @@ TEST_F(ImportTest, TheMergeCommitsAsSoonAsMoreThan400RecordsAreWritten) {
   EXPECT_LE(committed.back() - committed[committed.size() - 2], 134);
 }
 
+// The free disk space is looked at after the first slice of the conversion
+// and then once per kSpaceCheckBytes converted, not after every slice.
+TEST_F(ImportTest, TheConversionLooksAtTheFreeSpaceByWhatItWrote) {
+  const std::uint32_t forum = addForum("Computer Club");
+  const std::string text(4000, 'w');
+  std::string lines;
+  constexpr int kMessages = 600;
+  for (int i = 1; i <= kMessages; ++i)
+    lines += "F||1|General|" + std::to_string(i) + "|0|Subject|Ann Lee|70001,1|All||1995-03-01|10:00|" + text + "\n";
+  writeSource("long.txt", lines);
+  ImportSettings s = settings("TAPCIS 5.x", {"long.txt"});
+  s.forum = true;
+  s.forumDatabase = forum;
+  Context importCtx(lib);
+  ImportJob job(importCtx, s);
+  int looks = 0;  // at the disk of the temporary tables
+  const std::filesystem::path temp = importCtx.mem.TempDir;
+  job.freeSpace = [&looks, &temp](const std::filesystem::path& dir) {
+    if (dir == temp) ++looks;
+    return std::optional<FreeSpace>(FreeSpace{kLowDiskBytes * 100, "/data"});
+  };
+  runToEnd(job);
+  ASSERT_TRUE(job.summary().completed);
+  EXPECT_EQ(job.summary().converted, static_cast<std::uint64_t>(kMessages));
+  // About 2.4 MB were written: the first look and one per megabyte, no more.
+  const auto written = static_cast<int>(kMessages * text.size() / kSpaceCheckBytes);
+  EXPECT_GE(looks, 1 + written - 1);
+  EXPECT_LE(looks, 1 + written + 1);
+}
+
 // The summary of a run that ended early says what ended it, not where it was.
 TEST_F(ImportTest, ARunEndedEarlyNamesWhatEndedIt) {
   const std::uint32_t forum = addForum("Computer Club");

@@ -95,7 +95,7 @@ class ImportLockTest : public ImportTest {
       if (name.size() != 10 || name.rfind("IDX", 0) != 0 || name.substr(6) != ".TPS") continue;
       const TableInfo* info = tableInfo(std::stoi(name.substr(3, 3)));
       ASSERT_NE(info, nullptr) << e.path();
-      const engine::Status s = engine::checkIntegrity(e.path(), info->decl().ownerPassword);
+      const engine::Status s = engine::checkIntegrity(e.path(), info->decl());
       EXPECT_TRUE(s.ok()) << e.path() << ": " << s.text;
     }
   }

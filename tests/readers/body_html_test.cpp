@@ -60,6 +60,14 @@ TEST(BodyHtml, UnclosedAndHugeInputStayBounded) {
   std::string paragraphs;
   for (int i = 0; i < 16000; ++i) paragraphs += "x<p>";
   EXPECT_EQ(run(paragraphs).size(), body::kTextMax);
+  // Text copied in long pieces is cut at the very character of the limit.
+  std::string words = "<p>";
+  std::string expected;
+  while (expected.size() < body::kTextMax + 100) {
+    words += "abcdefghij<p>";
+    expected += "abcdefghij\r\n\r\n";
+  }
+  EXPECT_EQ(body::htmlToText(words), expected.substr(0, body::kTextMax));
 }
 
 TEST(BodyAolHtml, DiffersFromMail) {

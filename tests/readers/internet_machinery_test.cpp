@@ -2,6 +2,10 @@
 // collection, dates, addresses, subjects and header lines.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+#include <vector>
+
 #include "text/date_text.h"
 #include "text/from_line.h"
 #include "text/header_text.h"
@@ -46,6 +50,32 @@ TEST(BlockWindow, SeesEveryByteAcrossBlockShiftsAndSeeks) {
   EXPECT_EQ(jump.view(3), std::string_view(data).substr(2 * kBlockSize + 17, 3));
   jump.seek(data.size() + 99);
   EXPECT_TRUE(jump.atEnd());
+}
+
+// The plain run ends at the first stop wherever it stands in the sixteen
+// bytes compared at once, for sets of stops that fit the comparison and
+// for larger ones, and runs to the end when no stop comes.
+TEST(RunScan, FindsTheFirstStopAtEveryPlace) {
+  const std::vector<std::string> sets = {"\n", std::string("\r\n=", 3), std::string("\r\n=\x7F", 4),
+                                         std::string("\r\n=\x7F\x1A", 5), std::string("\xFF\x00", 2)};
+  for (const std::string& set : sets) {
+    std::array<bool, 256> stops{};
+    for (char c : set) stops[static_cast<unsigned char>(c)] = true;
+    const RunScan scan(stops);
+    for (std::size_t length = 0; length <= 40; ++length) {
+      std::string plain(length, 'x');
+      for (std::size_t i = 0; i < length; ++i) plain[i] = static_cast<char>('a' + (i * 7) % 26 + (i % 3 == 0 ? 128 : 0));
+      EXPECT_EQ(scan.plainLength(plain), length) << length;
+      for (char stop : set) {
+        for (std::size_t at = 0; at < length; ++at) {
+          std::string text = plain;
+          text[at] = stop;
+          if (at + 1 < length) text[at + 1] = set[0];  // a second stop right after changes nothing
+          ASSERT_EQ(scan.plainLength(text), at) << "set " << set.size() << " length " << length << " at " << at;
+        }
+      }
+    }
+  }
 }
 
 // A source whose third block cannot be read.

@@ -103,7 +103,10 @@ std::string HtmlConverter::convert(std::string_view html) {
       tagStart = i;
       continue;
     }
-    if (aol_ || seenTag) pending_.push_back(c);
+    // The text up to the next "<" in one piece.
+    const std::size_t next = std::min(html.find('<', i), html.size());
+    if (aol_ || seenTag) pending_.append(html.substr(i, next - i));
+    i = next - 1;
   }
   if (aol_) {
     if (inTag) pending_.append(html.substr(tagStart));

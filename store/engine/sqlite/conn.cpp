@@ -135,10 +135,15 @@ Status Conn::open(const std::filesystem::path& path, bool readOnly, bool create,
   registerCollation(db_);
   setBusyMs(tuning.busyMs);
   // Encrypted files use the same page size as plain ones; this must be set
-  // before the key, and it applies to files attached later too.
+  // before the key, and it applies to files attached later too. The default
+  // is process-wide, so it is always the engine's; a table of its own page
+  // size sets it on its own connection after the key.
+  const int pageSize = tuning.ownPageSize != 0 ? tuning.ownPageSize : tuning.pageSize;
   Status s = exec("PRAGMA cipher_default_page_size = " + std::to_string(tuning.pageSize));
   if (s.ok() && !ownerPassword.empty()) s = exec("PRAGMA key = \"" + rawKeyFor(ownerPassword) + "\"");
-  if (s.ok() && create) s = exec("PRAGMA page_size = " + std::to_string(tuning.pageSize));
+  if (s.ok() && !ownerPassword.empty() && pageSize != tuning.pageSize)
+    s = exec("PRAGMA cipher_page_size = " + std::to_string(pageSize));
+  if (s.ok() && create) s = exec("PRAGMA page_size = " + std::to_string(pageSize));
   if (s.ok()) s = tune("main", tuning);
   if (!s.ok()) close();
   return s;

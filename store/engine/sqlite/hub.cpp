@@ -11,6 +11,11 @@ namespace qv::engine::sql {
 namespace {
 constexpr std::size_t kMaxAttached = 10;
 Status error(Err e, const std::string& why) { return {e, std::string(defaultText(e)) + ": " + why}; }
+// A file attached to a transaction is keyed with the engine's page size.
+bool attachable(const SqliteFile& f) {
+  const Tuning t = f.tuning();
+  return f.decl().ownerPassword.empty() || t.ownPageSize == 0 || t.ownPageSize == t.pageSize;
+}
 }  // namespace
 
 HubManager::~HubManager() {
@@ -68,7 +73,8 @@ Status HubManager::logout(int lockMs, int runMs, const std::vector<File*>& files
   for (File* file : files) {
     if (!file->isOpen()) return error(Err::FileNotOpen, file->name().string());
     auto* f = dynamic_cast<SqliteFile*>(&file->driver());
-    if (f == nullptr) return error(Err::NotSupported, file->name().string() + " cannot take part in a transaction");
+    if (f == nullptr || !attachable(*f))
+      return error(Err::NotSupported, file->name().string() + " cannot take part in a transaction");
     if (std::find(fs.begin(), fs.end(), f) == fs.end()) fs.push_back(f);
   }
   if (fs.empty()) return error(Err::NotSupported, "a transaction needs at least one table");

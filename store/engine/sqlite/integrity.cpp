@@ -5,9 +5,10 @@
 
 namespace qv::engine {
 
-Status checkIntegrity(const std::filesystem::path& path, const std::string& ownerPassword) {
+namespace {
+
+Status check(const std::filesystem::path& path, const std::string& ownerPassword, const Tuning& t) {
   sql::Conn c;
-  Tuning t;
   // Opened for writing, as the program opens it: a journal left by a killed
   // writer is played back first, and the check sees what the program will.
   if (Status s = c.open(path, false, false, ownerPassword, t); !s.ok()) return s;
@@ -22,6 +23,18 @@ Status checkIntegrity(const std::filesystem::path& path, const std::string& owne
   if (rc != SQLITE_DONE) return sql::fromSqlite(rc, c.db());
   if (!findings.empty()) return {Err::FileSystemError, findings};
   return {};
+}
+
+}  // namespace
+
+Status checkIntegrity(const std::filesystem::path& path, const std::string& ownerPassword) {
+  return check(path, ownerPassword, Tuning{});
+}
+
+Status checkIntegrity(const std::filesystem::path& path, const TableDecl& decl) {
+  Tuning t;
+  t.ownPageSize = decl.pageSize;
+  return check(path, decl.ownerPassword, t);
 }
 
 }  // namespace qv::engine

@@ -340,7 +340,7 @@ std::uint64_t SqliteFile::storedDataBytes() {
   }
   // Closed (typically after LayoutDiffers): read what the file says of itself.
   Conn c;
-  if (!c.open(b_.name, true, false, b_.decl.ownerPassword, b_.engine.tuning()).ok()) return 0;
+  if (!c.open(b_.name, true, false, b_.decl.ownerPassword, tuning()).ok()) return 0;
   std::uint64_t size = 0, count = 0;
   Stmt st;
   if (c.prepare("SELECT v FROM qv_meta WHERE k = 'record_size'", st).ok() && sqlite3_step(st.get()) == SQLITE_ROW)
@@ -354,6 +354,7 @@ std::uint64_t SqliteFile::storedDataBytes() {
 Tuning SqliteFile::tuning() const {
   Tuning t = b_.engine.tuning();
   if (b_.decl.scratch) t.synchronous = 0;
+  t.ownPageSize = b_.decl.pageSize;
   return t;
 }
 

@@ -181,6 +181,68 @@ TEST_F(EngineTest, EncryptedTablesNeedTheirOwnerPasswordPlainOnesAreSqlite) {
   EXPECT_EQ(readAll(dir / "plain.TPS").rfind("SQLite format 3", 0), 0u);
 }
 
+// An encrypted table of its own page size is read back whole, by itself
+// and by the integrity check, and leaves the engine's other encrypted
+// tables and their transactions as they were; it cannot join a transaction.
+TEST_F(EngineTest, EncryptedTableOfLargePagesKeepsOtherTablesReadable) {
+  engine::TableDecl large = noteDecl();
+  large.pageSize = engine::kLargestPageSize;
+  NoteRec n{};
+  std::string memo;
+  File big(session, large, &n, &memo);
+  big.setName(dir / "IDX010.TPS");
+  ASSERT_EQ(big.create(), Err::Ok);
+  ASSERT_EQ(big.open(), Err::Ok);
+  for (std::uint32_t i = 1; i <= 40; ++i) {
+    n.ID = i;
+    n.TITLE = "Note " + std::to_string(i);
+    memo.assign(1000 + 500 * i, static_cast<char>('a' + i % 26));
+    ASSERT_EQ(big.append(), Err::Ok);
+  }
+  ASSERT_EQ(big.build(), Err::Ok);
+
+  // A table of the engine's page size, opened and written while the large one is open.
+  File small(session, noteDecl(), &n, &memo);
+  small.setName(dir / "IDX013.TPS");
+  ASSERT_EQ(small.create(), Err::Ok);
+  ASSERT_EQ(small.open(), Err::Ok);
+  HeaderRec r{};
+  File header(session, headerDecl(), &r);
+  header.setName(dir / "IDX001.TPS");
+  ASSERT_EQ(header.create(), Err::Ok);
+  ASSERT_EQ(header.open(), Err::Ok);
+  ASSERT_EQ(session.logout(5, {&header, &small}), Err::Ok);
+  n.ID = 7;
+  n.TITLE = "Small";
+  memo = "a short text";
+  ASSERT_EQ(small.add(), Err::Ok);
+  fillHeader(r, 1);
+  ASSERT_EQ(header.add(), Err::Ok);
+  ASSERT_EQ(session.commit(), Err::Ok);
+  EXPECT_EQ(session.logout(5, {&header, &big}), Err::NotSupported);
+  big.close();
+  small.close();
+  header.close();
+
+  EXPECT_EQ(std::filesystem::file_size(dir / "IDX010.TPS") % engine::kLargestPageSize, 0u);
+  EXPECT_TRUE(engine::checkIntegrity(dir / "IDX010.TPS", large).ok());
+  EXPECT_TRUE(engine::checkIntegrity(dir / "IDX013.TPS", noteDecl()).ok());
+  ASSERT_EQ(big.open(), Err::Ok);
+  for (std::uint32_t i : {1u, 17u, 40u}) {
+    n.ID = i;
+    ASSERT_EQ(big.get(NoteKeys::IdKey), Err::Ok) << i;
+    EXPECT_EQ(memo, std::string(1000 + 500 * i, static_cast<char>('a' + i % 26))) << i;
+  }
+  ASSERT_EQ(small.open(), Err::Ok);
+  n.ID = 7;
+  ASSERT_EQ(small.get(NoteKeys::IdKey), Err::Ok);
+  EXPECT_EQ(memo, "a short text");
+  // The engine's page size does not read it.
+  File wrongSize(session, noteDecl(), &n, &memo);
+  wrongSize.setName(dir / "IDX010.TPS");
+  EXPECT_EQ(wrongSize.open(), Err::FileSystemError);
+}
+
 TEST_F(EngineTest, DeclarationChangeIsReportedWithTheStoredDataSize) {
   HeaderRec r{};
   File f(session, headerDecl(), &r);
