@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libsqlcipher-dev libcli11-dev libfmt-dev zlib1g-dev libcairo2-dev
+  libsqlcipher-dev libssl-dev libcli11-dev libfmt-dev zlib1g-dev libcairo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3-dbfread undbx notmuch
   qt6-base-dev qt6-qpa-plugins help2man
