@@ -338,7 +338,6 @@ std::optional<FoundHeader> readFoundHeader(Context& ctx, std::uint32_t id, bool 
     h.fromId = ctx.mai.FROMID;
     h.toId = ctx.mai.TOID;
     h.subject = ctx.mai.SUBJECT.str();
-    while (!h.subject.empty() && h.subject.back() == ' ') h.subject.pop_back();
   } else {
     ctx.msg = MsgNmbr{};
     ctx.msg.MSGNUMBER = id;

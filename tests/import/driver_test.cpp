@@ -1,10 +1,25 @@
 // The import driver end to end, with the test line reader.
 #include "tests/import/import_fixture.h"
 
+#include <functional>
+#include <string>
+
 namespace qv::test {
 namespace {
 
 using engine::Err;
+
+// `count` forum records of the test line format, numbered from 1, by Ann Lee
+// in section General: record i has the subject subjectOf(i) and the text.
+std::string forumRecords(int count, const std::function<std::string(int)>& subjectOf, const std::string& text = "Text") {
+  std::string lines;
+  for (int i = 1; i <= count; ++i)
+    lines += "F||1|General|" + std::to_string(i) + "|0|" + subjectOf(i) + "|Ann Lee|70001,1|All||1995-03-01|10:00|" +
+             text + "\n";
+  return lines;
+}
+
+std::string sameSubject(int) { return "Subject"; }
 
 TEST_F(ImportTest, ForumMessagesLandWithThreadsSectionsPersonsAndCounts) {
   writeSource("club.txt",
@@ -159,11 +174,7 @@ TEST_F(ImportTest, ANewsReplyBeforeItsParentKeepsTheReservedNumber) {
 
 TEST_F(ImportTest, CancellingBeforeTheMergeChangesNoDatabase) {
   const std::uint32_t forum = addForum("Computer Club");
-  std::string lines;
-  for (int i = 1; i <= 120; ++i)
-    lines += "F||1|General|" + std::to_string(i) + "|0|Subject " + std::to_string(i % 7) +
-             "|Ann Lee|70001,1|All||1995-03-01|10:00|Text\n";
-  writeSource("many.txt", lines);
+  writeSource("many.txt", forumRecords(120, [](int i) { return "Subject " + std::to_string(i % 7); }));
   ImportSettings s = settings("TAPCIS 5.x", {"many.txt"});
   s.forum = true;
   s.forumDatabase = forum;
@@ -212,10 +223,7 @@ TEST_F(ImportTest, CancellingBeforeTheMergeChangesNoDatabase) {
 TEST_F(ImportTest, TheMergeCommitsAsSoonAsMoreThan400RecordsAreWritten) {
   const std::uint32_t forum = addForum("Computer Club");
   constexpr int kMessages = 1000;
-  std::string lines;
-  for (int i = 1; i <= kMessages; ++i)
-    lines += "F||1|General|" + std::to_string(i) + "|0|Subject|Ann Lee|70001,1|All||1995-03-01|10:00|Text\n";
-  writeSource("many.txt", lines);
+  writeSource("many.txt", forumRecords(kMessages, sameSubject));
   ImportSettings s = settings("TAPCIS 5.x", {"many.txt"});
   s.forum = true;
   s.forumDatabase = forum;
@@ -247,11 +255,8 @@ TEST_F(ImportTest, TheMergeCommitsAsSoonAsMoreThan400RecordsAreWritten) {
 TEST_F(ImportTest, TheConversionLooksAtTheFreeSpaceByWhatItWrote) {
   const std::uint32_t forum = addForum("Computer Club");
   const std::string text(4000, 'w');
-  std::string lines;
   constexpr int kMessages = 600;
-  for (int i = 1; i <= kMessages; ++i)
-    lines += "F||1|General|" + std::to_string(i) + "|0|Subject|Ann Lee|70001,1|All||1995-03-01|10:00|" + text + "\n";
-  writeSource("long.txt", lines);
+  writeSource("long.txt", forumRecords(kMessages, sameSubject, text));
   ImportSettings s = settings("TAPCIS 5.x", {"long.txt"});
   s.forum = true;
   s.forumDatabase = forum;
@@ -275,10 +280,7 @@ TEST_F(ImportTest, TheConversionLooksAtTheFreeSpaceByWhatItWrote) {
 // The summary of a run that ended early says what ended it, not where it was.
 TEST_F(ImportTest, ARunEndedEarlyNamesWhatEndedIt) {
   const std::uint32_t forum = addForum("Computer Club");
-  std::string lines;
-  for (int i = 1; i <= 120; ++i)
-    lines += "F||1|General|" + std::to_string(i) + "|0|Subject|Ann Lee|70001,1|All||1995-03-01|10:00|Text\n";
-  writeSource("many.txt", lines);
+  writeSource("many.txt", forumRecords(120, sameSubject));
   ImportSettings s = settings("TAPCIS 5.x", {"many.txt"});
   s.forum = true;
   s.forumDatabase = forum;

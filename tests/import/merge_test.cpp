@@ -10,6 +10,7 @@
 
 #include "store/dispatcher.h"
 #include "store/persons.h"
+#include "store/table_use.h"
 #include "tests/store/store_fixture.h"
 
 namespace qv::test {
@@ -544,7 +545,18 @@ TEST_F(MailMergeTest, EmptyNamesBecomeNameUnknownAndTheOwnerSideIsTheOwner) {
   OP_CLOSE(*ctx, kOpRelease, {Codes::FileNo});
 }
 
-using CarbonCopyTest = MailMergeTest;
+class CarbonCopyTest : public MailMergeTest {
+ protected:
+  // The stored carbon copies in key order, each as "mail identifier name".
+  std::vector<std::string> storedCopies() {
+    TableUse use(*ctx, {CCR::FileNo});
+    engine::File& copies = ctx->fileOf<CCR>();
+    std::vector<std::string> out;
+    for (Err e = copies.set(CCR::IdKey); e == Err::Ok && copies.next() == Err::Ok;)
+      out.push_back(std::to_string(+ctx->ccr.MAILID) + " " + ctx->ccr.R_NAME.str());
+    return out;
+  }
+};
 
 TEST_F(CarbonCopyTest, CopiesToOwnAddressesAreDroppedAndOthersStored) {
   mail(10, {.subject = "Party"});
@@ -559,15 +571,7 @@ TEST_F(CarbonCopyTest, CopiesToOwnAddressesAreDroppedAndOthersStored) {
   EXPECT_EQ(+stored(10).CCR, 1);
   EXPECT_EQ(+stored(11).CCR, 0);  // its only copy went to the owner
   EXPECT_EQ(records<CCR>(), 2);
-  OP_CLOSE(*ctx, kOpOpen, {CCR::FileNo});
-  engine::File& copies = ctx->fileOf<CCR>();
-  std::vector<std::string> names;
-  for (Err e = copies.set(CCR::IdKey); e == Err::Ok && copies.next() == Err::Ok;) {
-    EXPECT_EQ(+ctx->ccr.MAILID, 10u);
-    names.push_back(ctx->ccr.R_NAME.str());
-  }
-  OP_CLOSE(*ctx, kOpRelease, {CCR::FileNo});
-  EXPECT_EQ(names, (std::vector<std::string>{"Carol", "Dave"}));
+  EXPECT_EQ(storedCopies(), (std::vector<std::string>{"10 Carol", "10 Dave"}));
 }
 
 // One walk through the run's copies serves the mails in the order of their
@@ -590,13 +594,7 @@ TEST_F(CarbonCopyTest, EachStoredMailGetsExactlyItsOwnCopies) {
   EXPECT_EQ(+stored(20).CCR, 1);
   EXPECT_EQ(+stored(22).CCR, 0);
   EXPECT_EQ(+stored(23).CCR, 1);
-  OP_CLOSE(*ctx, kOpOpen, {CCR::FileNo});
-  engine::File& copies = ctx->fileOf<CCR>();
-  std::vector<std::string> stored;
-  for (Err e = copies.set(CCR::IdKey); e == Err::Ok && copies.next() == Err::Ok;)
-    stored.push_back(std::to_string(+ctx->ccr.MAILID) + " " + ctx->ccr.R_NAME.str());
-  OP_CLOSE(*ctx, kOpRelease, {CCR::FileNo});
-  EXPECT_EQ(stored, (std::vector<std::string>{"20 Carl", "23 Eric", "23 Fay"}));
+  EXPECT_EQ(storedCopies(), (std::vector<std::string>{"20 Carl", "23 Eric", "23 Fay"}));
 }
 
 // ---------------------------------------------------------------------------
